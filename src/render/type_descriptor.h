@@ -1,0 +1,66 @@
+// The generated records through which every value of the firmware is
+// printed and encoded: type descriptors, field descriptors, enumerator
+// tables and the message type table. Generated tables are constant data.
+#pragma once
+
+#include <cstdint>
+
+#include "render/output.h"
+
+namespace tkdec {
+
+struct TypeDescriptor;
+
+// Parses a textual value of one type into the window [start, end) and
+// advances *text past what it read. Returns 0, or -1 on failure.
+// UF_AsJson selects the JSON syntax, every other format the designated
+// initialiser syntax.
+using EncodeEntry = int32_t (*)(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax);
+
+// Returns the descriptor of a structure or array type, or null.
+using DescriptorGetter = const TypeDescriptor *(*)();
+
+struct FieldDescriptor {
+    ValuePrinter print;
+    EncodeEntry encode;
+    const char *typeName;
+    const char *fieldName;   // "^" base part or array elements, "=" whole value, null ends the list
+    uint32_t offset;
+    uint32_t elementSize;
+    uint32_t elementCount;
+    DescriptorGetter descriptor;
+    CountFunction count;
+    bool isArray;
+};
+
+struct TypeDescriptor {
+    const char *name;
+    uint32_t size;
+    const FieldDescriptor *fields;  // null for a base type
+};
+
+// One {value, name} pair; tables are sorted by unsigned value, aliases keep
+// their source order, and end with {0, nullptr}.
+struct Enumerator {
+    uint32_t value;
+    const char *name;
+};
+
+// The constants that an enumeration's wrappers bind.
+struct EnumerationInfo {
+    uint32_t size;  // bytes of one value (for bit-offset types: of one word)
+    const char *name;
+    const Enumerator *table;
+    uint32_t count;  // pairs without the terminator
+};
+
+// One row of the message type table: messages and events (id != 0) first,
+// then one type entry (id 0) per type descriptor; a null print ends it.
+struct MessageTypeEntry {
+    ValuePrinter print;
+    const char *name;
+    const TypeDescriptor *type;
+    uint32_t id;
+};
+
+}  // namespace tkdec
