@@ -14,11 +14,12 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tkgen import channels, identity  # noqa: E402
+from tkgen import channels, identity, tokens, types  # noqa: E402
 from tkgen.description import Errors, included_files, load  # noqa: E402
 
-OUTPUT_FILES = identity.FILES + channels.FILES
-TOP_LEVEL = {"format", "name", "uuid", "target_information", "build_info", "channel_count", "channels"}
+OUTPUT_FILES = identity.FILES + channels.FILES + types.FILES + tokens.FILES
+TOP_LEVEL = {"format", "name", "uuid", "target_information", "build_info", "channel_count", "channels"} \
+    | types.TOP_LEVEL | tokens.TOP_LEVEL
 FORMAT_VERSION = 1
 
 
@@ -42,12 +43,16 @@ def generate(build_json):
     check_top_level(desc, errors)
     build_identity = identity.check(desc, errors)
     channel_rows = channels.check(desc, errors)
+    type_tables = types.check(desc, errors, channel_rows)
+    token_tables = tokens.check(desc, errors, channel_rows, type_tables)
     if errors:
         return {}, errors.messages
     source = os.path.relpath(build_json)
     outputs = {}
     outputs.update(identity.emit(build_identity, source))
     outputs.update(channels.emit(channel_rows, source))
+    outputs.update(types.emit(type_tables, source))
+    outputs.update(tokens.emit(token_tables, type_tables, source))
     return outputs, []
 
 
