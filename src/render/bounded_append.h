@@ -28,7 +28,9 @@ void appendV(char **pos, char *end, const char *format, va_list args)
 
 // Appends the row's entry for the output format, formatted with the
 // arguments (rows are not literals, so the compiler cannot check them).
-void appendRow(char **pos, char *end, const FormatRow &row, OutputFormat format, ...);
+// The format is passed as int: va_start needs a last named parameter that
+// default argument promotion leaves unchanged.
+void appendRow(char **pos, char *end, const FormatRow &row, int format, ...);
 
 // Appends a text as data, as append(pos, end, "%s", text) does.
 void appendText(char **pos, char *end, const char *text);
