@@ -1,34 +1,19 @@
 """The generator's checks of tokens and the token tables it writes."""
 
-import copy
 import json
 import os
-import re
+import shutil
 import sys
 import tempfile
 import unittest
 
-SOURCE_DIR = os.environ.get("TKDEC_SOURCE_DIR",
-                            os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+SOURCE_DIR = os.environ.get("TKDEC_SOURCE_DIR") or os.path.abspath(
+    os.path.join(os.path.dirname(__file__), "..", ".."))
+REFERENCE = os.path.join(SOURCE_DIR, "builds", "kestrelmax")
 sys.path.insert(0, os.path.join(SOURCE_DIR, "tools", "gen"))
 
 import tkdec_gen  # noqa: E402
 from tkgen import tokens  # noqa: E402
-
-BUILD = {
-    "format": 1,
-    "name": "test",
-    "uuid": "0123456789abcdef0123456789abcdef",
-    "includes": ["tokens.json"],
-    "target_information": {"version": {"tkdec_getApiVersion": 6, "tkdec_getTargetInformation": 1}},
-    "build_info": {key: "x" for key in ["UTC", "QUILLON_VERSION", "STREAM", "URL", "VERSION", "SHELVE", "NAME"]},
-    "channel_count": 3,
-    "channels": [
-        {"id": 48, "master": 1, "source": "S", "type": "T", "label": "G1", "decoder": "log_group"},
-        {"id": 80, "master": 1, "source": "S", "type": "T", "label": "G2", "decoder": "log_group"},
-        {"id": 8209, "master": 1, "source": "S", "type": "T", "label": "A", "decoder": "alarm"},
-    ],
-}
 
 
 def token(**members):
@@ -38,18 +23,24 @@ def token(**members):
     return base
 
 
-def generate(tokens_doc, extra_build=None):
-    """(outputs, errors) of the generator for a build with these tokens."""
-    with tempfile.TemporaryDirectory() as folder:
-        build = copy.deepcopy(BUILD)
-        build.update(extra_build or {})
-        with open(os.path.join(folder, "build.json"), "w") as f:
-            json.dump(build, f)
-        with open(os.path.join(folder, "tokens.json"), "w") as f:
+def generate(tokens_doc):
+    """(outputs, errors) of the reference build with tokens.json replaced by
+    tokens_doc; errors name files by their base name."""
+    folder = tempfile.mkdtemp(prefix="tkdec-tokens-")
+    try:
+        for entry in os.listdir(REFERENCE):
+            if entry.endswith(".json"):
+                shutil.copy(os.path.join(REFERENCE, entry), folder)
+        with open(os.path.join(folder, "tokens.json"), "w", encoding="utf-8") as f:
             json.dump(tokens_doc, f)
-        outputs, errors = tkdec_gen.generate(os.path.join(folder, "build.json"))
-    # Paths in the messages are relative to where the test runs.
-    return outputs, [re.sub(r"^.*tokens\.json: ", "tokens.json: ", e) for e in errors]
+        cwd = os.getcwd()
+        os.chdir(folder)
+        try:
+            return tkdec_gen.generate("build.json")
+        finally:
+            os.chdir(cwd)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 CPSR_TABLES = {"mode": {"values": [[16, "USER"], ["0x1F", "SYS"]], "default": "UNKNOWN"}}
@@ -78,8 +69,15 @@ class TokenChecks(unittest.TestCase):
          {"tokens": [token(arguments=33)]},
          "tokens.json: tokens[0].arguments: argument count 33 is outside 0 to 32"),
         ("unknown name filter",
-         {"tokens": [token(format="%s", conversions=[{"enum": 0, "type": "E", "filter": "skip6"}])]},
-         None),  # checked with the types below
+         {"tokens": [token(format="%s", conversions=[{"enum": 0, "type": "CkiAlarmLevel", "filter": "skip6"}])]},
+         "tokens.json: tokens[0].conversions[0].filter: unknown name filter 'skip6'; "
+         "expected one of identity, skip2, skip3, skip4, skip5"),
+        ("enumeration text of a base type",
+         {"tokens": [token(format="%s", conversions=[{"enum": 0, "type": "uint32_t"}])]},
+         "tokens.json: tokens[0].conversions[0].type: type 'uint32_t' is not an enumeration"),
+        ("enumeration text of an unknown type",
+         {"tokens": [token(format="%s", conversions=[{"enum": 0, "type": "CkiAlarmLevels"}])]},
+         "tokens.json: tokens[0].conversions[0].type: type 'CkiAlarmLevels' is not an enumeration"),
         ("id twice in one table",
          {"tokens": [token(id=8), token(id="0x8")]},
          "tokens.json: tokens[1].id: token id 0x00000008 is also given at tokens[0]"),
@@ -87,8 +85,8 @@ class TokenChecks(unittest.TestCase):
          {"tokens": [token(id=8), token(id=8, table="alarm", group=0)]},
          "tokens.json: tokens[1].id: token id 0x00000008 is also given at tokens[0]"),
         ("print group without a log-group channel",
-         {"tokens": [token(group=3)]},
-         "tokens.json: tokens[0].group: group 3 has no log-group channel (no channel 112 with decoder \"log_group\")"),
+         {"tokens": [token(group=20)]},
+         "tokens.json: tokens[0].group: group 20 has no log-group channel (no channel 656 with decoder \"log_group\")"),
         ("print group 0",
          {"tokens": [token(group=0)]},
          "tokens.json: tokens[0].group: group 0 has no log-group channel (no channel 16 with decoder \"log_group\")"),
@@ -178,15 +176,13 @@ class TokenChecks(unittest.TestCase):
 
     def test_each_mistake_is_reported(self):
         for name, doc, expected in self.CASES:
-            if expected is None:
-                continue
             with self.subTest(name):
                 outputs, errors = generate(doc)
                 self.assertEqual(errors, [expected])
                 self.assertEqual(outputs, {})
 
     def test_every_mistake_is_reported_at_once(self):
-        _, errors = generate({"tokens": [token(arguments=40), token(id=4, format="%f"), token(id=8, group=9)]})
+        _, errors = generate({"tokens": [token(arguments=40), token(id=4, format="%f"), token(id=8, group=20)]})
         self.assertEqual(len(errors), 3, errors)
 
 
@@ -246,6 +242,41 @@ class TokenTables(unittest.TestCase):
     def test_empty_tables(self):
         text = self.generated({"tokens": []})
         self.assertIn("constinit const TokenTable printTokenTable = {nullptr, nullptr, 0, nullptr, 0, 0};", text)
+
+
+NAMED = {"enumeration": "CKI_AlarmId", "arguments": 6,
+         "format": "[ALARM:{name} %s line=%d in %s] 0x%.8x, 0x%.8x, 0x%.8x",
+         "conversions": [{"enum": 0, "type": "CkiAlarmLevel", "filter": "skip2"}, {"raw": 1},
+                         {"enum": 2, "type": "CKI_TaskId"}, {"raw": 3}, {"raw": 4}, {"raw": 5}]}
+
+
+class NamedAlarms(unittest.TestCase):
+    def test_one_token_per_enumerator_not_given_explicitly(self):
+        outputs, errors = generate({"named_alarms": NAMED, "tokens": [
+            token(id="0x32030200", table="alarm", group=0, file=None, line=0, format="abort %x")]})
+        self.assertEqual(errors, [])
+        text = outputs["tokens.cpp"]
+        self.assertIn('{{"[ALARM:COOKIE_ALARM_01 %s line=%d in %s] 0x%.8x, 0x%.8x, 0x%.8x", rules', text)
+        self.assertIn('"abort %x"', text)
+        self.assertNotIn("[ALARM:EXH_UNDEF_ABORT", text)
+        self.assertIn("[ALARM:EXH_SWI_ABORT", text)
+        # Every named alarm shares one rule list.
+        self.assertEqual(text.count(".printer = &printEnumeration<enum_CkiAlarmLevel>"), 1)
+
+    def test_mistakes(self):
+        cases = [
+            ({**NAMED, "format": "[ALARM] %s line=%d in %s] 0x%.8x, 0x%.8x, 0x%.8x"}, [],
+             "tokens.json: named_alarms.format: the format must hold {name} once, where the alarm's name goes"),
+            ({**NAMED, "enumeration": "CKI_AlarmIds"}, [],
+             "tokens.json: named_alarms.enumeration: type 'CKI_AlarmIds' is not an enumeration"),
+            ({**NAMED, "arguments": 5}, [],
+             "tokens.json: named_alarms.conversions[5].raw: argument index 5 is at or above the argument count 5"),
+            (NAMED, [token(id="0x30000300")],
+             "tokens.json: named_alarms: enumerator 0x30000300 is also the id of the print token at tokens[0]"),
+        ]
+        for named, explicit, expected in cases:
+            with self.subTest(expected):
+                self.assertEqual(generate({"named_alarms": named, "tokens": explicit})[1], [expected])
 
 
 class FormatSlots(unittest.TestCase):

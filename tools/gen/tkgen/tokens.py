@@ -136,10 +136,9 @@ def check_conversion_sets(desc):
 
 
 def enumerations(types):
-    """{enumeration name: [(value, enumerator name)]} of the checked types."""
-    if not types:
-        return {}
-    return types.get("enumerations", {})
+    """{enumeration name: [(value, enumerator name)]} of the checked types,
+    ascending by value."""
+    return {name: kind.enumerators for name, kind in types.types.items() if kind.is_enumeration}
 
 
 class Context:
