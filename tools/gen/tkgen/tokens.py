@@ -298,10 +298,10 @@ def check_rule(node, arguments, context):
     key = rule_key(node)
     if key is None:
         return None
-    spec = RULES[key]
+    catalogue = RULES[key]
     before = len(node.errors.messages)
-    optional = {k: v for k, v in spec.parameters.items() if k not in spec.required}
-    required = {key: int, **{k: spec.parameters[k] for k in spec.required}}
+    optional = {k: v for k, v in catalogue.parameters.items() if k not in catalogue.required}
+    required = {key: int, **{k: catalogue.parameters[k] for k in catalogue.required}}
     members = fields(node, required, {**SOURCE_MEMBERS, **optional})
     if len(node.errors.messages) != before:
         return None
