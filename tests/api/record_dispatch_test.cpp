@@ -17,7 +17,6 @@ constexpr tkdec_OutputFormat kFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, U
 constexpr uint16_t kPowerDomainChannel = 7376;  // log group 230
 constexpr uint16_t kDefaultChannel = 48;        // log group 1
 constexpr uint16_t kAlarmChannel = 8209;
-constexpr uint16_t kExceptionChannel = 8241;
 const char *const kPowerDomainFile = "../../drivers/power/src/mbcpowerdomaindriver.cpp";
 
 // A record and what each output format makes of it: {result, text}.
