@@ -195,8 +195,7 @@ def check_source(node, members, arguments, rule):
         node.error(f"bit field of width {width} at shift {shift} does not fit 32 bits")
         ok = False
     mask = number(members["mask"]) if "mask" in members else 0xFFFFFFFF
-    rule.update(argument=argument, shift=shift, width=width, mask=mask, bit_field="shift" in members or
-                "width" in members)
+    rule.update(argument=argument, shift=shift, width=width, mask=mask)
     return ok and mask is not None
 
 
