@@ -231,7 +231,7 @@ struct RecordCall {
 
 const RecordCall kRecordCalls[] = {
     {48, 0, bytes(kFourWords), 4096},               // a tokenised print
-    {48, 0, {}, 4096},                              // its arguments missing
+    {8209, 52, {}, 4096},                           // an alarm without its arguments
     {48, 0, bytes(kFourWords), 16},                 // cut at the end of the output
     {48, 0, bytes(kFourWords), 0},                  // no output space
     {48, 0x1234, {}, 4096},                         // unknown token
