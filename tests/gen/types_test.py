@@ -122,10 +122,6 @@ class TypeErrors(unittest.TestCase):
         ("unknown member of a type",
          lambda d: find(d, "enumerations", "CkiAlarmLevel").update(values={}),
          'types.json: enumerations[0].values: unknown member "values"'),
-        ("missing well-known type",
-         lambda d: d["enumerations"].remove(find(d, "enumerations", "CKI_EventId")),
-         'build.json: enumerations: the build must define "CKI_EventId" as an enumeration: '
-         "the library's decoders print it by name"),
         ("log group without channel",
          lambda d: find(d, "enumerations", "CKI_LogGroupId")["enumerators"].update(LOG_GROUP_EXTRA=40),
          "types.json: enumerations[5].enumerators: enumerator LOG_GROUP_EXTRA = 40 names no log-group "
@@ -141,13 +137,186 @@ class TypeErrors(unittest.TestCase):
             with self.subTest(title):
                 self.assertEqual(errors_after(copy.deepcopy(change)), [expected])
 
-    def test_well_known_type_of_the_wrong_shape(self):
+    def test_well_known_types(self):
+        # The uses of a missing type report it too; the first error says why.
+        errors = errors_after(lambda d: d["enumerations"].remove(find(d, "enumerations", "CKI_EventId")))
+        self.assertIn('types.json: enumerations: the build must define "CKI_EventId" as an enumeration: '
+                      "the library's decoders print it by name", errors)
+
         def change(data):
             data["enumerations"].remove(find(data, "enumerations", "CKI_MsgId"))
             data["base_types"].append({"name": "CKI_MsgId", "size": 4, "format": "%u"})
-        self.assertEqual(errors_after(change), [
-            'types.json: base_types[14]: "CKI_MsgId" must be an enumeration: '
-            "the library's decoders print it by name"])
+        self.assertIn('types.json: base_types[14]: the build must define "CKI_MsgId" as an enumeration: '
+                      "the library's decoders print it by name", errors_after(change))
+
+
+def index_of(section, name, file="types.json"):
+    with open(os.path.join(REFERENCE, file), encoding="utf-8") as f:
+        data = json.load(f)
+    return next(i for i, item in enumerate(data[section]) if item["name"] == name)
+
+
+def member(data, structure, name):
+    return next(m for m in find(data, "structures", structure)["members"] if m["name"] == name)
+
+
+class StructureErrors(unittest.TestCase):
+    """Each mistake in a structure, array type, alias or message entry is
+    reported with the JSON path of the offending member."""
+
+    def cases(self):
+        sv = index_of("structures", "CKI_SoftwareVersion")
+        cnf = index_of("structures", "CkiTestAppQueryStatusCnfMessage")
+        msg = index_of("structures", "CKI_Message")
+        timer = index_of("structures", "CKI_Timer")
+        return [
+            ("unknown member type",
+             lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(type="uint24_t"),
+             f'types.json: structures[{sv}].members[1].type: unknown type "uint24_t"'),
+            ("array type without elements",
+             lambda d: member(d, "CKI_SoftwareVersion", "sv").update(type="uint8_t[0]"),
+             f'types.json: structures[{sv}].members[0].type: array type "uint8_t[0]" has no elements'),
+            ("array of an unknown type",
+             lambda d: member(d, "CKI_SoftwareVersion", "sv").update(type="uint7_t[2]"),
+             f'types.json: structures[{sv}].members[0].type: unknown type "uint7_t[2]"'),
+            ("overlapping members",
+             lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(offset=1),
+             f"types.json: structures[{sv}].members[1]: member m_build (offset 1, 2 bytes) overlaps "
+             "sv (offset 0, 2 bytes)"),
+            ("member overlapping the base part",
+             lambda d: member(d, "CkiTestAppQueryStatusCnfMessage", "m_status").update(offset=15),
+             f"types.json: structures[{cnf}].members[1]: member m_status (offset 15, 1 bytes) overlaps "
+             "^ (offset 0, 16 bytes)"),
+            ("offset out of range",
+             lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(offset=-2),
+             f"types.json: structures[{sv}].members[1].offset: offset -2 is out of range"),
+            ("size smaller than the members",
+             lambda d: find(d, "structures", "CKI_SoftwareVersion").update(size=3),
+             f"types.json: structures[{sv}].members[1]: structure size 3 is smaller than its members: "
+             "m_build (offset 2, 2 bytes) ends at 4"),
+            ("base part after a member",
+             lambda d: find(d, "structures", "CKI_SoftwareVersion")["members"].append(
+                 {"name": "^", "type": "CKI_Message", "offset": 4}),
+             f'types.json: structures[{sv}].members[2].name: a base part "^" must come before the named members'),
+            ("base part that is no structure",
+             lambda d: member(d, "CkiTestAppQueryStatusCnfMessage", "^").update(type="uint8_t[16]"),
+             f'types.json: structures[{cnf}].members[0].type: a base part must be a structure; '
+             '"uint8_t[16]" is an array type'),
+            ("duplicate member name",
+             lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(name="sv"),
+             f'types.json: structures[{sv}].members[1].name: duplicate member name "sv"'),
+            ("member name that is no identifier",
+             lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(name="m build"),
+             f'types.json: structures[{sv}].members[1].name: member name "m build" is not an identifier'),
+            ("structure that contains itself",
+             lambda d: d["structures"].insert(0, {"name": "Loop", "size": 8, "members": [
+                 {"name": "m_next", "type": "Loop[1]", "offset": 0}]}),
+             'types.json: structures[0]: type "Loop" contains itself (Loop -> Loop[1] -> Loop)'),
+            ("duplicate type name across kinds",
+             lambda d: d["structures"].insert(0, {"name": "CKI_TaskId", "size": 4, "members": []}),
+             'types.json: structures[0]: duplicate type name "CKI_TaskId"'),
+            ("alias of an unknown type",
+             lambda d: d["aliases"][0].update(type="NoBitmap"),
+             'types.json: aliases[0].type: unknown type "NoBitmap"'),
+            ("alias smaller than its type",
+             lambda d: d["aliases"][0].update(size=2),
+             'types.json: aliases[0].size: alias size 2 is smaller than its type '
+             '"CKI_LogGroupId_BITMAP_ARRAY_BITMAP" (4 bytes)'),
+            ("array name that is no array",
+             lambda d: d["arrays"].append("uint8_t"),
+             'types.json: arrays[3]: expected an array type name such as "uint8_t[24]", found \'uint8_t\''),
+            ("enumerators shared with no enumeration",
+             lambda d: find(d, "enumerations", "CKI_LogGroupId_BITMAP_ARRAY_BITMAP").update(enumerators="CKI_Message"),
+             f'types.json: enumerations[{index_of("enumerations", "CKI_LogGroupId_BITMAP_ARRAY_BITMAP")}]'
+             '.enumerators: "CKI_Message" is no earlier enumeration whose enumerators this one could share'),
+            ("well-known structure missing",
+             lambda d: d["structures"].remove(find(d, "structures", "CKI_Timer")),
+             'types.json: structures: the build must define "CKI_Timer" as a structure: '
+             "the library's decoders print it by name"),
+            ("well-known structure of the wrong shape",
+             lambda d: find(d, "structures", "CKI_Timer").update(name="CKI_Timer_") or
+             d["aliases"].append({"name": "CKI_Timer", "type": "uint32_t", "size": 4}),
+             'types.json: aliases[1]: the build must define "CKI_Timer" as a structure: '
+             "the library's decoders print it by name"),
+        ], msg, timer
+
+    def test_each_mistake_is_reported(self):
+        cases, _, _ = self.cases()
+        for title, change, expected in cases:
+            with self.subTest(title):
+                self.assertEqual(errors_after(change), [expected])
+
+
+class MessageErrors(unittest.TestCase):
+    CASES = [
+        ("id used twice",
+         lambda d: d["messages"].append({"id": "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "structure": "CKI_Timer"}),
+         "messages.json: messages[{n}].id: message id 0x2CC40007 is used twice (also by messages[{cnf}])"),
+        ("id that is no enumerator",
+         lambda d: d["messages"].append({"id": "NO_SUCH_MSG_ID", "structure": "CKI_Timer"}),
+         'messages.json: messages[{n}].id: "NO_SUCH_MSG_ID" is no enumerator of CKI_MsgId'),
+        ("event id looked up among the events",
+         lambda d: d["events"].append({"id": "CKI_TESTAPP_RUN_TEST_REQ_MSG_ID", "structure": "CKI_Timer"}),
+         'messages.json: events[{e}].id: "CKI_TESTAPP_RUN_TEST_REQ_MSG_ID" is no enumerator of CKI_EventId'),
+        ("class that is no structure",
+         lambda d: d["messages"].append({"id": "TFTP_RETRANS_TIMER_ID", "structure": "uint8_t[24]"}),
+         'messages.json: messages[{n}].structure: "uint8_t[24]" is an array type, not a structure'),
+        ("unknown class",
+         lambda d: d["messages"].append({"id": "TFTP_RETRANS_TIMER_ID", "structure": "NoMessage"}),
+         'messages.json: messages[{n}].structure: unknown structure "NoMessage"'),
+        ("class without the message header",
+         lambda d: d["messages"].append({"id": "TFTP_RETRANS_TIMER_ID", "structure": "CKI_SoftwareVersion"}),
+         'messages.json: messages[{n}].structure: structure "CKI_SoftwareVersion" does not start with its '
+         "CKI_Message header"),
+        ("class of two messages",
+         lambda d: d["messages"].append({"id": "TFTP_RETRANS_TIMER_ID", "structure": "CkiTestAppQueryStatusCnfMessage"}),
+         'messages.json: messages[{n}].structure: structure "CkiTestAppQueryStatusCnfMessage" is already the class '
+         "of messages[{cnf}]"),
+    ]
+
+    def test_each_mistake_is_reported(self):
+        with open(os.path.join(REFERENCE, "messages.json"), encoding="utf-8") as f:
+            data = json.load(f)
+        n, e = len(data["messages"]), len(data["events"])
+        cnf = next(i for i, m in enumerate(data["messages"]) if m["id"] == "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID")
+        for title, change, expected in self.CASES:
+            with self.subTest(title):
+                self.assertEqual(errors_after(change, "messages.json"), [expected.format(n=n, e=e, cnf=cnf)])
+
+
+class DerivedLayout(unittest.TestCase):
+    """What the generator derives from a structure's members."""
+
+    def test_rows(self):
+        outputs, errors = generate_with(lambda data: None)
+        self.assertEqual(errors, [])
+        text = outputs["types.cpp"]
+        for row in [
+            # An array type: one "^" field with the element size and count, and the array flag.
+            '{&printBaseType<base_uint8_t>, nullptr, "uint8_t", "^", 0, 1, 24, nullptr, nullptr, true},',
+            # A member of that type: count 1, the array's size, its descriptor getter.
+            '{&printStructure<type_uint8_t_24_>, nullptr, "uint8_t[24]", "m_digest", 8, 24, 1, '
+            '&descriptorOf<type_uint8_t_24_>, nullptr, false},',
+            # A base part; an enumeration member; the alias's field.
+            '{&printStructure<type_CKI_Message>, nullptr, "CKI_Message", "^", 0, 16, 1, '
+            '&descriptorOf<type_CKI_Message>, nullptr, false},',
+            '{&printEnumeration<enum_CKI_TaskId>, nullptr, "CKI_TaskId", "m_srcTask", 4, 4, 1, nullptr, nullptr, false},',
+            '{&printBitOffset<enum_CKI_LogGroupId_BITMAP_ARRAY_BITMAP>, nullptr, "CKI_LogGroupId_BITMAP_ARRAY_BITMAP", '
+            '"=", 0, 256, 1, nullptr, nullptr, false},',
+            '{&printAlias<type_CKI_LogGroupId_BITMAP_ARRAY_BITMAP_64_>, "CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", '
+            '&type_CKI_LogGroupId_BITMAP_ARRAY_BITMAP_64_, 0},',
+            '{&printStructure<type_CkiTestAppQueryStatusCnfMessage>, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", '
+            '&type_CkiTestAppQueryStatusCnfMessage, 0x2CC40007u},',
+            'case 0x92050201u: return &messageTypeTable[',
+        ]:
+            self.assertIn(row, text)
+
+    def test_implicit_array_type_is_created_once(self):
+        def change(data):
+            data["arrays"].remove("uint8_t[24]")
+        outputs, errors = generate_with(change)
+        self.assertEqual(errors, [])
+        self.assertEqual(outputs["type_tables.h"].count("extern const TypeDescriptor type_uint8_t_24_;"), 1)
 
 
 if __name__ == "__main__":
