@@ -1,0 +1,1 @@
+"""A full-size synthetic build description, written from a seed."""
