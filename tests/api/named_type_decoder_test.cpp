@@ -110,34 +110,9 @@ TEST(DecodeType, OutputIsCutAtTheBufferSize) {
     }
 }
 
-TEST(TypeRegistry, MessageTypeTableLayout) {
+// The reference build's entries; tests/tables checks the layout of any build.
+TEST(TypeRegistry, MessageTypeTableEntries) {
     using tkdec::build::messageTypeTable;
-    size_t entries = 0;
-    while (messageTypeTable[entries].print != nullptr) ++entries;
-    size_t messages = 0;
-    while (messageTypeTable[messages].id != 0) ++messages;
-    ASSERT_GE(messages, 2u);
-    for (size_t i = 0; i < entries; ++i) {
-        const tkdec::MessageTypeEntry &entry = messageTypeTable[i];
-        ASSERT_NE(entry.type, nullptr) << entry.name;
-        if (i < messages) {
-            // A message entry names its identifier, and its structure also
-            // has a type entry with the same print entry.
-            EXPECT_STRNE(entry.name, entry.type->name);
-            EXPECT_EQ(tkdec::build::findMessageClass(entry.id), &entry);
-            bool listed = false;
-            for (size_t j = messages; j < entries; ++j)
-                listed = listed || (messageTypeTable[j].type == entry.type && messageTypeTable[j].print == entry.print);
-            EXPECT_TRUE(listed) << entry.name;
-            for (size_t j = 0; j < i; ++j) EXPECT_NE(messageTypeTable[j].id, entry.id);
-        } else {
-            EXPECT_EQ(entry.id, 0u) << entry.name;
-            EXPECT_STREQ(entry.name, entry.type->name);
-        }
-    }
-    EXPECT_EQ(messageTypeTable[entries].name, nullptr);
-    EXPECT_EQ(messageTypeTable[entries].type, nullptr);
-    EXPECT_EQ(tkdec::build::findMessageClass(0), nullptr);
     EXPECT_EQ(tkdec::build::findMessageClass(0x2C2A0003), nullptr);  // TFTP_RETRANS_TIMER_ID has no class
 
     // Searching by descriptor name finds the message entry first.

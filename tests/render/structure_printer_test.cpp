@@ -281,28 +281,6 @@ TEST(AliasPrinter, ConfinesTheBitmapToItsSize) {
     EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP", data, UF_AsText), "(LOG_GROUP_CKI_DEFAULT|(0x00000001)<<2048)");
 }
 
-// Every type of the build, with complete data, prints one JSON value in
-// both JSON formats and well-formed XML.
-TEST(StructurePrinter, EveryTypeGivesValidDocuments) {
-    int checked = 0;
-    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
-        if (entry->type->size == 0) continue;  // the opaque printer writes plain text
-        for (uint8_t fill : {uint8_t{0x00}, uint8_t{0x27}, uint8_t{0xA5}, uint8_t{0xFF}}) {
-            Bytes data(entry->type->size, fill);
-            for (size_t i = 0; i < data.size(); i += 7) data[i] = static_cast<uint8_t>(i * 37);
-            if (data.size() >= 8) data[7] = 0x12;  // a PTP sender for message entries
-            const std::string longJson = decode(entry->name, data, UF_AsLongJson);
-            const std::string json = decode(entry->name, data, UF_AsJson);
-            const std::string xml = decode(entry->name, data, UF_AsXml);
-            EXPECT_TRUE(isJson(longJson)) << entry->name << ": " << longJson;
-            EXPECT_TRUE(isJson(json)) << entry->name << ": " << json;
-            EXPECT_TRUE(isWellFormedXml(xml)) << entry->name << ": " << xml;
-            ++checked;
-        }
-    }
-    EXPECT_GT(checked, 100);
-}
-
 // The validators themselves reject what they must.
 TEST(DocumentChecks, RejectBrokenDocuments) {
     EXPECT_TRUE(isJson(R"({"a":[1,-2.5e3,"x\"y",true,null,{}], "b":{}})"));

@@ -1,0 +1,20 @@
+# Writes the full-size synthetic build description and builds the library
+# (and the given targets) from it in a build tree of its own.
+#
+#   cmake -DSOURCE_DIR=... -DBINARY_DIR=... -DPYTHON=... -DGENERATOR=...
+#         -DC_COMPILER=... -DCXX_COMPILER=... -DTARGETS=a;b [-DOPTIONS=-DX=ON;...]
+#         -P fullsize_build.cmake
+#
+# The description goes to BINARY_DIR/description; the build is Release.
+cmake_minimum_required(VERSION 3.25)
+
+set(_description "${BINARY_DIR}/description")
+execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/synth/tkdec_synth.py" "${_description}"
+                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${BINARY_DIR}" -G "${GENERATOR}"
+                        "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}"
+                        -DCMAKE_BUILD_TYPE=Release "-DTKDEC_BUILD=${_description}/build.json"
+                        -DTKDEC_BUILD_CLI=OFF -DTKDEC_BUILD_HOST_TEST=OFF ${OPTIONS}
+                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BINARY_DIR}" --target ${TARGETS}
+                COMMAND_ERROR_IS_FATAL ANY)

@@ -1,0 +1,177 @@
+// Invariants of the generated type tables that hold for every build
+// description: the layout of the message type table, the enumerator
+// tables the decoders use by name, and every type and message printing as
+// valid documents.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "api/channel_table.h"
+#include "render/document_checks.h"
+#include "support/decode.h"
+#include "support/payload.h"
+#include "tkdec.h"
+#include "type_tables.h"
+
+namespace tkdec::test {
+namespace {
+
+constexpr tkdec_OutputFormat kAllFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
+
+size_t messageCount() {
+    size_t count = 0;
+    while (build::messageTypeTable[count].id != 0) ++count;
+    return count;
+}
+
+size_t entryCount() {
+    size_t count = 0;
+    while (build::messageTypeTable[count].print != nullptr) ++count;
+    return count;
+}
+
+uint16_t channelOf(ChannelKind kind) {
+    for (uint32_t i = 0; i < build::channelCount; ++i)
+        if (build::channelKind(build::channels[i].id) == kind) return build::channels[i].id;
+    return 0;
+}
+
+// The output of tkdec_decodeType from a copy of the data of its own size,
+// or "<result N>" when it failed.
+std::string decodeType(const char *name, const Bytes &data, tkdec_OutputFormat format) {
+    std::vector<char> out(1 << 17, '#');
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[data.size() + 1]);
+    if (!data.empty()) std::memcpy(copy.get(), data.data(), data.size());
+    const uint32_t result = tkdec_decodeType(name, static_cast<uint32_t>(data.size()), copy.get(),
+                                             static_cast<uint32_t>(out.size()), out.data(), format);
+    if (result != 0) return "<result " + std::to_string(result) + ">";
+    return std::string(out.data());
+}
+
+// The task of the build's PTP CPU with the lowest id, and the last task.
+uint32_t firstPtpTask() {
+    const EnumerationInfo &tasks = build::enum_CKI_TaskId;
+    for (uint32_t i = 0; i < tasks.count; ++i)
+        if (((tasks.table[i].value >> 24) & 0xF) == 2) return tasks.table[i].value;
+    return 0;
+}
+
+// A message's payload (the message from offset 4 on): a pattern, with a
+// PTP task as sender and the last task as receiver.
+Bytes messagePayload(const TypeDescriptor &type) {
+    Bytes payload(type.size > 4 ? type.size - 4 : 0);
+    for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i * 37 + 11);
+    Bytes tasks;
+    putWord(tasks, firstPtpTask());
+    putWord(tasks, build::enum_CKI_TaskId.table[build::enum_CKI_TaskId.count - 1].value);
+    std::memcpy(payload.data(), tasks.data(), payload.size() < 8 ? payload.size() : 8);
+    return payload;
+}
+
+bool validDocument(tkdec_OutputFormat format, const std::string &text) {
+    if (format == UF_AsText) return !text.empty();
+    return format == UF_AsXml ? isWellFormedXml(text) : isJson(text);
+}
+
+TEST(TypeTables, MessageTypeTableLayout) {
+    const MessageTypeEntry *const table = build::messageTypeTable;
+    const size_t messages = messageCount();
+    const size_t entries = entryCount();
+    ASSERT_GE(messages, 1u);
+    for (size_t i = 0; i < entries; ++i) {
+        const MessageTypeEntry &entry = table[i];
+        ASSERT_NE(entry.type, nullptr) << entry.name;
+        if (i < messages) {
+            // A message entry names its identifier, and its structure also
+            // has a type entry with the same print entry.
+            EXPECT_STRNE(entry.name, entry.type->name);
+            EXPECT_EQ(build::findMessageClass(entry.id), &entry);
+            bool listed = false;
+            for (size_t j = messages; j < entries; ++j)
+                listed = listed || (table[j].type == entry.type && table[j].print == entry.print);
+            EXPECT_TRUE(listed) << entry.name;
+            for (size_t j = 0; j < i; ++j) EXPECT_NE(table[j].id, entry.id);
+        } else {
+            EXPECT_EQ(entry.id, 0u) << entry.name;
+            EXPECT_STREQ(entry.name, entry.type->name);
+        }
+    }
+    EXPECT_EQ(table[entries].name, nullptr);
+    EXPECT_EQ(table[entries].type, nullptr);
+    EXPECT_EQ(build::findMessageClass(0), nullptr);
+}
+
+TEST(TypeTables, EnumeratorTablesAreSortedAndEnded) {
+    for (const EnumerationInfo *info :
+         {&build::enum_CKI_TaskId, &build::enum_CKI_MsgId, &build::enum_CKI_EventId, &build::enum_CKI_LogGroupId}) {
+        ASSERT_GT(info->count, 0u) << info->name;
+        for (uint32_t i = 1; i < info->count; ++i) EXPECT_LE(info->table[i - 1].value, info->table[i].value) << info->name;
+        for (uint32_t i = 0; i < info->count; ++i) EXPECT_NE(info->table[i].name, nullptr) << info->name;
+        EXPECT_EQ(info->table[info->count].name, nullptr) << info->name;
+        EXPECT_EQ(info->table[info->count].value, 0u) << info->name;
+    }
+}
+
+// Every type of the build, with complete data, prints one JSON value in
+// both JSON formats and well-formed XML.
+TEST(TypeTables, EveryTypeGivesValidDocuments) {
+    int checked = 0;
+    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
+        if (entry->type->size == 0) continue;  // the opaque printer writes plain text
+        for (uint8_t fill : {uint8_t{0x00}, uint8_t{0x27}, uint8_t{0xA5}, uint8_t{0xFF}}) {
+            Bytes data(entry->type->size, fill);
+            for (size_t i = 0; i < data.size(); i += 7) data[i] = static_cast<uint8_t>(i * 37);
+            if (data.size() >= 8) data[7] = 0x12;  // a PTP sender for message entries
+            for (tkdec_OutputFormat format : {UF_AsXml, UF_AsLongJson, UF_AsJson}) {
+                const std::string text = decodeType(entry->name, data, format);
+                EXPECT_TRUE(validDocument(format, text)) << entry->name << ": " << text;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
+}
+
+// Every message and event decodes on the message channel: valid documents
+// when complete, well-formed XML and marked gaps when cut short.
+TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
+    const uint16_t channel = channelOf(ChannelKind::Message);
+    ASSERT_NE(channel, 0);
+    for (size_t i = 0; i < messageCount(); ++i) {
+        const MessageTypeEntry &entry = build::messageTypeTable[i];
+        const Bytes full = messagePayload(*entry.type);
+        for (tkdec_OutputFormat format : kAllFormats) {
+            const Decoded decoded = decode(channel, entry.id, full, format);
+            EXPECT_EQ(decoded.result, 0);
+            EXPECT_TRUE(validDocument(format, decoded.text)) << entry.name << ": " << decoded.text;
+        }
+        for (size_t length : {size_t{0}, size_t{5}, full.size() / 2, full.size() - 1}) {
+            const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(std::min(length, full.size())));
+            EXPECT_TRUE(isWellFormedXml(decode(channel, entry.id, part, UF_AsXml).text)) << entry.name << " " << length;
+        }
+        EXPECT_NE(decode(channel, entry.id, {}, UF_AsText).text.find("(no data)"), std::string::npos) << entry.name;
+    }
+}
+
+// The trace of every message names its structure between the two tasks.
+TEST(TypeTables, EveryMessageTraces) {
+    const uint16_t channel = channelOf(ChannelKind::MessageTrace);
+    ASSERT_NE(channel, 0);
+    const EnumerationInfo &tasks = build::enum_CKI_TaskId;
+    uint32_t last = tasks.count - 1;
+    while (last > 0 && tasks.table[last - 1].value == tasks.table[last].value) --last;  // the first of its aliases
+    const Bytes payload = words({tasks.table[0].value, tasks.table[last].value});
+    for (size_t i = 0; i < messageCount(); ++i) {
+        const MessageTypeEntry &entry = build::messageTypeTable[i];
+        const std::string expected =
+            std::string(tasks.table[0].name) + " -> (" + entry.type->name + ") -> " + tasks.table[last].name;
+        EXPECT_EQ(decode(channel, entry.id, payload, UF_AsText).text, expected);
+    }
+}
+
+}  // namespace
+}  // namespace tkdec::test
