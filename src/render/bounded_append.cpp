@@ -17,24 +17,20 @@ void finish(char **pos, FormatWindow &window) {
 
 void appendV(char **pos, char *end, const char *format, va_list args) {
     if (!hasRoom(pos, end)) return;
+    va_list copy;
+    va_copy(copy, args);
     FormatWindow window{*pos, end};
-    formatV(window, format, args);
+    formatV(window, format, &copy);
+    va_end(copy);
     finish(pos, window);
 }
 
 void append(char **pos, char *end, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    appendV(pos, end, format, args);
-    va_end(args);
-}
-
-void appendRow(char **pos, char *end, const FormatRow &row, int format, ...) {
     if (!hasRoom(pos, end)) return;
     va_list args;
     va_start(args, format);
     FormatWindow window{*pos, end};
-    formatV(window, row[static_cast<OutputFormat>(format)], args);
+    formatV(window, format, &args);
     va_end(args);
     finish(pos, window);
 }
@@ -42,6 +38,10 @@ void appendRow(char **pos, char *end, const FormatRow &row, int format, ...) {
 void appendText(char **pos, char *end, const char *text) {
     if (!hasRoom(pos, end)) return;
     if (text == nullptr) text = "(null)";
+    if (text[0] == '\0') {
+        **pos = '\0';
+        return;
+    }
     const size_t room = static_cast<size_t>(end - *pos);
     const void *nul = std::memchr(text, '\0', room);
     const size_t length = nul ? static_cast<size_t>(static_cast<const char *>(nul) - text) : room;
@@ -53,6 +53,10 @@ void appendText(char **pos, char *end, const char *text) {
 void appendArguments(char **pos, char *end, const char *format, const FormatArgument *arguments,
                      size_t count) {
     if (!hasRoom(pos, end)) return;
+    if (format[0] == '\0') {
+        **pos = '\0';  // an empty text still ends the output
+        return;
+    }
     FormatWindow window{*pos, end};
     formatArguments(window, format, arguments, count);
     finish(pos, window);

@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "render/output.h"
 
@@ -33,12 +34,6 @@ inline bool hasRoom(char *const *pos, const char *end) {
 void append(char **pos, char *end, const char *format, ...) TKDEC_PRINTF_FORMAT(3, 4);
 void appendV(char **pos, char *end, const char *format, va_list args) TKDEC_PRINTF_FORMAT(3, 0);
 
-// Appends the row's entry for the output format, formatted with the
-// arguments (rows are not literals, so the compiler cannot check them).
-// The format is passed as int: va_start needs a last named parameter that
-// default argument promotion leaves unchanged.
-void appendRow(char **pos, char *end, const FormatRow &row, int format, ...);
-
 // Appends a text as data, as append(pos, end, "%s", text) does.
 void appendText(char **pos, char *end, const char *text);
 
@@ -56,5 +51,32 @@ struct FormatArgument {
 // the array reads 0 or the empty text.
 void appendArguments(char **pos, char *end, const char *format, const FormatArgument *arguments,
                      size_t count);
+
+inline FormatArgument formatArgument(const char *text) { return {0, text}; }
+
+// Integers keep their value: signed ones are sign-extended, so that "%d"
+// of -1 prints -1 and "%u" of it 4294967295, as printf does.
+template <class T>
+    requires std::is_integral_v<T>
+inline FormatArgument formatArgument(T value) {
+    if constexpr (std::is_signed_v<T>)
+        return {static_cast<uint64_t>(static_cast<int64_t>(value)), nullptr};
+    else
+        return {static_cast<uint64_t>(value), nullptr};
+}
+
+// Appends the row's entry for the output format, formatted with the
+// arguments. The arguments travel as an array (no va_list): rows are the
+// library's most frequent appends.
+template <class... Arguments>
+inline void appendRow(char **pos, char *end, const FormatRow &row, int format, Arguments... arguments) {
+    const char *text = row[static_cast<OutputFormat>(format)];
+    if constexpr (sizeof...(Arguments) == 0) {
+        appendArguments(pos, end, text, nullptr, 0);
+    } else {
+        const FormatArgument array[] = {formatArgument(arguments)...};
+        appendArguments(pos, end, text, array, sizeof...(Arguments));
+    }
+}
 
 }  // namespace tkdec

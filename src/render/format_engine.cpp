@@ -110,11 +110,38 @@ void put(FormatWindow &window, char c) {
     if (window.pos < window.end) *window.pos++ = c;
 }
 
+// Copies up to 16 bytes with fixed-size moves (two overlapping ones), so
+// that the short runs of the rows cost no call.
+void copyShort(char *to, const char *from, size_t n) {
+    if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
 void putRun(FormatWindow &window, const char *text, size_t length) {
     const size_t room = static_cast<size_t>(window.end - window.pos);
     const size_t n = length < room ? length : room;
-    std::memcpy(window.pos, text, n);
+    if (n <= 16)
+        copyShort(window.pos, text, n);
+    else
+        std::memcpy(window.pos, text, n);
     window.pos += n;
+}
+
+// The length of the literal run at p (up to a '%' or the end): short runs
+// are scanned here, long ones by the C library many bytes at a time.
+size_t literalRun(const char *p) {
+    for (size_t i = 0; i < 16; ++i)
+        if (p[i] == '\0' || p[i] == '%') return i;
+    return 16 + std::strcspn(p + 16, "%");
 }
 
 void putRepeated(FormatWindow &window, char c, int count) {
@@ -122,14 +149,27 @@ void putRepeated(FormatWindow &window, char c, int count) {
 }
 
 // Digits of value in the given base, most significant first, at the end of
-// buffer; returns their start.
+// buffer; returns their start. Each base divides by a constant, which the
+// compiler turns into multiplications and shifts.
 char *toDigits(uint64_t value, unsigned base, bool upper, char *bufferEnd) {
     const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char *p = bufferEnd;
-    do {
-        *--p = digits[value % base];
-        value /= base;
-    } while (value != 0);
+    switch (base) {
+    case 16:
+        do *--p = digits[value & 0xF]; while ((value >>= 4) != 0);
+        break;
+    case 8:
+        do *--p = static_cast<char>('0' + (value & 7)); while ((value >>= 3) != 0);
+        break;
+    default:
+        if (value <= UINT32_MAX) {
+            uint32_t small = static_cast<uint32_t>(value);
+            do *--p = static_cast<char>('0' + small % 10); while ((small /= 10) != 0);
+        } else {
+            do *--p = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
+        }
+        break;
+    }
     return p;
 }
 
@@ -172,12 +212,32 @@ void putInteger(FormatWindow &window, const Conversion &c, uint64_t magnitude, b
 void putText(FormatWindow &window, const Conversion &c, const char *text) {
     if (text == nullptr) text = (c.precision < 0 || c.precision >= 6) ? "(null)" : "";
     size_t length = 0;
-    const size_t limit = c.precision < 0 ? SIZE_MAX : static_cast<size_t>(c.precision);
-    while (length < limit && text[length] != '\0') ++length;
+    if (c.precision < 0) {
+        length = std::strlen(text);
+    } else {
+        // Never read beyond the precision: the text need not be terminated.
+        const size_t limit = static_cast<size_t>(c.precision);
+        while (length < limit && text[length] != '\0') ++length;
+    }
     const int padding = c.width > static_cast<int>(length) ? c.width - static_cast<int>(length) : 0;
     if (!c.left) putRepeated(window, ' ', padding);
     putRun(window, text, length);
     if (c.left) putRepeated(window, ' ', padding);
+}
+
+// The plain conversions "%s", "%u" and "%d" (no flags, width, precision
+// or length), which the library's rows use most.
+void putPlainText(FormatWindow &window, const char *text) {
+    if (text == nullptr) text = "(null)";
+    putRun(window, text, std::strlen(text));
+}
+
+void putPlainDecimal(FormatWindow &window, uint64_t magnitude, bool negative) {
+    char buffer[24];
+    char *const bufferEnd = buffer + sizeof buffer;
+    char *digits = toDigits(magnitude, 10, false, bufferEnd);
+    if (negative) *--digits = '-';
+    putRun(window, digits, static_cast<size_t>(bufferEnd - digits));
 }
 
 void putCharacter(FormatWindow &window, const Conversion &c, char ch) {
@@ -279,13 +339,34 @@ void putConversion(FormatWindow &window, const Conversion &c, Arguments &argumen
     }
 }
 
+// Handles a plain conversion at p (behind its '%'); returns p behind it,
+// or null when the conversion is not plain.
+template <class Arguments>
+const char *putPlainConversion(FormatWindow &window, const char *p, Arguments &arguments) {
+    switch (*p) {
+    case 's': putPlainText(window, arguments.nextText()); return p + 1;
+    case 'u': putPlainDecimal(window, arguments.nextUnsigned(Length::None), false); return p + 1;
+    case 'd':
+    case 'i': {
+        const int64_t value = arguments.nextSigned(Length::None);
+        putPlainDecimal(window, value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value), value < 0);
+        return p + 1;
+    }
+    default: return nullptr;
+    }
+}
+
 template <class Arguments>
 void format(FormatWindow &window, const char *p, Arguments &arguments) {
     while (*p != '\0' && !window.full()) {
         if (*p != '%') {
-            const char *run = p;
-            while (*p != '\0' && *p != '%') ++p;
-            putRun(window, run, static_cast<size_t>(p - run));
+            const size_t run = literalRun(p);
+            putRun(window, p, run);
+            p += run;
+            continue;
+        }
+        if (const char *next = putPlainConversion(window, p + 1, arguments)) {
+            p = next;
             continue;
         }
         Conversion c;
@@ -296,12 +377,9 @@ void format(FormatWindow &window, const char *p, Arguments &arguments) {
 
 }  // namespace
 
-void formatV(FormatWindow &window, const char *format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    VaArguments arguments(&copy);
+void formatV(FormatWindow &window, const char *format, va_list *args) {
+    VaArguments arguments(args);
     tkdec::format(window, format, arguments);
-    va_end(copy);
 }
 
 void formatArguments(FormatWindow &window, const char *format, const FormatArgument *arguments,

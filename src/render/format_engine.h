@@ -20,7 +20,9 @@ struct FormatWindow {
     bool full() const { return pos >= end; }
 };
 
-void formatV(FormatWindow &window, const char *format, va_list args);
+// Takes the arguments from *args, which it advances (no copy: copying a
+// va_list that va_start has just written stalls the processor).
+void formatV(FormatWindow &window, const char *format, va_list *args);
 void formatArguments(FormatWindow &window, const char *format, const FormatArgument *arguments,
                      size_t count);
 
