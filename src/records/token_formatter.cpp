@@ -107,17 +107,24 @@ FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call) {
 
 }  // namespace
 
+uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
+                         const uint32_t *arguments, OutputFormat format, char **scratchPos, char *scratchEnd,
+                         char *noOption, FormatArgument *values) {
+    const FormatterCall call{extendedStart, payloadEnd, arguments, format, scratchPos, scratchEnd, noOption};
+    const uint32_t count = formatter.ruleCount < kMaxConversions ? formatter.ruleCount : kMaxConversions;
+    for (uint32_t i = count; i-- > 0;) values[i] = evaluate(formatter.rules[i], call);
+    return count;
+}
+
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
                  const uint32_t *arguments, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
     char scratch[kFormatterScratchSize];
     char *scratchPos = scratch;
     char noOption[kNoOptionBufferSize];
-    const FormatterCall call{extendedStart, payloadEnd, arguments, format, &scratchPos, scratch + sizeof scratch,
-                             noOption};
     FormatArgument values[kMaxConversions];
-    const uint32_t count = formatter.ruleCount < kMaxConversions ? formatter.ruleCount : kMaxConversions;
-    for (uint32_t i = count; i-- > 0;) values[i] = evaluate(formatter.rules[i], call);
+    const uint32_t count = formatterValues(formatter, extendedStart, payloadEnd, arguments, format, &scratchPos,
+                                           scratch + sizeof scratch, noOption, values);
     appendArguments(pos, end, formatter.format, values, count);
 }
 

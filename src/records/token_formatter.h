@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "records/conversion_rule.h"
+#include "render/bounded_append.h"
 #include "render/output.h"
 
 namespace tkdec {
@@ -20,6 +21,14 @@ struct TokenFormatter {
 inline constexpr uint32_t kMaxConversions = 64;
 inline constexpr uint32_t kFormatterScratchSize = 32768;
 inline constexpr uint32_t kNoOptionBufferSize = 1024;
+
+// The values of the formatter's conversions, in order (at most
+// kMaxConversions): numbers as they are, texts written into the scratch
+// area from the last conversion to the first; a choice's "No option" text
+// goes to noOption (kNoOptionBufferSize bytes). Returns their count.
+uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
+                         const uint32_t *arguments, OutputFormat format, char **scratchPos, char *scratchEnd,
+                         char *noOption, FormatArgument *values);
 
 // Computes every conversion's value (texts into a scratch area on this
 // call's stack, from the last conversion to the first) and appends the
