@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "render/output.h"
+#include "render/type_descriptor.h"
 
 namespace tkdec {
 
@@ -48,8 +49,10 @@ struct ValueTextTable {
 struct ConversionRule {
     RuleKind kind;
     ArgumentSource source;
-    // Enumeration
+    // Enumeration: the printer, and the enumerator table that it prints
+    // (null for a printer of another kind)
     ValuePrinter printer = nullptr;
+    const EnumerationInfo *enumeration = nullptr;
     uint32_t aliasIndex = 0;
     NameFilter filter = nullptr;
     // BooleanWord
@@ -69,11 +72,10 @@ struct ConversionRule {
     const char *unitFormat = nullptr;
 };
 
-// The value of a rule's source among the token's arguments.
-inline uint32_t sourceValue(const ArgumentSource &source, const uint32_t *arguments) {
-    // Generated sources name arguments below 32 and shifts below 32; the
-    // masks keep hand-made ones inside the 32-word argument array too.
-    const uint32_t word = arguments[source.argument & 31] >> (source.shift & 31);
+// The value of a rule's source among the token's count arguments; a word
+// beyond them reads 0 (generated rules never name one).
+inline uint32_t sourceValue(const ArgumentSource &source, const uint32_t *arguments, uint32_t count) {
+    const uint32_t word = (source.argument < count ? arguments[source.argument] : 0) >> (source.shift & 31);
     const uint32_t field = source.width >= 32 ? word : word & ((uint32_t{1} << source.width) - 1);
     return field & source.mask;
 }

@@ -1,10 +1,12 @@
 #include "records/token_formatter.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "records/extended_payload.h"
 #include "render/argument_renderer.h"
 #include "render/bounded_append.h"
+#include "render/value_printers.h"
 
 namespace tkdec {
 namespace {
@@ -20,6 +22,7 @@ struct FormatterCall {
     const uint8_t *extendedStart;
     const uint8_t *payloadEnd;
     const uint32_t *arguments;
+    uint32_t argumentCount;
     OutputFormat format;
     char **scratchPos;
     char *scratchEnd;
@@ -76,18 +79,35 @@ const char *noOptionText(uint32_t selector, const char *listText, char *buffer) 
 
 FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call);
 
+// In UF_AsText the enumeration printer's text of a value that its table
+// has is the filtered name alone: it is taken from the table in place, and
+// only its room in the scratch area is taken, as a rendering would take it.
+// Everything else is rendered.
+const char *enumerationText(const ConversionRule &rule, uint32_t value, const FormatterCall &call) {
+    if (rule.enumeration != nullptr && call.format == UF_AsText && hasRoom(call.scratchPos, call.scratchEnd)) {
+        if (const char *name = enumeratorName(*rule.enumeration, value, rule.aliasIndex)) {
+            const char *text = filteredName(rule.filter, name);
+            const size_t length = std::strlen(text);
+            if (length < static_cast<size_t>(call.scratchEnd - *call.scratchPos)) {
+                *call.scratchPos += length + 1;
+                return text;
+            }
+        }
+    }
+    return renderArgument(value, call.scratchPos, call.scratchEnd, rule.printer, call.format, rule.aliasIndex,
+                          rule.filter);
+}
+
 const char *choiceText(const ConversionRule &rule, uint32_t selector, const FormatterCall &call) {
     if (selector < rule.optionCount) return evaluate(rule.options[selector], call).text;
     return noOptionText(selector, rule.listText, call.noOption);
 }
 
 FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call) {
-    const uint32_t value = sourceValue(rule.source, call.arguments);
+    const uint32_t value = sourceValue(rule.source, call.arguments, call.argumentCount);
     switch (rule.kind) {
     case RuleKind::RawWord: return {value, nullptr};
-    case RuleKind::Enumeration:
-        return {0, renderArgument(value, call.scratchPos, call.scratchEnd, rule.printer, call.format,
-                                  rule.aliasIndex, rule.filter)};
+    case RuleKind::Enumeration: return {0, enumerationText(rule, value, call)};
     case RuleKind::BooleanWord:
         return {0, kBooleanWords[static_cast<int>(rule.words) % 3][value != 0 ? 0 : 1]};
     case RuleKind::BinaryDigits: return {0, binaryDigits(value, rule.digits, call.scratchPos, call.scratchEnd)};
@@ -108,23 +128,24 @@ FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call) {
 }  // namespace
 
 uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
-                         const uint32_t *arguments, OutputFormat format, char **scratchPos, char *scratchEnd,
-                         char *noOption, FormatArgument *values) {
-    const FormatterCall call{extendedStart, payloadEnd, arguments, format, scratchPos, scratchEnd, noOption};
+                         const uint32_t *arguments, uint32_t argumentCount, OutputFormat format, char **scratchPos,
+                         char *scratchEnd, char *noOption, FormatArgument *values) {
+    const FormatterCall call{extendedStart, payloadEnd, arguments, argumentCount, format, scratchPos, scratchEnd,
+                             noOption};
     const uint32_t count = formatter.ruleCount < kMaxConversions ? formatter.ruleCount : kMaxConversions;
     for (uint32_t i = count; i-- > 0;) values[i] = evaluate(formatter.rules[i], call);
     return count;
 }
 
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
-                 const uint32_t *arguments, char **pos, char *end, OutputFormat format) {
+                 const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
     char scratch[kFormatterScratchSize];
     char *scratchPos = scratch;
     char noOption[kNoOptionBufferSize];
     FormatArgument values[kMaxConversions];
-    const uint32_t count = formatterValues(formatter, extendedStart, payloadEnd, arguments, format, &scratchPos,
-                                           scratch + sizeof scratch, noOption, values);
+    const uint32_t count = formatterValues(formatter, extendedStart, payloadEnd, arguments, argumentCount, format,
+                                           &scratchPos, scratch + sizeof scratch, noOption, values);
     appendArguments(pos, end, formatter.format, values, count);
 }
 

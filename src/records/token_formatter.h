@@ -22,18 +22,21 @@ inline constexpr uint32_t kMaxConversions = 64;
 inline constexpr uint32_t kFormatterScratchSize = 32768;
 inline constexpr uint32_t kNoOptionBufferSize = 1024;
 
+// The rules read the first argumentCount words of arguments (a word beyond
+// them reads 0).
+//
 // The values of the formatter's conversions, in order (at most
 // kMaxConversions): numbers as they are, texts written into the scratch
 // area from the last conversion to the first; a choice's "No option" text
 // goes to noOption (kNoOptionBufferSize bytes). Returns their count.
 uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
-                         const uint32_t *arguments, OutputFormat format, char **scratchPos, char *scratchEnd,
-                         char *noOption, FormatArgument *values);
+                         const uint32_t *arguments, uint32_t argumentCount, OutputFormat format, char **scratchPos,
+                         char *scratchEnd, char *noOption, FormatArgument *values);
 
 // Computes every conversion's value (texts into a scratch area on this
 // call's stack, from the last conversion to the first) and appends the
 // format string once with them. Does nothing when the output is full.
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
-                 const uint32_t *arguments, char **pos, char *end, OutputFormat format);
+                 const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format);
 
 }  // namespace tkdec

@@ -56,6 +56,15 @@ uint32_t searchEnumerator(const EnumerationInfo &enumeration, uint32_t value, ui
     return static_cast<uint32_t>(m);
 }
 
+const char *enumeratorName(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex) {
+    if (enumeration.count == 0) return nullptr;
+    // The printer reads size bytes of the value.
+    const uint32_t bits = 8 * enumeration.size;
+    if (bits < 32) value &= (uint32_t{1} << bits) - 1;
+    const Enumerator &nearest = enumeration.table[searchEnumerator(enumeration, value, aliasIndex)];
+    return nearest.value == value ? nearest.name : nullptr;
+}
+
 void printEnumerationValue(const EnumerationInfo &enumeration, const ValueCall &call) {
     if (!hasRoom(call.pos, call.end)) return;
     if (!hasBytes(call.data, call.dataEnd, enumeration.size)) return describeEnumeration(enumeration, kKindEnum, call);

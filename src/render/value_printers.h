@@ -56,6 +56,10 @@ void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call);
 // index applied when the value is found; 0 for an empty table.
 uint32_t searchEnumerator(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex);
 
+// The name (before any name filter) that the enumeration printer prints
+// for value, alias index applied, when the table has the value; else null.
+const char *enumeratorName(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex);
+
 // The header and trailer of an enumeration value, by print mode.
 void appendEnumerationHeader(const EnumerationInfo &enumeration, const ValueCall &call);
 void appendEnumerationTrailer(const ValueCall &call);

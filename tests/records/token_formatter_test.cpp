@@ -7,6 +7,7 @@
 
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
+#include "render/print_entries.h"
 #include "support/payload.h"
 
 namespace tkdec {
@@ -61,7 +62,7 @@ std::string run(const char *format, const std::vector<ConversionRule> &rules, st
     const TokenFormatter formatter{format, rules.data(), static_cast<uint32_t>(rules.size())};
     const uint8_t *start = extended.empty() ? nullptr : extended.data();
     return test::written(size, [&](char **pos, char *end) {
-        formatToken(formatter, start, start ? start + extended.size() : nullptr, arguments.data(), pos, end,
+        formatToken(formatter, start, start ? start + extended.size() : nullptr, arguments.data(), 32, pos, end,
                     outputFormat);
     });
 }
@@ -135,7 +136,7 @@ TEST(TokenFormatter, FullOutputWritesNothing) {
     const ConversionRule rule = raw(arg(0));
     const TokenFormatter formatter{"%u", &rule, 1};
     const uint32_t arguments[32] = {};
-    formatToken(formatter, nullptr, nullptr, arguments, &pos, buffer + 4, UF_AsText);
+    formatToken(formatter, nullptr, nullptr, arguments, 32, &pos, buffer + 4, UF_AsText);
     EXPECT_EQ(pos, buffer + 4);
     EXPECT_EQ(std::string(buffer, 4), "xxxx");
 }
@@ -165,6 +166,30 @@ TEST(TokenFormatter, ScratchExhaustionHitsTheLeftmostTexts) {
     const std::string expected = "|0|** No output buffer space **|" + text.substr(0, 16382) + "|" + text;
     EXPECT_EQ(out.size(), expected.size());
     EXPECT_TRUE(out == expected) << out.substr(0, 64);
+}
+
+constexpr Enumerator kColourTable[] = {{1, "COLOUR_RED"}, {2, "COLOUR_DARK_GREEN"}, {0, nullptr}};
+constexpr EnumerationInfo kColours = {1, "Colour", kColourTable, 2};
+
+// An enumeration text found in its table is taken in place; it must read,
+// and take scratch room, exactly as the rendered text would, also when
+// the scratch area is nearly full.
+TEST(TokenFormatter, EnumerationNamesAsRendered) {
+    for (NameFilter filter : {filterIdentity, filterSkip2Words}) {
+        const ConversionRule rendered = enumeration(arg(1, 8, 8), &printEnumeration<kColours>, 0, filter);
+        ConversionRule inPlace = rendered;
+        inPlace.enumeration = &kColours;
+        for (uint32_t value : {0x100u, 0x200u, 0x300u, 0x1200u}) {
+            for (uint32_t room = 0; room < 24; ++room) {
+                const uint32_t filler = kFormatterScratchSize - 1 - room;  // the long text and its NUL leave room bytes
+                const auto out = [&](const ConversionRule &rule) {
+                    return run("%s|%s|%.9s", {rule, rule, enumeration(arg(0), longPrinter)}, {filler, value}, {},
+                               70000);
+                };
+                EXPECT_EQ(out(inPlace), out(rendered)) << std::hex << value << " room " << std::dec << room;
+            }
+        }
+    }
 }
 
 TEST(TokenFormatter, NoOptionTextIsCutToItsBuffer) {

@@ -484,7 +484,8 @@ def rule_cpp(rule, arrays):
              f".source = {{{rule['argument']}, {rule['shift']}, {rule['width']}, {rule['mask']:#x}u}}"]
     key = rule["rule"]
     if key == "enum":
-        parts += [f".printer = &printEnumeration<enum_{cpp.identifier(rule['type'])}>",
+        ident = cpp.identifier(rule['type'])
+        parts += [f".printer = &printEnumeration<enum_{ident}>", f".enumeration = &enum_{ident}",
                   f".aliasIndex = {rule['alias']}", f".filter = &{FILTERS[rule['filter']]}"]
     elif key == "bool":
         parts.append(f".words = BooleanWords::{BOOLEAN_WORDS[rule['words']]}")
