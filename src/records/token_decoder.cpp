@@ -1,7 +1,6 @@
 #include "records/token_decoder.h"
 
 #include "records/argument_reader.h"
-#include "render/argument_renderer.h"
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
@@ -16,7 +15,8 @@ constexpr FormatRow kSourceReference = {{
     "\"sourceref\":{\"file\":\"%s\",\"line\":%d},",
     "\"sourceref\":{\"file\":\"%s\",\"line\":%d},",
 }};
-constexpr FormatRow kGroup = {{"", "<group>%s</group>", "\"group\":%s", "\"group\":%s"}};
+constexpr FormatRow kGroupOpening = {{"", "<group>", "\"group\":", "\"group\":"}};
+constexpr FormatRow kGroupClosing = {{"", "</group>", "", ""}};
 constexpr FormatRow kGroupSeparator = {{"", "", ",", ","}};
 constexpr FormatRow kParamsOpening = {{"", "<params>", "\"params\":[", "\"params\":["}};
 constexpr FormatRow kParamsClosing = {{"", "</params>", "]", "]"}};
@@ -25,14 +25,15 @@ constexpr FormatRow kParamsClosing = {{"", "</params>", "]", "]"}};
 constexpr FormatRow kXmlParam = {{"", "<p%u>0x%.8x</p%u>", "", ""}};
 constexpr FormatRow kJsonParam = {{"", "", "%s\"0x%.8x\"", "%s\"0x%.8x\""}};
 
-// The log group through the CKI_LogGroupId printer, rendered into a
-// scratch area of this call.
+// The log group as the CKI_LogGroupId printer writes a token argument,
+// printed straight into the output between the group's opening and closing.
 void appendGroup(uint32_t group, bool parametersFollow, char **pos, char *end, OutputFormat format) {
-    char scratch[kGroupScratchSize];
-    char *scratchPos = scratch;
-    const char *text = renderArgument(group, &scratchPos, scratch + sizeof scratch,
-                                      &printEnumeration<build::enum_CKI_LogGroupId>, format, 0, filterIdentity);
-    appendRow(pos, end, kGroup, format, text);
+    const uint8_t bytes[4] = {static_cast<uint8_t>(group), static_cast<uint8_t>(group >> 8),
+                              static_cast<uint8_t>(group >> 16), static_cast<uint8_t>(group >> 24)};
+    appendRow(pos, end, kGroupOpening, format);
+    printEnumeration<build::enum_CKI_LogGroupId>(bytes, bytes + sizeof bytes, pos, end, format, E_TYPE, 0, nullptr,
+                                                 filterIdentity);
+    appendRow(pos, end, kGroupClosing, format);
     if (parametersFollow) appendRow(pos, end, kGroupSeparator, format);
 }
 
@@ -62,7 +63,8 @@ int32_t decodeToken(const uint8_t *payloadStart, const uint8_t *payloadEnd, char
     if (record == nullptr) return 1;
     const uint32_t length =
         payloadStart != nullptr && payloadEnd > payloadStart ? static_cast<uint32_t>(payloadEnd - payloadStart) : 0;
-    uint32_t arguments[kMaxArguments] = {};
+    // The reader fills the record's words; nothing reads the others.
+    uint32_t arguments[kMaxArguments];
     if (record->argumentCount != 0)
         readArguments(length, payloadStart, arguments, record->argumentCount, pos, end, format);
     if (format != UF_AsText) {
@@ -73,8 +75,9 @@ int32_t decodeToken(const uint8_t *payloadStart, const uint8_t *payloadEnd, char
     // none (its start is then the payload end).
     const uint64_t words = 4 * static_cast<uint64_t>(record->argumentCount);
     const uint8_t *extended = payloadStart == nullptr ? nullptr : payloadStart + (words < length ? words : length);
+    const uint32_t filled = record->argumentCount < kMaxArguments ? record->argumentCount : kMaxArguments;
     formatToken(record->formatter, extended, payloadStart == nullptr ? nullptr : payloadStart + length, arguments,
-                pos, end, format);
+                filled, pos, end, format);
     return 0;
 }
 

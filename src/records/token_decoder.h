@@ -11,8 +11,6 @@
 
 namespace tkdec {
 
-inline constexpr uint32_t kGroupScratchSize = 32768;
-
 // Returns 0 when the table has a record for id, 1 (writing nothing) when
 // it has none.
 int32_t decodeToken(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **pos, char *end,

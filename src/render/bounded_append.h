@@ -71,6 +71,10 @@ inline FormatArgument formatArgument(T value) {
 template <class... Arguments>
 inline void appendRow(char **pos, char *end, const FormatRow &row, int format, Arguments... arguments) {
     const char *text = row[static_cast<OutputFormat>(format)];
+    if (text[0] == '\0') {
+        if (hasRoom(pos, end)) **pos = '\0';  // an empty text still ends the output
+        return;
+    }
     if constexpr (sizeof...(Arguments) == 0) {
         appendArguments(pos, end, text, nullptr, 0);
     } else {
