@@ -3,6 +3,7 @@
 #pragma once
 
 #include "encoder/encode_entries.h"
+#include "encoder/message_payload.h"
 #include "render/type_descriptor.h"
 
 namespace enctest {
@@ -180,5 +181,7 @@ inline constexpr MessageTypeEntry kMessageTable[] = {
     {&printNothing, "uint8_t[24]", &uint8x24, 0},
     {nullptr, nullptr, nullptr, 0},
 };
+
+inline constexpr tkdec::PayloadTables kTables{kMessageTable, kMessageIds, kTaskIds};
 
 }  // namespace enctest
