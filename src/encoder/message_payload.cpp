@@ -50,14 +50,14 @@ int32_t checkDestination(const uint8_t *buffer, uint32_t size, int32_t result) {
 }
 
 // Encodes the header text, then the description (syntax) from *text, then
-// identifier and length. Returns the payload length, or the error result
-// of the position where the description stopped: 1 - (its index in the
-// text that begins at origin).
-int32_t encodeMessage(const MessageTypeEntry &entry, uint8_t *buffer, uint32_t size, const char *header,
-                      const char *origin, const char *text, OutputFormat syntax) {
+// identifier and length, all within the payload (the buffer holds it).
+// Returns the payload length, or the error result of the position where the
+// description stopped: 1 - (its index in the text that begins at origin).
+int32_t encodeMessage(const MessageTypeEntry &entry, uint8_t *buffer, const char *header, const char *origin,
+                      const char *text, OutputFormat syntax) {
     const TypeDescriptor &type = *entry.type;
     uint8_t *const start = buffer + kStructureOffset;
-    uint8_t *const end = buffer + size;
+    uint8_t *const end = start + type.size;
     const char *p = text;
     const bool encoded = parseStructure(start, end, &header, UF_AsText, &type) == 0 &&
                          parseStructure(start, end, &p, syntax, &type) == 0 &&
@@ -76,7 +76,7 @@ bool fitsPayload(const TypeDescriptor &type, uint32_t size) {
 int32_t encodeTypeValue(const MessageTypeEntry &entry, uint8_t *buffer, uint32_t size, const char *text) {
     if (entry.type->size > size) return -1;
     const char *p = text;
-    return parseStructure(buffer, buffer + size, &p, UF_AsText, entry.type) == 0
+    return parseStructure(buffer, buffer + entry.type->size, &p, UF_AsText, entry.type) == 0
                ? static_cast<int32_t>(entry.type->size)
                : -1;
 }
@@ -90,7 +90,7 @@ int32_t threeTextForm(const PayloadTables &tables, uint8_t *buffer, uint32_t siz
     char header[kTextBufferSize];
     char *pos = header;
     append(&pos, header + sizeof header, kThreeTextHeader, taskValue(tables.taskIds, destination), source);
-    return checkDestination(buffer, size, encodeMessage(*entry, buffer, size, header, body, body, UF_AsText));
+    return checkDestination(buffer, size, encodeMessage(*entry, buffer, header, body, body, UF_AsText));
 }
 
 // {"MessageName": {members...}}: the name is copied (at most 255
@@ -114,7 +114,7 @@ int32_t jsonForm(const PayloadTables &tables, uint8_t *buffer, uint32_t size, co
     char header[kTextBufferSize];
     char *pos = header;
     append(&pos, header + sizeof header, kJsonHeader, source);
-    return checkDestination(buffer, size, encodeMessage(*entry, buffer, size, header, text, p, UF_AsJson));
+    return checkDestination(buffer, size, encodeMessage(*entry, buffer, header, text, p, UF_AsJson));
 }
 
 }  // namespace

@@ -141,6 +141,20 @@ TEST(MessagePayload, TypeEntriesTakeTheDestinationAsTheirValue) {
     });
 }
 
+TEST(MessagePayload, MembersStayWithinThePayload) {
+    const Bytes header = {0x43, 0x00, 0xC4, 0x2C, 0x10, 0x00, 0x00, 0x00, 0xC4, 0x13, 0x00, 0x00, 0x00, 0x12, 0x00, 0x01};
+    Bytes bits = header;
+    bits.insert(bits.end(), {0, 0, 0x08, 0x02, 0, 0});
+    runPayloadCases({
+        {"CKI_TEST_BITS_MSG_ID", kPtpTask, "{.m_bits=EV_3|EV_9}", 40, 22, withPrefix(bits, 40)},
+        // Bit 63 lies behind the message: the body fails at its end and the
+        // identifier and length are not written.
+        {"CKI_TEST_BITS_MSG_ID", kPtpTask, "{.m_bits=EV_63}", 40, -14,
+         withPrefix({0, 0, 0, 0, 0, 0, 0, 0, 0xC4, 0x13, 0, 0, 0, 0x12, 0, 1}, 40)},
+        {"CkiAlarmLevel", "{.value=CKI_ALARM_INFO}", "", 40, 4, withPrefix({8}, 40)},
+    });
+}
+
 // The error result is 1 - (index of the final position) in the parsed text:
 // the body, or in the JSON form the whole name text.
 TEST(MessagePayload, ErrorResultsPointIntoTheText) {

@@ -27,6 +27,7 @@ inline constexpr Enumerator kMessageIds[] = {
     {0x2CC40006, "CKI_TESTAPP_QUERY_STATUS_REQ_MSG_ID"},
     {0x2CC40007, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID"},
     {0x2CC40042, "CKI_TEST_RECORD_MSG_ID"},
+    {0x2CC40043, "CKI_TEST_BITS_MSG_ID"},
     {0, nullptr},
 };
 
@@ -168,6 +169,14 @@ inline const TypeDescriptor *pairx2Type() { return &pairx2; }
 inline const TypeDescriptor *eventMapType() { return &eventMap; }
 inline const TypeDescriptor *recordType() { return &record; }
 
+// A message whose last member is a bitmap of TestEvent bit numbers.
+inline constexpr FieldDescriptor kBitsFields[] = {
+    field(&encodeStructure<ckiMessage>, "CKI_Message", "^", 0, 16, 1, &ckiMessageType),
+    field(&encodeBitOffset<eventInfo>, "TestEvent", "m_bits", 16, 4),
+    kEnd,
+};
+inline constexpr TypeDescriptor bitsMessage{"TestBitsMessage", 20, kBitsFields};
+
 // Entries end at a null print entry, so the listed ones need one.
 inline void printNothing(const uint8_t *, const uint8_t *, char **, char *, tkdec::OutputFormat, tkdec::PrintMode,
                          uint32_t, tkdec::CountFunction, tkdec::NameFilter) {}
@@ -175,6 +184,7 @@ inline void printNothing(const uint8_t *, const uint8_t *, char **, char *, tkde
 inline constexpr MessageTypeEntry kMessageTable[] = {
     {&printNothing, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", &statusCnf, 0x2CC40007},
     {&printNothing, "CKI_TEST_RECORD_MSG_ID", &record, 0x2CC40042},
+    {&printNothing, "CKI_TEST_BITS_MSG_ID", &bitsMessage, 0x2CC40043},
     {&printNothing, "CKI_Message", &ckiMessage, 0},
     {&printNothing, "CkiTestAppQueryStatusCnfMessage", &statusCnf, 0},
     {&printNothing, "CkiAlarmLevel", &alarmLevel, 0},
