@@ -169,7 +169,9 @@ TEST(BitmaskParser, ListsInBothSyntaxes) {
                  {"BIT_A|0x80, .m_x=1", D, 1, 1, 0, {0x81}, 10},
                  {"5}", D, 1, 1, 0, {0x05}, 1},
                  {"BIT_H|BIT_A", D, 2, 2, 0, {0x81, 0}, 11},
-                 {"BIT_A|BOGUS}", D, 1, 1, 0, {F}, 6},
+                 {"BIT_A|BIT_B .m_next=1", D, 1, 1, 0, {0x03}, 12},
+                 {"BIT_A|BOGUS}", D, 1, 1, 0, {0x01}, 6},
+                 {"}", D, 1, 1, 0, {F}, 0},
                  {"BIT_A|BIT_B", D, 1, 0, -1, {}, 11},
                  {"[\"BIT_A\", \"BIT_B\"]", J, 1, 1, 0, {0x03}, 18},
                  {" [BIT_A, 2] ,", J, 1, 1, 0, {0x03}, 11},
@@ -180,6 +182,7 @@ TEST(BitmaskParser, ListsInBothSyntaxes) {
                  {"BIT_A", J, 1, 1, -1, {F}, 0},
                  {"[BIT_A", J, 1, 1, -1, {0x01}, 6},
                  {"[BOGUS]", J, 1, 1, -1, {F}, 1},
+                 {"[BIT_A BOGUS]", J, 1, 1, -1, {0x01}, 7},
              });
 }
 
