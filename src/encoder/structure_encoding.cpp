@@ -16,6 +16,18 @@ int32_t encodeField(uint8_t *start, uint8_t *end, const char **text, OutputForma
     return field.encode != nullptr ? field.encode(start, end, text, syntax) : -1;
 }
 
+// A quoted text opens the string form. In JSON, where numbers may be quoted
+// as well, only a quoted text that the closing ']' follows is a string:
+// ["abc"] is a string, ["6", 7] a list of two numbers.
+bool isStringForm(const char *text, OutputFormat syntax) {
+    const char quote = *text;
+    if (quote != '"' && quote != '\'') return false;
+    if (syntax != UF_AsJson) return true;
+    const char *p = text + 1;
+    while (*p != '\0' && *p != quote) ++p;
+    return *p == quote && *skipSpace(p + 1) == ']';
+}
+
 // A quoted string into a one-byte array of `count` elements; the text is at
 // the opening quote. Characters that do not fit are stepped over and fail
 // the value.
@@ -97,8 +109,7 @@ int32_t encodeMember(uint8_t *start, uint8_t *end, const char **text, OutputForm
 int32_t encodeArray(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax,
                     const FieldDescriptor &field) {
     if (text == nullptr || *text == nullptr) return -1;
-    const char q = **text;
-    if ((q == '"' || q == '\'') && field.elementSize == 1)
+    if (isStringForm(*text, syntax) && field.elementSize == 1)
         return encodeString(start, end, text, syntax, field.elementCount);
     return encodeElements(start, end, text, syntax, field);
 }

@@ -42,7 +42,8 @@ int32_t encodeMember(uint8_t *start, uint8_t *end, const char **text, OutputForm
 // elements ("abc" or 'abc', NUL-terminated when shorter than the array), or
 // an element list closed by '}' (designated, left for the caller) or ']'
 // (JSON, consumed). In JSON syntax a string is closed by the ']' behind it
-// as well, so ["abc"] reads like [1, 2, 3].
+// as well, so ["abc"] reads like [1, 2, 3]; a quoted text that no ']'
+// follows is a quoted number of an element list (["6", 7]).
 int32_t encodeArray(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax,
                     const FieldDescriptor &field);
 

@@ -88,7 +88,7 @@ TEST(StructureEncoding, CharacterArrays) {
         {"{.m_name={\"abc}}", D, -1, kWholeText, {{32, bytesOf("abc}}", true)}}},
         {"{.m_name={65, 66}}", D, 0, kWholeText, {{32, {'A', 'B'}}}},
         {"{\"m_name\": [\"abc\"]}", J, 0, kWholeText, {{32, bytesOf("abc", true)}}},
-        {"{\"m_name\": [\"abc\" }", J, -1, kWholeText, {{32, bytesOf("abc", true)}}},
+        {"{\"m_name\": [\"abc\" }", J, -1, 12, {}},
         {"{\"m_name\": \"abc\"}", J, -1, kWholeText, {}},
     });
 }
@@ -101,6 +101,9 @@ TEST(StructureEncoding, NumericArrays) {
         {"{.m_bytes={}}", D, -1, kWholeText, {}},
         {"{\"m_bytes\": [1, 2, 3]}", J, 0, kWholeText, {{48, {1, 2, 3}}}},
         {"{\"m_bytes\": []}", J, -1, kWholeText, {}},
+        {"{\"m_bytes\": [\"6\", 7, \"8\"]}", J, 0, kWholeText, {{48, {6, 7, 8}}}},
+        {"{\"m_bytes\": [\"67\" ]}", J, 0, kWholeText, {{48, {'6', '7', 0}}}},
+        {"{.m_bytes={\"6\", 7}}", D, -1, kWholeText, {{48, {'6', 0}}}},
         {"{.m_halves={0x102, 3}}", D, 0, kWholeText, {{82, {2, 1, 3, 0}}}},
         {"{.m_halves={1 junk, 2}}", D, 0, kWholeText, {{82, {1, 0, 2, 0}}}},
         {"{.m_halves={1, x}}", D, -1, 15, {{82, {1, 0}}}},
