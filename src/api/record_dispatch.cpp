@@ -1,6 +1,8 @@
 // tkdec_getText and its four wrappers: the decoder that a record's channel
 // selects, inside the record frame of the output format.
 #include "api/channel_table.h"
+#include "api/message_trace.h"
+#include "records/message_decoder.h"
 #include "records/token_decoder.h"
 #include "render/bounded_append.h"
 #include "tkdec.h"
@@ -52,8 +54,12 @@ int32_t dispatch(const Record &record, char **pos, char *end, OutputFormat forma
     case tkdec::ChannelKind::TokenisedPrint:
         return decodeFramed(record, tkdec::build::printTokenTable, pos, end, format);
     case tkdec::ChannelKind::Alarm: return decodeFramed(record, tkdec::build::alarmTokenTable, pos, end, format);
-    case tkdec::ChannelKind::Message:       // decoded by the message decoder once it is there
-    case tkdec::ChannelKind::MessageTrace:  // likewise
+    // The message channels write no record frame and always succeed.
+    case tkdec::ChannelKind::Message:
+        return tkdec::decodeMessage(record.payloadStart, record.payloadEnd, pos, end, format, record.id);
+    case tkdec::ChannelKind::MessageTrace:
+        tkdec::traceMessage(record.payloadStart, record.payloadEnd, pos, end, format, record.id);
+        return 0;
     case tkdec::ChannelKind::Unknown: break;
     }
     return reportUnknownChannel(record.channel, pos, end, format);

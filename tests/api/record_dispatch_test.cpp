@@ -75,10 +75,6 @@ TEST(RecordDispatch, UnknownChannelsAndTokens) {
         {"print token on an alarm channel", kAlarmChannel, 0x94, words({2}), 1,
          {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x2011 tokenId 0x00000094\"}",
           "{\"token_not_found\":\"channel 0x2011 tokenId 0x00000094\"}"}},
-        {"message channel, not decoded yet", 8433, 0x2C010001, words({0}), 1,
-         {"Channel ID 0x20f1 is NOT handled by this decoder", "Channel ID 0x20f1 is NOT handled by this decoder",
-          "{\"ERROR\":\"Channel ID 0x20f1 is NOT handled by this decoder\"}",
-          "{\"ERROR\":\"Channel ID 0x20f1 is NOT handled by this decoder\"}"}},
     };
     for (const RecordCase &c : cases) expectRecord(c);
 }

@@ -251,7 +251,7 @@ class MessageErrors(unittest.TestCase):
     CASES = [
         ("id used twice",
          lambda d: d["messages"].append({"id": "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "structure": "CKI_Timer"}),
-         "messages.json: messages[{n}].id: message id 0x2CC40007 is used twice (also by messages[0])"),
+         "messages.json: messages[{n}].id: message id 0x2CC40007 is used twice (also by messages[{cnf}])"),
         ("id that is no enumerator",
          lambda d: d["messages"].append({"id": "NO_SUCH_MSG_ID", "structure": "CKI_Timer"}),
          'messages.json: messages[{n}].id: "NO_SUCH_MSG_ID" is no enumerator of CKI_MsgId'),
@@ -271,16 +271,17 @@ class MessageErrors(unittest.TestCase):
         ("class of two messages",
          lambda d: d["messages"].append({"id": "TFTP_RETRANS_TIMER_ID", "structure": "CkiTestAppQueryStatusCnfMessage"}),
          'messages.json: messages[{n}].structure: structure "CkiTestAppQueryStatusCnfMessage" is already the class '
-         "of messages[0]"),
+         "of messages[{cnf}]"),
     ]
 
     def test_each_mistake_is_reported(self):
         with open(os.path.join(REFERENCE, "messages.json"), encoding="utf-8") as f:
             data = json.load(f)
         n, e = len(data["messages"]), len(data["events"])
+        cnf = next(i for i, m in enumerate(data["messages"]) if m["id"] == "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID")
         for title, change, expected in self.CASES:
             with self.subTest(title):
-                self.assertEqual(errors_after(change, "messages.json"), [expected.format(n=n, e=e)])
+                self.assertEqual(errors_after(change, "messages.json"), [expected.format(n=n, e=e, cnf=cnf)])
 
 
 class DerivedLayout(unittest.TestCase):
