@@ -21,6 +21,7 @@ using tkdec::FieldDescriptor;
 using tkdec::TypeDescriptor;
 
 constexpr const char *kPtpTask = "CKI_TIMER_PTP_TASK_ID";
+constexpr uint16_t kMessageChannel = 8433;
 
 // A value in both input syntaxes and the fragments of compact JSON that
 // the decoder prints for it.
@@ -258,6 +259,12 @@ TEST(PayloadRoundTrip, EveryMessageInBothForms) {
                                    static_cast<uint8_t>(type.size - 4), static_cast<uint8_t>((type.size - 4) >> 8)};
         EXPECT_EQ(std::memcmp(threeText.data(), header, sizeof header), 0);
         expectShown(decoded(type.name, threeText.data() + 2, type.size), value);
+        // From offset 6 on the payload is what a MESSAGE channel record carries.
+        std::vector<char> out(1 << 17);
+        ASSERT_EQ(tkdec_getJson(kMessageChannel, entry->id, size - 6, threeText.data() + 6,
+                                static_cast<uint32_t>(out.size()), out.data()),
+                  0);
+        expectShown(out.data(), value);
     }
     EXPECT_GT(messages, 0);
 }
