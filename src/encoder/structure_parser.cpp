@@ -122,12 +122,38 @@ CharClass classify(char c) {
     return isDigit(c) ? kDigit : kOther;
 }
 
+constexpr size_t kTransitionCount = sizeof kTransitions / sizeof kTransitions[0];
+
+// The rows of a state stand together: where each state's rows begin.
+struct FirstRows {
+    uint8_t row[E_READ_PARAM_VALUE + 1];
+};
+constexpr FirstRows firstRows() {
+    FirstRows first{};
+    for (size_t state = 0; state <= E_READ_PARAM_VALUE; ++state) {
+        size_t i = 0;
+        while (i < kTransitionCount && kTransitions[i].from != state) ++i;
+        first.row[state] = static_cast<uint8_t>(i);
+    }
+    return first;
+}
+constexpr FirstRows kFirstRows = firstRows();
+
+constexpr bool rowsGrouped() {
+    for (size_t i = 1; i < kTransitionCount; ++i)
+        if (kTransitions[i].from != kTransitions[i - 1].from && kFirstRows.row[kTransitions[i].from] != i) return false;
+    return true;
+}
+static_assert(rowsGrouped(), "the rows of each state must stand together");
+
 // Every state below E_READ_PARAM_VALUE has a row for any character.
 const Transition &transition(ParserState state, uint8_t conditions, char c) {
     const CharClass cls = classify(c);
-    for (const Transition &t : kTransitions)
-        if (t.from == state && (t.needs & ~conditions) == 0 && (t.chars & cls) != 0) return t;
-    return kTransitions[sizeof kTransitions / sizeof kTransitions[0] - 1];
+    for (size_t i = kFirstRows.row[state]; i < kTransitionCount && kTransitions[i].from == state; ++i) {
+        const Transition &t = kTransitions[i];
+        if ((t.needs & ~conditions) == 0 && (t.chars & cls) != 0) return t;
+    }
+    return kTransitions[kTransitionCount - 1];
 }
 
 // The member name being read: at most kMaxMemberNameLength characters.
