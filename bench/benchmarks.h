@@ -10,5 +10,7 @@ namespace tkdec::bench {
 // Returns false when a floor does not reproduce the library's output.
 bool registerTextBenchmarks(const std::vector<Sample> &samples);
 void registerLookupBenchmarks();
+// Returns false when a message's description is not accepted.
+bool registerPayloadBenchmarks(const std::vector<Sample> &samples);
 
 }  // namespace tkdec::bench

@@ -15,6 +15,7 @@ int main(int argc, char **argv) {
     static const std::vector<tkdec::bench::Sample> samples = tkdec::bench::pickSamples();
     if (!tkdec::bench::registerTextBenchmarks(samples)) return 1;
     tkdec::bench::registerLookupBenchmarks();
+    if (!tkdec::bench::registerPayloadBenchmarks(samples)) return 1;
     char id[64] = {};
     tkdec_getUniqueId(sizeof id, id);
     benchmark::AddCustomContext("tkdec_build", id);

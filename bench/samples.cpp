@@ -220,7 +220,8 @@ uint16_t firstChannel(ChannelKind kind) {
 Bytes messagePayload(const TypeDescriptor &type) {
     Bytes message(type.size, 0);
     fillFields(type.fields, message.data(), message.data() + message.size());
-    const uint32_t tasks[2] = {ptpTask(), lastTask()};
+    // A PTP sender and receiver: the payload builder takes only messages to PTP tasks.
+    const uint32_t tasks[2] = {ptpTask(), ptpTask()};
     for (uint32_t i = 0; i < 8 && 4 + i < message.size(); ++i) message[4 + i] = static_cast<uint8_t>(tasks[i / 4] >> (8 * (i % 4)));
     return Bytes(message.begin() + (message.size() >= 4 ? 4 : 0), message.end());
 }

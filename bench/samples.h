@@ -43,7 +43,8 @@ std::vector<TableToken> tokensOf(const TokenTable &table);
 uint16_t firstChannel(ChannelKind kind);
 
 // A message's bytes from offset 4 on, every value member holding a value
-// that its printer knows (an enumerator where there is one).
+// that its printer knows (an enumerator where there is one), sent from and
+// to a PTP task.
 Bytes messagePayload(const TypeDescriptor &type);
 
 }  // namespace tkdec::bench
