@@ -1,5 +1,7 @@
 // The bit-offset printer: a bitmap of words up to the data end whose set
 // bit numbers have names.
+#include <cstring>
+
 #include "render/bounded_append.h"
 #include "render/little_endian.h"
 #include "render/value_printers.h"
@@ -18,6 +20,19 @@ constexpr FormatRow kUnnamedShifted = {
     {"(0x%.*x)<<%u", "(0x%.*x)&lt;&lt;%u", "\"(0x%.*x)<<%u\"", "\"(0x%.*x)<<%u\""}};
 
 constexpr uint32_t kBitsPerWord = 32;  // bit numbers advance by 32 per word, whatever its size
+constexpr uint32_t kBlock = 8;
+
+// The first word at or behind word that is not 0 in a run of zero blocks
+// of 8 bytes (whole words of 1, 2 or 4 bytes); base follows the words.
+const uint8_t *skipZeroBlocks(const uint8_t *word, const uint8_t *dataEnd, uint32_t size, uint32_t *base) {
+    if (kBlock % size != 0) return word;
+    const uint8_t *const start = word;
+    uint64_t block = 0;
+    while (static_cast<size_t>(dataEnd - word) >= kBlock && (std::memcpy(&block, word, kBlock), block == 0))
+        word += kBlock;
+    *base += static_cast<uint32_t>(word - start) / size * kBitsPerWord;
+    return word;
+}
 
 // Appends the names of the bits set in one word (bit numbers base to
 // base + 31) and any bits left without a name; *next walks the table.
@@ -54,6 +69,8 @@ void printBitOffsetValue(const EnumerationInfo &enumeration, const ValueCall &ca
     bool first = true;
     for (const uint8_t *word = call.data; hasBytes(word, call.dataEnd, enumeration.size);
          word += enumeration.size, base += kBitsPerWord) {
+        word = skipZeroBlocks(word, call.dataEnd, enumeration.size, &base);
+        if (!hasBytes(word, call.dataEnd, enumeration.size)) break;
         const uint32_t value = static_cast<uint32_t>(readLittleEndian(enumeration.size, word, call.dataEnd));
         if (value == 0) continue;
         if (!first) appendRow(call.pos, call.end, kSeparator, call.format);

@@ -9,7 +9,8 @@ namespace {
 constexpr FormatRow kOpenBrace = {{"", "", "{", "{"}};
 constexpr FormatRow kCloseBrace = {{"", "", "}", "}"}};
 constexpr FormatRow kSeparator = {{" ", "", ", ", ", "}};
-constexpr FormatRow kMemberName = {{".%s=", "<%s>", "\"%s\":", "\"%s\":"}};
+// Arguments: the separator before the member (empty for the first), its name.
+constexpr FormatRow kMemberName = {{"%s.%s=", "%s<%s>", "%s\"%s\":", "%s\"%s\":"}};
 constexpr FormatRow kMemberEnd = {{"", "</%s>", "", ""}};
 
 PrintMode memberMode(const FieldDescriptor &field) {
@@ -40,9 +41,12 @@ void printFieldList(const FieldDescriptor *fields, const ValueCall &call) {
         const PrintMode mode = memberMode(*field);
         const CountFunction count = field->isArray ? call.count : field->count;
         if (count != nullptr && count(call.data, call.dataEnd, field->isArray ? 0 : 1) == 0) continue;
-        if (!first) appendRow(call.pos, call.end, kSeparator, call.format);
+        const char *separator = first ? "" : kSeparator[call.format];
         first = false;
-        if (mode == E_TYPE) appendRow(call.pos, call.end, kMemberName, call.format, field->fieldName);
+        if (mode == E_TYPE)
+            appendRow(call.pos, call.end, kMemberName, call.format, separator, field->fieldName);
+        else
+            appendText(call.pos, call.end, separator);
         printMember(*field, mode, count, call);
         if (mode == E_TYPE) appendRow(call.pos, call.end, kMemberEnd, call.format, field->fieldName);
     }

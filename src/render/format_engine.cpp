@@ -12,6 +12,14 @@
 namespace tkdec {
 namespace {
 
+// The window's writes are a few instructions each: inlined wherever they
+// are used, they cost no call.
+#if defined(__GNUC__)
+#define TKDEC_INLINE inline __attribute__((always_inline))
+#else
+#define TKDEC_INLINE inline
+#endif
+
 enum class Length { None, Char, Short, Long, LongLong, IntMax, Size, PtrDiff };
 
 struct Conversion {
@@ -106,13 +114,13 @@ private:
     size_t next_ = 0;
 };
 
-void put(FormatWindow &window, char c) {
+TKDEC_INLINE void put(FormatWindow &window, char c) {
     if (window.pos < window.end) *window.pos++ = c;
 }
 
 // Copies up to 16 bytes with fixed-size moves (two overlapping ones), so
 // that the short runs of the rows cost no call.
-void copyShort(char *to, const char *from, size_t n) {
+TKDEC_INLINE void copyShort(char *to, const char *from, size_t n) {
     if (n >= 8) {
         std::memcpy(to, from, 8);
         std::memcpy(to + n - 8, from + n - 8, 8);
@@ -126,7 +134,7 @@ void copyShort(char *to, const char *from, size_t n) {
     }
 }
 
-void putRun(FormatWindow &window, const char *text, size_t length) {
+TKDEC_INLINE void putRun(FormatWindow &window, const char *text, size_t length) {
     const size_t room = static_cast<size_t>(window.end - window.pos);
     const size_t n = length < room ? length : room;
     if (n <= 16)
@@ -138,7 +146,7 @@ void putRun(FormatWindow &window, const char *text, size_t length) {
 
 // The length of the literal run at p (up to a '%' or the end): short runs
 // are scanned here, long ones by the C library many bytes at a time.
-size_t literalRun(const char *p) {
+TKDEC_INLINE size_t literalRun(const char *p) {
     for (size_t i = 0; i < 16; ++i)
         if (p[i] == '\0' || p[i] == '%') return i;
     return 16 + std::strcspn(p + 16, "%");

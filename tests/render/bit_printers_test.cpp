@@ -104,6 +104,15 @@ const BitCase kBitOffsetCases[] = {
     {&printBitOffset<kBits2>, {0x02, 0x00, 0x03, 0x00}, E_TYPE,
      {"(BIT_1|BIT_32|BIT_33)", "<BIT_1/><BIT_32/><BIT_33/>",
       R"({"typename":"Bits2","text":["BIT_1","BIT_32","BIT_33"]})", R"(["BIT_1","BIT_32","BIT_33"])"}},
+    // Zero words are passed over in blocks; the bit numbers still count them.
+    {&printBitOffset<kBits>, words({0, 0, 0x40}), E_TYPE,
+     {"(BIT_70)", "<BIT_70/>", R"({"typename":"Bits","text":["BIT_70"]})", R"(["BIT_70"])"}},
+    {&printBitOffset<kBits>, words({0, 0, 0, 0x40}), E_TYPE,
+     {"((0x00000040)<<96)", "(0x00000040)&lt;&lt;96", R"({"typename":"Bits","text":["(0x00000040)<<96"]})",
+      R"(["(0x00000040)<<96"])"}},
+    {&printBitOffset<kBits2>, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0}, E_TYPE,
+     {"((0x0040)<<160)", "(0x0040)&lt;&lt;160", R"({"typename":"Bits2","text":["(0x0040)<<160"]})",
+      R"(["(0x0040)<<160"])"}},
     // No whole word: the description with its kind.
     {&printBitOffset<kBits>, {1, 2, 3}, E_TYPE,
      {"(Bits)(no data)", "(Bits)(no data)", R"({"typename":"Bits"})", R"("Bits")"}},
