@@ -7,15 +7,13 @@ const TokenRecord *findToken(const TokenTable &table, uint32_t id) {
         const uint32_t slot = table.direct[id / 4];
         return slot != 0 ? &table.records[slot - 1] : nullptr;
     }
-    uint32_t lo = 0;
-    uint32_t hi = table.restCount;
-    while (lo < hi) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (table.restIds[mid] < id) lo = mid + 1;
-        else hi = mid;
-    }
-    if (lo < table.restCount && table.restIds[lo] == id) return &table.records[table.restFirst + lo];
-    return nullptr;
+    if (table.restCount == 0) return nullptr;
+    const uint32_t bucket = restHash(id, table.restSeed) & table.restBucketMask;
+    const uint32_t slot =
+        (restHash(id, table.restSeed + kRestSlotSeed) + table.restDisplacements[bucket]) & table.restSlotMask;
+    const uint32_t position = table.restSlots[slot];
+    if (position == 0 || position > table.restCount || table.restIds[position - 1] != id) return nullptr;
+    return &table.records[table.restFirst + position - 1];
 }
 
 const TokenTable *tokenTableOf(ChannelKind kind) {

@@ -197,12 +197,15 @@ class TokenTables(unittest.TestCase):
             token(id=8), token(id=0), token(id=2, line=3),
             token(id=20, table="alarm", group=0),
             token(id="0x30000300", table="alarm", group=0, file=None, line=0)]})
-        # Print table: 0 and 8 by index (0, 4, 8), the id 2 by search.
+        # Print table: 0 and 8 by index (0, 4, 8), the id 2 by its hash.
         self.assertIn("constexpr uint32_t printTokenDirect[] = {\n    1, 0, 2,\n};", text)
         self.assertIn("constexpr uint32_t printTokenRestIds[] = {\n    0x2u,\n};", text)
-        self.assertIn("printTokenTable = {printTokenRecords, printTokenDirect, 3, printTokenRestIds, 2, 1};", text)
-        # Alarm table: the index runs to 20; the unlocated id is searched.
-        self.assertIn("alarmTokenTable = {alarmTokenRecords, alarmTokenDirect, 6, alarmTokenRestIds, 1, 1};", text)
+        self.assertIn("printTokenTable = {printTokenRecords, printTokenDirect, 3, printTokenRestIds, 2, 1, "
+                      "1, printTokenRestDisplacements, 0, printTokenRestSlots, 1};", text)
+        self.assertIn("constexpr uint16_t printTokenRestSlots[] = {\n    1, 0,\n};", text)
+        # Alarm table: the index runs to 20; the unlocated id is hashed.
+        self.assertIn("alarmTokenTable = {alarmTokenRecords, alarmTokenDirect, 6, alarmTokenRestIds, 1, 1, "
+                      "1, alarmTokenRestDisplacements, 0, alarmTokenRestSlots, 1};", text)
         self.assertIn("    0, 0, 0, 0, 0, 1,\n", text)
 
     def test_records_read_as_their_log_lines(self):
@@ -241,7 +244,8 @@ class TokenTables(unittest.TestCase):
 
     def test_empty_tables(self):
         text = self.generated({"tokens": []})
-        self.assertIn("constinit const TokenTable printTokenTable = {nullptr, nullptr, 0, nullptr, 0, 0};", text)
+        self.assertIn("constinit const TokenTable printTokenTable = "
+                      "{nullptr, nullptr, 0, nullptr, 0, 0, 0, nullptr, 0, nullptr, 0};", text)
 
 
 NAMED = {"enumeration": "CKI_AlarmId", "arguments": 6,

@@ -16,7 +16,15 @@ constexpr TokenRecord kRecords[] = {
 };
 constexpr uint32_t kDirect[] = {1, 0, 2};
 constexpr uint32_t kRestIds[] = {2, 0x30000300, 0xFFFFFFFC};
-constexpr TokenTable kTable = {kRecords, kDirect, 3, kRestIds, 2, 3};
+// The perfect hash that tools/gen/tkgen/perfect_hash.py builds for them:
+// seed 1, one bucket, four slots.
+constexpr uint16_t kDisplacements[] = {0};
+constexpr uint16_t kSlots[] = {1, 3, 2, 0};
+constexpr TokenTable kTable = {kRecords, kDirect, 3, kRestIds, 2, 3, 1, kDisplacements, 0, kSlots, 3};
+// The generator's hash (tests/gen/perfect_hash_test.py pins the same values).
+static_assert(restHash(0, 0) == 0);
+static_assert(restHash(2, 1) == 0xCF111D0Eu);
+static_assert(restHash(0x30000300, 1 + kRestSlotSeed) == 0xB3ACF27Au);
 
 TEST(TokenTable, ExactMatchOnAllBits) {
     const struct {
@@ -42,7 +50,7 @@ TEST(TokenTable, ExactMatchOnAllBits) {
 }
 
 TEST(TokenTable, EmptyTableFindsNothing) {
-    constexpr TokenTable empty = {nullptr, nullptr, 0, nullptr, 0, 0};
+    constexpr TokenTable empty = {nullptr, nullptr, 0, nullptr, 0, 0, 0, nullptr, 0, nullptr, 0};
     for (uint32_t id : {0u, 4u, 0x30000300u, 0xFFFFFFFFu}) EXPECT_EQ(findToken(empty, id), nullptr) << id;
 }
 

@@ -9,7 +9,7 @@ arrays, the records, and the two tables with their direct index and the
 sorted rest.
 """
 
-from . import cpp, formats
+from . import cpp, formats, perfect_hash
 from .channels import log_groups
 from .description import fields, is_type
 
@@ -551,11 +551,17 @@ def table_cpp(name, tokens, arrays):
     if index:
         direct_name = f"{name}Direct"
         parts.append(f"constexpr uint32_t {direct_name}[] = {{\n{numbers_cpp(index)}}};\n")
+    hashed = "0, nullptr, 0, nullptr, 0"
     if rest_ids:
         rest_name = f"{name}RestIds"
         parts.append(f"constexpr uint32_t {rest_name}[] = {{\n{numbers_cpp([f'{i:#x}u' for i in rest_ids], 6)}}};\n")
+        seed, displacements, slots = perfect_hash.build(rest_ids)
+        parts.append(f"constexpr uint16_t {name}RestDisplacements[] = {{\n{numbers_cpp(displacements, 16)}}};\n")
+        parts.append(f"constexpr uint16_t {name}RestSlots[] = {{\n{numbers_cpp(slots, 16)}}};\n")
+        hashed = (f"{seed}, {name}RestDisplacements, {len(displacements) - 1}, "
+                  f"{name}RestSlots, {len(slots) - 1}")
     definition = (f"constinit const TokenTable {name}Table = {{{records_name}, {direct_name}, {len(index)}, "
-                  f"{rest_name}, {rest_first}, {len(rest_ids)}}};\n")
+                  f"{rest_name}, {rest_first}, {len(rest_ids)}, {hashed}}};\n")
     return "\n".join(parts), definition
 
 

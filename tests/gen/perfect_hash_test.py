@@ -1,0 +1,39 @@
+"""The perfect hash of the token tables' rest ids: every id has a slot of
+its own, the arrays fit their 16-bit cells, and the hash is the library's."""
+
+import random
+import unittest
+
+import gen_support  # noqa: F401  (puts tools/gen on the path)
+from tkgen import perfect_hash
+
+
+class PerfectHash(unittest.TestCase):
+    def test_every_id_finds_its_position(self):
+        for count in (1, 2, 3, 31, 672, 4000):
+            ids = sorted(random.Random(count).sample(range(1 << 32), count))
+            seed, displacements, slots = perfect_hash.build(ids)
+            with self.subTest(count=count):
+                self.assertEqual([perfect_hash.lookup(i, seed, displacements, slots) for i in ids],
+                                 list(range(count)))
+                self.assertEqual(sorted(s for s in slots if s), list(range(1, count + 1)))
+                self.assertTrue(all(0 <= d < len(slots) <= 0x10000 for d in displacements))
+                self.assertEqual(len(slots) & (len(slots) - 1), 0)
+                self.assertEqual(len(displacements) & (len(displacements) - 1), 0)
+
+    def test_clustered_ids(self):
+        # Named alarm ids: a few clusters of nearby values.
+        ids = sorted(prefix << 16 | block << 8 | n for prefix in (0x3000, 0x3101, 0x3200, 0x32C4)
+                     for block in range(1, 5) for n in range(40))
+        seed, displacements, slots = perfect_hash.build(ids)
+        self.assertEqual([perfect_hash.lookup(i, seed, displacements, slots) for i in ids], list(range(len(ids))))
+
+    def test_hash_values(self):
+        # restHash of src/records/token_table.h gives the same values.
+        self.assertEqual(perfect_hash.rest_hash(0, 0), 0)
+        self.assertEqual(perfect_hash.rest_hash(2, 1), 0xCF111D0E)
+        self.assertEqual(perfect_hash.rest_hash(0x30000300, 1 + perfect_hash.SLOT_SEED), 0xB3ACF27A)
+
+
+if __name__ == "__main__":
+    unittest.main()

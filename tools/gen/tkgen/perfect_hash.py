@@ -1,0 +1,68 @@
+"""A perfect hash of a set of 32-bit ids, as the token tables use it for
+the ids that are not found by direct index.
+
+The id's bucket, hash(id, seed) & bucket mask, gives a displacement; the
+slot (hash(id, seed + SLOT_SEED) + displacement) & slot mask holds the id's
+position + 1 (0: no id). Every id has a slot of its own, so a lookup is two
+hashes, three loads and one comparison whatever the number of ids.
+hash() is rest_hash of src/records/token_table.h.
+"""
+
+SLOT_SEED = 0x6A09E667
+MAX_IDS = 0xFFFE  # positions + 1 and displacements are 16 bits wide
+MAX_SEEDS = 1000
+
+
+def rest_hash(ident, seed):
+    h = ((ident ^ seed) * 0x9E3779B1) & 0xFFFFFFFF
+    h ^= h >> 15
+    h = (h * 0x85EBCA6B) & 0xFFFFFFFF
+    return h ^ (h >> 13)
+
+
+def power_of_two(n):
+    size = 1
+    while size < n:
+        size *= 2
+    return size
+
+
+def place(hashes, slots):
+    """The displacement that puts every hash in a free slot of its own, or None."""
+    mask = len(slots) - 1
+    for displacement in range(len(slots)):
+        positions = [(h + displacement) & mask for h in hashes]
+        if len(set(positions)) == len(positions) and not any(slots[p] for p in positions):
+            return displacement, positions
+    return None
+
+
+def build(ids):
+    """(seed, displacements, slots) for the ids, in the order of their
+    positions; the largest buckets are placed first."""
+    assert len(ids) <= MAX_IDS
+    slot_count = power_of_two(max(2, len(ids) * 5 // 4))
+    bucket_count = power_of_two(max(1, len(ids) // 4))
+    for seed in range(1, MAX_SEEDS):
+        buckets = {}
+        for position, ident in enumerate(ids):
+            buckets.setdefault(rest_hash(ident, seed) & (bucket_count - 1), []).append(position)
+        slots, displacements = [0] * slot_count, [0] * bucket_count
+        for bucket in sorted(buckets, key=lambda b: (-len(buckets[b]), b)):
+            hashes = [rest_hash(ids[p], (seed + SLOT_SEED) & 0xFFFFFFFF) for p in buckets[bucket]]
+            placed = place(hashes, slots)
+            if placed is None:
+                break
+            displacements[bucket] = placed[0]
+            for slot, position in zip(placed[1], buckets[bucket]):
+                slots[slot] = position + 1
+        else:
+            return seed, displacements, slots
+    raise ValueError(f"no perfect hash of {len(ids)} ids within {MAX_SEEDS} seeds")
+
+
+def lookup(ident, seed, displacements, slots):
+    """The position of ident, or None (what the library does)."""
+    bucket = rest_hash(ident, seed) & (len(displacements) - 1)
+    slot = (rest_hash(ident, (seed + SLOT_SEED) & 0xFFFFFFFF) + displacements[bucket]) & (len(slots) - 1)
+    return slots[slot] - 1 if slots[slot] else None
