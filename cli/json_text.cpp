@@ -1,0 +1,142 @@
+#include "json_text.h"
+
+#include <cstdint>
+
+namespace tkcli {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at text[i], or 0.
+size_t utf8Length(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t lead = byte(i);
+    size_t length = 0;
+    uint32_t minimum = 0, code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2, minimum = 0x80, code = lead & 0x1Fu;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, minimum = 0x800, code = lead & 0x0Fu;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, minimum = 0x10000, code = lead & 0x07u;
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = code << 6 | (byte(i + k) & 0x3Fu);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
+void appendUnicodeEscape(uint8_t byte, std::string &out) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += "\\u00";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+}
+
+// Appends the escaped form of text[i] (and of the rest of its UTF-8
+// sequence); returns the number of bytes consumed.
+size_t appendEscapedAt(std::string_view text, size_t i, std::string &out) {
+    const auto c = static_cast<uint8_t>(text[i]);
+    switch (c) {
+    case '"': out += "\\\""; return 1;
+    case '\\': out += "\\\\"; return 1;
+    case '\n': out += "\\n"; return 1;
+    case '\r': out += "\\r"; return 1;
+    case '\t': out += "\\t"; return 1;
+    default: break;
+    }
+    if (c < 0x20) {
+        appendUnicodeEscape(c, out);
+        return 1;
+    }
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return 1;
+    }
+    const size_t length = utf8Length(text, i);
+    if (length == 0) {
+        appendUnicodeEscape(c, out);
+        return 1;
+    }
+    out.append(text.substr(i, length));
+    return length;
+}
+
+bool isEscapeLetter(char c) {
+    for (const char letter : std::string_view("\"\\/bfnrtu"))
+        if (c == letter) return true;
+    return false;
+}
+
+}  // namespace
+
+void appendJsonEscaped(std::string_view text, std::string &out) {
+    for (size_t i = 0; i < text.size();) i += appendEscapedAt(text, i, out);
+}
+
+void appendJsonOneLine(std::string_view document, std::string &out) {
+    bool inString = false;
+    for (size_t i = 0; i < document.size();) {
+        const char c = document[i];
+        if (!inString) {
+            const bool lineBreak = c == '\n' || c == '\r' || c == '\t';
+            out += lineBreak ? ' ' : c;
+            inString = c == '"';
+            ++i;
+        } else if (c == '"') {
+            out += c;
+            inString = false;
+            ++i;
+        } else if (c == '\\' && i + 1 < document.size() && isEscapeLetter(document[i + 1])) {
+            // An escape already written by the library stays as it is.
+            out += c;
+            out += document[i + 1];
+            i += 2;
+        } else {
+            i += appendEscapedAt(document, i, out);
+        }
+    }
+}
+
+std::string prettyJson(std::string_view document) {
+    std::string out;
+    int depth = 0;
+    bool inString = false;
+    const auto newline = [&] {
+        out += '\n';
+        out.append(static_cast<size_t>(depth > 0 ? depth : 0) * 2, ' ');
+    };
+    for (size_t i = 0; i < document.size(); ++i) {
+        const char c = document[i];
+        if (inString) {
+            out += c;
+            if (c == '\\' && i + 1 < document.size()) out += document[++i];
+            else if (c == '"') inString = false;
+            continue;
+        }
+        switch (c) {
+        case '"': inString = true; out += c; break;
+        case '{':
+        case '[':
+            out += c;
+            if (i + 1 < document.size() && (document[i + 1] == '}' || document[i + 1] == ']')) {
+                out += document[++i];
+                break;
+            }
+            ++depth;
+            newline();
+            break;
+        case '}':
+        case ']': --depth; newline(); out += c; break;
+        case ',': out += c; newline(); break;
+        case ' ':
+        case '\n':
+        case '\r':
+        case '\t': break;
+        case ':': out += ": "; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+}  // namespace tkcli
