@@ -8,6 +8,9 @@ EXPECTED = {
     "tkdec_init", "tkdec_exit", "tkdec_getApiVersion", "tkdec_getUniqueId",
     "tkdec_getTargetInformation", "tkdec_getNrSupportedChannels", "tkdec_getSupportedChannels",
     "tkdec_getChannelMaster", "tkdec_getSource", "tkdec_getType", "tkdec_getLabel",
+    "tkdec_decodeType",
+    "tkdec_getText", "tkdec_getShortText", "tkdec_getXml", "tkdec_getLongJson", "tkdec_getJson",
+    "tkdec_getSourceReference",
 }
 
 

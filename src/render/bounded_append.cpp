@@ -29,12 +29,12 @@ void append(char **pos, char *end, const char *format, ...) {
     va_end(args);
 }
 
-void appendRow(char **pos, char *end, const FormatRow &row, OutputFormat format, ...) {
+void appendRow(char **pos, char *end, const FormatRow &row, int format, ...) {
     if (!hasRoom(pos, end)) return;
     va_list args;
     va_start(args, format);
     FormatWindow window{*pos, end};
-    formatV(window, row[format], args);
+    formatV(window, row[static_cast<OutputFormat>(format)], args);
     va_end(args);
     finish(pos, window);
 }

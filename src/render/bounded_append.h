@@ -21,14 +21,23 @@ inline bool hasRoom(char *const *pos, const char *end) {
     return pos != nullptr && *pos != nullptr && *pos < end;
 }
 
+// The engine implements the C standard's conversions ("%hhu", "%zu"...);
+// on MinGW the "printf" archetype checks Microsoft's older C library instead.
+#if defined(__MINGW32__)
+#define TKDEC_PRINTF_FORMAT(index, first) __attribute__((format(gnu_printf, index, first)))
+#else
+#define TKDEC_PRINTF_FORMAT(index, first) __attribute__((format(printf, index, first)))
+#endif
+
 // Appends the printf-style text of format and its arguments.
-void append(char **pos, char *end, const char *format, ...) __attribute__((format(printf, 3, 4)));
-void appendV(char **pos, char *end, const char *format, va_list args)
-    __attribute__((format(printf, 3, 0)));
+void append(char **pos, char *end, const char *format, ...) TKDEC_PRINTF_FORMAT(3, 4);
+void appendV(char **pos, char *end, const char *format, va_list args) TKDEC_PRINTF_FORMAT(3, 0);
 
 // Appends the row's entry for the output format, formatted with the
 // arguments (rows are not literals, so the compiler cannot check them).
-void appendRow(char **pos, char *end, const FormatRow &row, OutputFormat format, ...);
+// The format is passed as int: va_start needs a last named parameter that
+// default argument promotion leaves unchanged.
+void appendRow(char **pos, char *end, const FormatRow &row, int format, ...);
 
 // Appends a text as data, as append(pos, end, "%s", text) does.
 void appendText(char **pos, char *end, const char *text);

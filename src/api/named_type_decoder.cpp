@@ -1,0 +1,90 @@
+// tkdec_decodeType: prints a value of a named type or message from raw
+// bytes, found in the message type table by name or by id.
+#include <cstdlib>
+#include <cstring>
+
+#include "render/bounded_append.h"
+#include "render/little_endian.h"
+#include "render/name_filters.h"
+#include "tkdec.h"
+#include "type_tables.h"
+
+namespace tkdec {
+namespace {
+
+constexpr uint32_t kPtpCpu = 2;
+constexpr uint32_t kSourceTaskOffset = 4;
+constexpr size_t kIdTextSize = 20;
+
+// The ids that a name spells exactly as "0x%.8x" or as "%i" of an id.
+struct SpelledIds {
+    bool hasHex = false;
+    uint32_t hex = 0;
+    bool hasDecimal = false;
+    uint32_t decimal = 0;
+};
+
+bool spells(const char *name, const char *format, uint32_t id) {
+    char text[kIdTextSize];
+    char *pos = text;
+    append(&pos, text + sizeof text, format, id);
+    return pos < text + sizeof text && std::strcmp(text, name) == 0;
+}
+
+// Parses the name once instead of formatting every entry's id: a name
+// spells an id when formatting the parsed value gives the name back.
+SpelledIds spelledIds(const char *name) {
+    SpelledIds ids;
+    if (name[0] == '0' && name[1] == 'x') {
+        const unsigned long long value = std::strtoull(name + 2, nullptr, 16);
+        ids.hex = static_cast<uint32_t>(value);
+        ids.hasHex = value <= UINT32_MAX && spells(name, "0x%.8x", ids.hex);
+    }
+    const long long value = std::strtoll(name, nullptr, 10);
+    ids.decimal = static_cast<uint32_t>(value);
+    ids.hasDecimal = value >= INT32_MIN && value <= INT32_MAX && spells(name, "%i", ids.decimal);
+    return ids;
+}
+
+bool matches(const MessageTypeEntry &entry, const char *name, const SpelledIds &ids) {
+    if (std::strcmp(entry.name, name) == 0) return true;
+    if (entry.type == nullptr) return false;
+    return (ids.hasHex && entry.id == ids.hex) || (ids.hasDecimal && entry.id == ids.decimal);
+}
+
+// A message must have been sent by a task of the target's PTP CPU.
+bool sentByPtpTask(const uint8_t *data, uint32_t length) {
+    if (data == nullptr || length <= kSourceTaskOffset) return false;
+    const uint32_t task =
+        static_cast<uint32_t>(readLittleEndian(4, data + kSourceTaskOffset, data + length));
+    return ((task >> 24) & 0xF) == kPtpCpu;
+}
+
+const MessageTypeEntry *findEntry(const char *name, const uint8_t *data, uint32_t length) {
+    const SpelledIds ids = spelledIds(name);
+    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
+        if (!matches(*entry, name, ids)) continue;
+        if (entry->id != 0 && !sentByPtpTask(data, length)) continue;
+        return entry;
+    }
+    return nullptr;
+}
+
+}  // namespace
+}  // namespace tkdec
+
+extern "C" {
+
+TKDEC_API uint32_t TKDEC_CALL tkdec_decodeType(const char *name, uint32_t length, const uint8_t *data,
+                                               uint32_t outSize, char *out, int32_t format) {
+    if (name == nullptr || out == nullptr || outSize == 0 || !tkdec::isValidFormat(format)) return 1;
+    const tkdec::MessageTypeEntry *entry = tkdec::findEntry(name, data, length);
+    if (entry == nullptr) return 1;
+    char *pos = out;
+    const uint8_t *dataEnd = data != nullptr ? data + length : nullptr;
+    entry->print(data, dataEnd, &pos, out + outSize, static_cast<tkdec::OutputFormat>(format), tkdec::E_TOP_LEVEL, 0,
+                 nullptr, tkdec::filterIdentity);
+    return 0;
+}
+
+}  // extern "C"

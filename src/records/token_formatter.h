@@ -1,0 +1,30 @@
+// The token formatter: writes the log text of one token in UF_AsText by
+// interpreting its format string and conversion rules.
+#pragma once
+
+#include <cstdint>
+
+#include "records/conversion_rule.h"
+#include "render/output.h"
+
+namespace tkdec {
+
+// A token's log text: its format string and one rule per conversion (a
+// "*" width or precision counts as a conversion of its own).
+struct TokenFormatter {
+    const char *format;
+    const ConversionRule *rules;
+    uint32_t ruleCount;
+};
+
+inline constexpr uint32_t kMaxConversions = 64;
+inline constexpr uint32_t kFormatterScratchSize = 32768;
+inline constexpr uint32_t kNoOptionBufferSize = 1024;
+
+// Computes every conversion's value (texts into a scratch area on this
+// call's stack, from the last conversion to the first) and appends the
+// format string once with them. Does nothing when the output is full.
+void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
+                 const uint32_t *arguments, char **pos, char *end, OutputFormat format);
+
+}  // namespace tkdec

@@ -1,0 +1,66 @@
+// The bit-offset printer: a bitmap of words up to the data end whose set
+// bit numbers have names.
+#include "render/bounded_append.h"
+#include "render/little_endian.h"
+#include "render/value_printers.h"
+
+namespace tkdec {
+namespace {
+
+constexpr FormatRow kOpenTopLevel = {{"(", "<xml>", "{\"typename\":\"%s\",\"text\":[", "{\"%s\":["}};
+constexpr FormatRow kOpenMember = {{"(", "", "{\"typename\":\"%s\",\"text\":[", "["}};
+constexpr FormatRow kCloseTopLevel = {{")", "</xml>", "]}", "]}"}};
+constexpr FormatRow kCloseMember = {{")", "", "]}", "]"}};
+constexpr FormatRow kSeparator = {{"|", "", ",", ","}};
+constexpr FormatRow kName = {{"%s", "<%s/>", "\"%s\"", "\"%s\""}};
+constexpr FormatRow kUnnamedFirstWord = {{"0x%.*x", "0x%.*x", "\"0x%.*x\"", "\"0x%.*x\""}};
+constexpr FormatRow kUnnamedShifted = {
+    {"(0x%.*x)<<%u", "(0x%.*x)&lt;&lt;%u", "\"(0x%.*x)<<%u\"", "\"(0x%.*x)<<%u\""}};
+
+constexpr uint32_t kBitsPerWord = 32;  // bit numbers advance by 32 per word, whatever its size
+
+// Appends the names of the bits set in one word (bit numbers base to
+// base + 31) and any bits left without a name; *next walks the table.
+void appendWord(const EnumerationInfo &enumeration, const ValueCall &call, uint32_t word, uint32_t base,
+                uint32_t *next) {
+    uint32_t i = *next;
+    while (i < enumeration.count && enumeration.table[i].value < base) ++i;
+    for (; i < enumeration.count && word != 0 && enumeration.table[i].value < base + kBitsPerWord; ++i) {
+        const uint32_t bit = uint32_t{1} << (enumeration.table[i].value - base);
+        if ((word & bit) == 0) continue;
+        word &= ~bit;
+        appendRow(call.pos, call.end, kName, call.format, filteredName(call.filter, enumeration.table[i].name));
+        if (word != 0) appendRow(call.pos, call.end, kSeparator, call.format);
+    }
+    *next = i;
+    if (word == 0) return;
+    const int digits = static_cast<int>(2 * enumeration.size);
+    if (base == 0)
+        appendRow(call.pos, call.end, kUnnamedFirstWord, call.format, digits, word);
+    else
+        appendRow(call.pos, call.end, kUnnamedShifted, call.format, digits, word, base);
+}
+
+}  // namespace
+
+void printBitOffsetValue(const EnumerationInfo &enumeration, const ValueCall &call) {
+    if (!hasRoom(call.pos, call.end)) return;
+    if (enumeration.size == 0 || !hasBytes(call.data, call.dataEnd, enumeration.size))
+        return describeEnumeration(enumeration, kKindBitOffset, call);
+    const bool topLevel = call.mode == E_TOP_LEVEL;
+    appendRow(call.pos, call.end, topLevel ? kOpenTopLevel : kOpenMember, call.format, enumeration.name);
+    uint32_t base = 0;
+    uint32_t next = 0;
+    bool first = true;
+    for (const uint8_t *word = call.data; hasBytes(word, call.dataEnd, enumeration.size);
+         word += enumeration.size, base += kBitsPerWord) {
+        const uint32_t value = static_cast<uint32_t>(readLittleEndian(enumeration.size, word, call.dataEnd));
+        if (value == 0) continue;
+        if (!first) appendRow(call.pos, call.end, kSeparator, call.format);
+        first = false;
+        appendWord(enumeration, call, value, base, &next);
+    }
+    appendRow(call.pos, call.end, topLevel ? kCloseTopLevel : kCloseMember, call.format);
+}
+
+}  // namespace tkdec

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/decode.h"
+#include "support/payload.h"
+#include "tkdec.h"
+
+namespace {
+
+using tkdec::test::Bytes;
+using tkdec::test::decode;
+using tkdec::test::words;
+
+constexpr tkdec_OutputFormat kFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
+constexpr uint16_t kPowerDomainChannel = 7376;  // log group 230
+constexpr uint16_t kDefaultChannel = 48;        // log group 1
+constexpr uint16_t kAlarmChannel = 8209;
+const char *const kPowerDomainFile = "../../drivers/power/src/mbcpowerdomaindriver.cpp";
+
+// A record and what each output format makes of it: {result, text}.
+struct RecordCase {
+    const char *name;
+    uint16_t channel;
+    uint32_t id;
+    Bytes payload;
+    int32_t result;
+    std::string text[4];
+};
+
+void expectRecord(const RecordCase &c) {
+    for (tkdec_OutputFormat format : kFormats) {
+        SCOPED_TRACE(std::string(c.name) + " in format " + std::to_string(format));
+        const tkdec::test::Decoded decoded = decode(c.channel, c.id, c.payload, format);
+        EXPECT_EQ(decoded.result, c.result);
+        EXPECT_EQ(decoded.text, c.text[format]);
+    }
+}
+
+TEST(RecordDispatch, WholeOutputOfToken0x94) {
+    const std::string sourceref = std::string("<sourceref><file>") + kPowerDomainFile + "</file><line>796</line></sourceref>";
+    const std::string jsonSourceref = std::string("\"sourceref\":{\"file\":\"") + kPowerDomainFile + "\",\"line\":796},";
+    const std::string xml =
+        "<xml>" + sourceref + "<group>LOG_GROUP_POWER_DOMAIN 0x000000e6</group><params><p0>0x00000002</p0></params></xml>";
+    const std::string longJson = "{" + jsonSourceref +
+                                 "\"group\":{\"typename\":\"CKI_LogGroupId\",\"value\":{\"text\":\"LOG_GROUP_POWER_DOMAIN\","
+                                 "\"number\":230}},\"params\":[\"0x00000002\"]}";
+    const std::string json = "{" + jsonSourceref + "\"group\":\"LOG_GROUP_POWER_DOMAIN\",\"params\":[\"0x00000002\"]}";
+    expectRecord({"token 0x94", kPowerDomainChannel, 0x94, words({2}), 0,
+                  {"MbcPowerDomainDriver::initMemory:796 - memory controller 2 supports banks", xml,
+                   longJson, json}});
+}
+
+TEST(RecordDispatch, UnknownChannelsAndTokens) {
+    const RecordCase cases[] = {
+        {"unknown channel", 0x1234, 0x94, words({2}), 1,
+         {"Channel ID 0x1234 is NOT handled by this decoder", "Channel ID 0x1234 is NOT handled by this decoder",
+          "{\"ERROR\":\"Channel ID 0x1234 is NOT handled by this decoder\"}",
+          "{\"ERROR\":\"Channel ID 0x1234 is NOT handled by this decoder\"}"}},
+        {"unknown channel with a short id", 17, 0, {}, 1,
+         {"Channel ID 0x0011 is NOT handled by this decoder", "Channel ID 0x0011 is NOT handled by this decoder",
+          "{\"ERROR\":\"Channel ID 0x0011 is NOT handled by this decoder\"}",
+          "{\"ERROR\":\"Channel ID 0x0011 is NOT handled by this decoder\"}"}},
+        {"unknown token", kDefaultChannel, 0x1234, words({1}), 1,
+         {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x0030 tokenId 0x00001234\"}",
+          "{\"token_not_found\":\"channel 0x0030 tokenId 0x00001234\"}"}},
+        {"id not a multiple of 4", kDefaultChannel, 2, {}, 1,
+         {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000002\"}",
+          "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000002\"}"}},
+        {"alarm token on a print channel", kDefaultChannel, 52, words({0x30000300, 1, 0}), 1,
+         {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000034\"}",
+          "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000034\"}"}},
+        {"print token on an alarm channel", kAlarmChannel, 0x94, words({2}), 1,
+         {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x2011 tokenId 0x00000094\"}",
+          "{\"token_not_found\":\"channel 0x2011 tokenId 0x00000094\"}"}},
+    };
+    for (const RecordCase &c : cases) expectRecord(c);
+}
+
+TEST(RecordDispatch, ArgumentsAndRecordFields) {
+    const std::string bootRef = "\"sourceref\":{\"file\":\"../../platform/ptp/boot/src/boot.cpp\",\"line\":263},";
+    const std::string bootXml = "<xml><sourceref><file>../../platform/ptp/boot/src/boot.cpp</file><line>263</line>"
+                                "</sourceref><group>LOG_GROUP_CKI_DEFAULT 0x00000001</group></xml>";
+    const std::string bootLong = "{" + bootRef +
+                                 "\"group\":{\"typename\":\"CKI_LogGroupId\",\"value\":{\"text\":\"LOG_GROUP_CKI_DEFAULT\","
+                                 "\"number\":1}}}";
+    const std::string bootJson = "{" + bootRef + "\"group\":\"LOG_GROUP_CKI_DEFAULT\"}";
+    const std::string dumpRef = "<xml><sourceref><file>../../platform/ptp/crashdump/src/crashdump.cpp</file><line>77</line>"
+                                "</sourceref><group>LOG_GROUP_CRASHDUMP 0x0000000c</group>";
+    const std::string dumpJsonRef = "{\"sourceref\":{\"file\":\"../../platform/ptp/crashdump/src/crashdump.cpp\",\"line\":77},";
+    const std::string namedParams = "\"params\":[\"0x00000004\",\"0x00000063\",\"0x12030000\",\"0x00000001\",\"0x00000002\","
+                                    "\"0x00000003\"]}";
+    const RecordCase cases[] = {
+        {"no arguments, a payload all the same", kDefaultChannel, 0, words({1, 2, 3}), 0,
+         {"2nd stage boot", bootXml, bootLong, bootJson}},
+        {"2 arguments from 5 bytes", 4144 /* group 129, not the token's own */, 0x10C, {2, 0, 0, 0, 9}, 0,
+         {"*DECODER ERROR* Arguments missing (have 1 want 2):CrashDump::dumpStack:77 - sp 00000002 words "
+          "**Extended Data lookup failed: use LOG_DATA()?**",
+          (dumpRef + "<params><p0>0x00000002</p0><p1>0xdeadbeef</p1></params></xml>"),
+          (dumpJsonRef + "\"group\":{\"typename\":\"CKI_LogGroupId\",\"value\":{\"text\":\"LOG_GROUP_CRASHDUMP\","
+                         "\"number\":12}},\"params\":[\"0x00000002\",\"0xdeadbeef\"]}"),
+          (dumpJsonRef + "\"group\":\"LOG_GROUP_CRASHDUMP\",\"params\":[\"0x00000002\",\"0xdeadbeef\"]}")}},
+        {"no payload for 3 arguments", kDefaultChannel, 0x100, {}, 0,
+         {"*DECODER ERROR* Arguments missing (have 0 want 3):CkiMsgSocketLayer::_open true _open : address "
+          "239.190.173.222 port -559038737",
+          "<xml><sourceref><file>../../cki/msgsocket/src/ckimsgsocketlayer.cpp</file><line>318</line></sourceref>"
+          "<group>LOG_GROUP_CKI_MSG_SOCKET 0x00000041</group><params><p0>0xdeadbeef</p0><p1>0xdeadbeef</p1>"
+          "<p2>0xdeadbeef</p2></params></xml>",
+          "{\"sourceref\":{\"file\":\"../../cki/msgsocket/src/ckimsgsocketlayer.cpp\",\"line\":318},\"group\":{"
+          "\"typename\":\"CKI_LogGroupId\",\"value\":{\"text\":\"LOG_GROUP_CKI_MSG_SOCKET\",\"number\":65}},"
+          "\"params\":[\"0xdeadbeef\",\"0xdeadbeef\",\"0xdeadbeef\"]}",
+          "{\"sourceref\":{\"file\":\"../../cki/msgsocket/src/ckimsgsocketlayer.cpp\",\"line\":318},"
+          "\"group\":\"LOG_GROUP_CKI_MSG_SOCKET\",\"params\":[\"0xdeadbeef\",\"0xdeadbeef\",\"0xdeadbeef\"]}"}},
+        {"named alarm: no file, no group", kAlarmChannel, 0x30000300, words({4, 99, 0x12030000, 1, 2, 3}), 0,
+         {"[ALARM:COOKIE_ALARM_01 WARNING line=99 in CKI_COMMS_TASK_ID] 0x00000001, 0x00000002, 0x00000003",
+          "<xml><params><p0>0x00000004</p0><p1>0x00000063</p1><p2>0x12030000</p2><p3>0x00000001</p3>"
+          "<p4>0x00000002</p4><p5>0x00000003</p5></params></xml>",
+          ("{" + namedParams), ("{" + namedParams)}},
+    };
+    for (const RecordCase &c : cases) expectRecord(c);
+}
+
+TEST(RecordDispatch, RefusesBadArguments) {
+    char buffer[8] = "xxxxxxx";
+    char *pos = buffer;
+    const Bytes payload = words({2});
+    EXPECT_EQ(tkdec_getText(payload.data(), payload.data() + 4, nullptr, buffer + 8, UF_AsText, 0x94, 7376), 1);
+    for (int32_t format : {-1, 4, 1000}) {
+        EXPECT_EQ(tkdec_getText(payload.data(), payload.data() + 4, &pos, buffer + 8, format, 0x94, 7376), 1);
+        EXPECT_EQ(pos, buffer);
+    }
+    EXPECT_EQ(std::string(buffer), "xxxxxxx");
+}
+
+TEST(RecordDispatch, AdvancesTheCallersPosition) {
+    char buffer[128];
+    char *pos = buffer;
+    const Bytes payload = words({2});
+    ASSERT_EQ(tkdec_getText(payload.data(), payload.data() + 4, &pos, buffer + sizeof buffer, UF_AsJson, 0x94, 99), 1);
+    ASSERT_EQ(tkdec_getText(nullptr, nullptr, &pos, buffer + sizeof buffer, UF_AsText, 0, 48), 0);
+    EXPECT_EQ(pos, buffer + std::string(buffer).size());
+    EXPECT_EQ(std::string(buffer), "{\"ERROR\":\"Channel ID 0x0063 is NOT handled by this decoder\"}2nd stage boot");
+}
+
+TEST(RecordDispatch, WrappersWithoutOutputSpace) {
+    char buffer[1] = {'x'};
+    const Bytes payload = words({2});
+    for (tkdec_OutputFormat format : kFormats) {
+        const auto wrapper = tkdec::test::wrapperOf(format);
+        EXPECT_EQ(wrapper(7376, 0x94, 4, payload.data(), 0, buffer), 0);
+        EXPECT_EQ(wrapper(48, 0x1234, 4, payload.data(), 0, buffer), 1);
+        EXPECT_EQ(wrapper(0x1234, 0x94, 4, payload.data(), 0, buffer), 1);
+        EXPECT_EQ(wrapper(7376, 0x94, 4, payload.data(), 0, nullptr), 0);
+        EXPECT_EQ(buffer[0], 'x');
+    }
+}
+
+}  // namespace

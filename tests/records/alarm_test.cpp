@@ -1,0 +1,220 @@
+// Alarms and processor exception reports, decoded through the exported
+// interface on the two alarm channels.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/decode.h"
+#include "support/payload.h"
+
+namespace {
+
+using tkdec::test::Bytes;
+using tkdec::test::decode;
+using tkdec::test::words;
+
+constexpr uint16_t kAlarmChannels[] = {8209, 8241};
+
+// Decodes on both alarm channels, which must agree.
+std::string alarmText(uint32_t id, const Bytes &payload, tkdec_OutputFormat format = UF_AsText) {
+    const tkdec::test::Decoded first = decode(kAlarmChannels[0], id, payload, format);
+    const tkdec::test::Decoded second = decode(kAlarmChannels[1], id, payload, format);
+    EXPECT_EQ(first.result, 0);
+    EXPECT_EQ(second.result, 0);
+    EXPECT_EQ(first.text, second.text);
+    return first.text;
+}
+
+TEST(Alarms, LocatedAndNamed) {
+    const struct {
+        const char *name;
+        uint32_t id;
+        Bytes payload;
+        const char *text;
+    } cases[] = {
+        {"VSP power-up timeout", 0x348, words({0x30000301, 2, 7}),
+         "[ALARM:COOKIE_ALARM_02(30000301) ERROR at systemhwinit.cpp:postSleepSetup:844] VSP power-up timeout: 7"},
+        {"token 52 with a return code", 52, words({0x30000300, 1, 0xFFFFFFFC}),
+         "[ALARM:COOKIE_ALARM_01(30000300) FATAL at systemhwinit.cpp:SystemHwInit::initClocks:374] "
+         "PLL lock failed: CKI_RETURN_INVALID_PARAM"},
+        {"mutex not used", 0x34C, words({0x30000304, 4, 1, 2, 0xABC, 7, 0x12030000}),
+         "[ALARM:CKI_ALARM_MUTEX_NOT_USED(30000304) WARNING at mpmutex.cpp:MpMutex::unlock:212] "
+         "Mutex not used (01) by this domain MPMUTEX_DOMAIN_PTP. 00000abc [7] CKI_COMMS_TASK_ID"},
+        {"alarm id without a name", 0x348, words({0x30000310, 8, 1}),
+         "[ALARM:(CKI_AlarmId) 0x30000310 (IPC_ALARM_LINK_DOWN + -16842224)(30000310) INFO at "
+         "systemhwinit.cpp:postSleepSetup:844] VSP power-up timeout: 1"},
+        {"named alarm", 0x30000300, words({2, 374, 0x12030000, 1, 2, 0xFFFFFFFF}),
+         "[ALARM:COOKIE_ALARM_01 ERROR line=374 in CKI_COMMS_TASK_ID] 0x00000001, 0x00000002, 0xffffffff"},
+        {"named alarm, last enumerator", 0x32C40006, words({8, 1, 0x13C40000, 0, 0, 0}),
+         "[ALARM:TESTAPP_ALARM_TEST_FAILED INFO line=1 in CKI_TEST_APP_APPS_TASK_ID] "
+         "0x00000000, 0x00000000, 0x00000000"},
+        {"named alarm with a short payload", 0x31010100, words({1, 2}),
+         "*DECODER ERROR* Arguments missing (have 2 want 6):[ALARM:IPC_ALARM_LINK_DOWN FATAL line=2 in "
+         "(CKI_TaskId) 0xdeadbeef (CKI_TIMER_MCE_TASK_ID + -844251409)] 0xdeadbeef, 0xdeadbeef, 0xdeadbeef"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(alarmText(c.id, c.payload), c.text);
+    }
+}
+
+TEST(Alarms, LevelsReadThroughTheSkip2Filter) {
+    const struct {
+        uint32_t level;
+        const char *text;
+    } cases[] = {
+        {0, "ALARM"}, {1, "FATAL"}, {2, "ERROR"}, {4, "WARNING"}, {8, "INFO"},
+        {3, "(CkiAlarmLevel) 0x00000003 (ERROR + 1)"},
+        {9, "(CkiAlarmLevel) 0x00000009 (ALARM + 9)"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.level);
+        EXPECT_EQ(alarmText(0x30000301, words({c.level, 5, 0x12030000, 0, 0, 0})),
+                  std::string("[ALARM:COOKIE_ALARM_02 ") + c.text +
+                      " line=5 in CKI_COMMS_TASK_ID] 0x00000000, 0x00000000, 0x00000000");
+    }
+}
+
+TEST(Alarms, NoTextOutsidePlainText) {
+    const std::string sourceref =
+        "<sourceref><file>../../platform/ptp/system/src/systemhwinit.cpp</file><line>844</line></sourceref>";
+    EXPECT_EQ(alarmText(0x348, words({0x30000301, 2, 7}), UF_AsXml),
+              "<xml>" + sourceref + "<params><p0>0x30000301</p0><p1>0x00000002</p1><p2>0x00000007</p2></params></xml>");
+    EXPECT_EQ(alarmText(0x32030201, words({0x1F, 0x100}), UF_AsJson), "{\"params\":[\"0x0000001f\",\"0x00000100\"]}");
+    EXPECT_EQ(alarmText(0x34C, words({0x30000304, 4, 1, 2, 0xABC, 7, 0x12030000}), UF_AsJson),
+              "{\"sourceref\":{\"file\":\"../../platform/common/mpmutex/src/mpmutex.cpp\",\"line\":212},"
+              "\"group\":\"LOG_GROUP_CRASHDUMP\",\"params\":[\"0x30000304\",\"0x00000004\",\"0x00000001\","
+              "\"0x00000002\",\"0x00000abc\",\"0x00000007\",\"0x12030000\"]}");
+}
+
+// The text of the SWI abort report for a cpsr: its flags and mode.
+std::string swiReport(uint32_t cpsr) {
+    return alarmText(0x32030201, words({cpsr, 0x8000}));
+}
+
+std::string expectedSwi(uint32_t cpsr, const char *flags, const char *mode) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "[ABORT:EXH_SWI_ABORT] cpsr = 0x%.8x [R4:FLAGS=%s MODE=%s] pc = 0x00008000", cpsr, flags, mode);
+    return text;
+}
+
+TEST(ExceptionReports, FlagLettersAndModes) {
+    const struct {
+        uint32_t cpsr;
+        const char *flags;
+        const char *mode;
+    } cases[] = {
+        {0x600001D3, "-ZC---AIF-", "SVC"},
+        {0x0000001F, "----------", "SYS"},
+        {0x0000001E, "----------", "UNKNOWN"},
+        {0x80000010, "N---------", "USER"},
+        {0x40000011, "-Z--------", "FIQ"},
+        {0x20000012, "--C-------", "IRQ"},
+        {0x10000013, "---V------", "SVC"},
+        {0x08000017, "----Q-----", "ABORT"},
+        {0x0000021B, "-----E----", "UNDEFINED"},
+        {0x0000011F, "------A---", "SYS"},
+        {0x00000080, "-------I--", "UNKNOWN"},
+        {0x00000040, "--------F-", "UNKNOWN"},
+        {0x00000030, "---------T", "USER"},
+        {0xF80003FF, "NZCVQEAIFT", "SYS"},
+        {0x07FFFC00, "----------", "UNKNOWN"},  // bits without a letter
+        {0xFFFFFFF0, "NZCVQEAIFT", "USER"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.cpsr);
+        EXPECT_EQ(swiReport(c.cpsr), expectedSwi(c.cpsr, c.flags, c.mode));
+    }
+}
+
+TEST(ExceptionReports, EveryModeValue) {
+    for (uint32_t mode = 0; mode < 32; ++mode) {
+        const char *name = "UNKNOWN";
+        switch (mode) {
+        case 16: name = "USER"; break;
+        case 17: name = "FIQ"; break;
+        case 18: name = "IRQ"; break;
+        case 19: name = "SVC"; break;
+        case 23: name = "ABORT"; break;
+        case 27: name = "UNDEFINED"; break;
+        case 31: name = "SYS"; break;
+        }
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(swiReport(mode), expectedSwi(mode, "----------", name));
+    }
+}
+
+TEST(ExceptionReports, FaultStatusBusSourceAndAccess) {
+    const struct {
+        uint32_t status;  // dfsr and ifsr
+        const char *bus;
+        const char *fault;
+        const char *access;
+    } cases[] = {
+        {0x000, "AXI Decode", "Background", "RD"},
+        {0x001, "AXI Decode", "Alignment", "RD"},
+        {0x002, "AXI Decode", "Debug Event", "RD"},
+        {0x008, "AXI Decode", "Synchronous External Abort", "RD"},
+        {0x00D, "AXI Decode", "Permission", "RD"},
+        {0x406, "AXI Decode", "Asynchronous External Abort", "RD"},
+        {0x408, "AXI Decode", "Asynchronous Parity/ECC Error", "RD"},
+        {0x409, "AXI Decode", "Synchronous Parity/ECC Error", "RD"},
+        {0x003, "AXI Decode", "RESERVED", "RD"},
+        {0x006, "AXI Decode", "RESERVED", "RD"},
+        {0x400, "AXI Decode", "RESERVED", "RD"},
+        {0x40F, "AXI Decode", "RESERVED", "RD"},
+        {0x1808, "AXI Slave", "Synchronous External Abort", "WR"},
+        {0x1000, "AXI Slave", "Background", "RD"},
+        {0x0800, "AXI Decode", "Background", "WR"},
+        {0xFFFFE3F0, "AXI Decode", "Background", "RD"},  // only bits 12, 11 and 0x40F count
+        {0xFFFFFFFF, "AXI Slave", "RESERVED", "WR"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.status);
+        char text[400];
+        std::snprintf(text, sizeof text,
+                      "[ABORT:EXH_DATA_ABORT] cpsr = 0x00000017 [R4:FLAGS=---------- MODE=ABORT] pc = 0x00000100 "
+                      "sp = 0x00000200 dfsr = 0x%.8x [R4:DFSR=%s:%s:%s] adfsr = 0x00000300 dfar = 0x00000400",
+                      c.status, c.bus, c.fault, c.access);
+        EXPECT_EQ(alarmText(0x32030203, words({0x17, 0x100, 0x200, c.status, 0x300, 0x400})), text);
+        std::snprintf(text, sizeof text,
+                      "[ABORT:EXH_PREFETCH_ABORT] cpsr = 0x00000017 [R4:FLAGS=---------- MODE=ABORT] pc = 0x00000100 "
+                      "sp = 0x00000200 ifsr = 0x%.8x [R4:IFSR=%s:%s] aifsr = 0x00000300 ifar = 0x00000400",
+                      c.status, c.bus, c.fault);
+        EXPECT_EQ(alarmText(0x32030202, words({0x17, 0x100, 0x200, c.status, 0x300, 0x400})), text);
+    }
+}
+
+TEST(ExceptionReports, TheSixReports) {
+    const std::string head = " cpsr = 0x600001d3 [R4:FLAGS=-ZC---AIF- MODE=SVC] pc = 0x00000001";
+    const Bytes payload = words({0x600001D3, 1, 2, 0x1808, 4, 5});
+    const struct {
+        uint32_t id;
+        std::string text;
+    } cases[] = {
+        {0x32030200, "[ABORT:EXH_UNDEF_ABORT]" + head + " sp = 0x00000002"},
+        {0x32030201, "[ABORT:EXH_SWI_ABORT]" + head},
+        {0x32030202, "[ABORT:EXH_PREFETCH_ABORT]" + head +
+                         " sp = 0x00000002 ifsr = 0x00001808 [R4:IFSR=AXI Slave:Synchronous External Abort] "
+                         "aifsr = 0x00000004 ifar = 0x00000005"},
+        {0x32030203, "[ABORT:EXH_DATA_ABORT]" + head +
+                         " sp = 0x00000002 dfsr = 0x00001808 [R4:DFSR=AXI Slave:Synchronous External Abort:WR] "
+                         "adfsr = 0x00000004 dfar = 0x00000005"},
+        {0x32030204, "[ABORT:EXH_UNUSED_ABORT]" + head},
+        {0x32030205, "[ABORT:EXH_FIQ_ABORT]" + head},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(alarmText(c.id, payload), c.text);
+    }
+}
+
+TEST(ExceptionReports, MissingRegistersReadAsDeadbeef) {
+    EXPECT_EQ(alarmText(0x32030201, {}),
+              "*DECODER ERROR* Arguments missing (have 0 want 2):[ABORT:EXH_SWI_ABORT] cpsr = 0xdeadbeef "
+              "[R4:FLAGS=NZ-VQE-IFT MODE=UNKNOWN] pc = 0xdeadbeef");
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "render/document_checks.h"
+#include "support/decode.h"
+#include "tkdec.h"
+
+namespace tkdec::test {
+namespace {
+
+constexpr uint16_t kMessageChannel = 8433;
+constexpr tkdec_OutputFormat kAllFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes le32(uint32_t value) {
+    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
+            static_cast<uint8_t>(value >> 24)};
+}
+
+// A message payload: the message from offset 4 on (tasks, flags, body).
+Bytes payload(uint32_t source, uint32_t destination, Bytes body = {}, Bytes flags = {0, 0, 0, 0}) {
+    Bytes bytes = le32(source);
+    const Bytes dst = le32(destination);
+    bytes.insert(bytes.end(), dst.begin(), dst.end());
+    bytes.insert(bytes.end(), flags.begin(), flags.end());
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+// The same message decoded by name from its first byte, id included.
+std::string decodeWhole(const char *type, uint32_t id, const Bytes &messagePayload, tkdec_OutputFormat format) {
+    Bytes message = le32(id);
+    message.insert(message.end(), messagePayload.begin(), messagePayload.end());
+    std::vector<char> out(1 << 16, '\0');
+    EXPECT_EQ(tkdec_decodeType(type, static_cast<uint32_t>(message.size()), message.data(),
+                               static_cast<uint32_t>(out.size()), out.data(), format),
+              0u);
+    return out.data();
+}
+
+constexpr uint32_t kStatusCnf = 0x2CC40007;
+constexpr uint32_t kTimerPtp = 0x12000000;
+constexpr uint32_t kTestAppApps = 0x13C40000;
+constexpr uint32_t kComms = 0x12030000;
+constexpr uint32_t kAtTask = 0x12050000;
+constexpr uint32_t kTimerApp = 0x13000000;
+constexpr uint32_t kTimerMce = 0x11000000;
+constexpr uint32_t kUnknownId = 0x2C0000FF;
+
+const char kCommsHeaderText[] =
+    "(CKI_Message){.m_srcTask=CKI_COMMS_TASK_ID .m_dstTask=CKI_AT_TASK_ID .m_postedCounter=1 .m_deleteMe=0 "
+    ".m_processing=0 .m_flags=0}";
+
+TEST(MessageDecoder, RegisteredMessage) {
+    const Bytes body = payload(kTimerPtp, kTestAppApps, {2, 0, 0, 0});
+    EXPECT_EQ(decode(kMessageChannel, kStatusCnf, body, UF_AsText).text,
+              "(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TIMER_PTP_TASK_ID .m_dstTask=CKI_TEST_APP_APPS_TASK_ID "
+              ".m_postedCounter=0 .m_deleteMe=0 .m_processing=0 .m_flags=0 .m_status=CKI_TESTAPP_STATUS_PASSED}");
+    EXPECT_EQ(decode(kMessageChannel, kStatusCnf, body, UF_AsJson).text,
+              R"({"CkiTestAppQueryStatusCnfMessage":{"m_srcTask":"CKI_TIMER_PTP_TASK_ID", )"
+              R"("m_dstTask":"CKI_TEST_APP_APPS_TASK_ID", "m_postedCounter":0, "m_deleteMe":0, "m_processing":0, )"
+              R"("m_flags":0, "m_status":"CKI_TESTAPP_STATUS_PASSED"}})");
+    // Every format prints the class's structure, offsets as message
+    // offsets, without a record frame; the result is 0.
+    for (tkdec_OutputFormat format : kAllFormats) {
+        const Decoded decoded = decode(kMessageChannel, kStatusCnf, body, format);
+        EXPECT_EQ(decoded.result, 0);
+        EXPECT_EQ(decoded.text, decodeWhole("CkiTestAppQueryStatusCnfMessage", kStatusCnf, body, format)) << format;
+    }
+    // An event id selects its class the same way.
+    const Bytes abort = payload(kTimerPtp, kAtTask, {0x01, 0x02, 0x05, 0x92, 3, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_EQ(decode(kMessageChannel, 0x92050201, abort, UF_AsText).text,
+              "(Atlayer_AbortEvent){.m_srcTask=CKI_TIMER_PTP_TASK_ID .m_dstTask=CKI_AT_TASK_ID .m_postedCounter=0 "
+              ".m_deleteMe=0 .m_processing=0 .m_flags=0 .m_eventId=CKI_EVENT_AT_ABORT_REQ .m_channel=3 "
+              ".m_reason=CKI_RETURN_ERROR}");
+}
+
+struct HintCase {
+    const char *title;
+    uint32_t id;
+    Bytes payload;
+    const char *expected[4];  // text, XML, long JSON, JSON: the hint, or "" for none
+    const char *structure;    // the type the message prints as
+};
+
+const HintCase kHintCases[] = {
+    {"no class, no enumerator",
+     kUnknownId,
+     payload(kComms, kAtTask, {}, {1, 0, 0, 0}),
+     {"[DECODER INFO::Unknown MsgId 0x2c0000ff - use CKI_ENUM_EXTENDS(<EnumType>, CKI_MsgId)]",
+      "[DECODER INFO::use CKI_MESSAGE_ID(<xml>(CKI_MsgId) 0x2c0000ff</xml>) to link an ID to a CKI_Message class]",
+      R"([DECODER INFO::use CKI_MESSAGE_ID({"typename":"CKI_MsgId","value":{"number":738197759}}) to link an ID to a CKI_Message class])",
+      R"([DECODER INFO::use CKI_MESSAGE_ID({"CKI_MsgId":738197759}) to link an ID to a CKI_Message class])"},
+     "CKI_Message"},
+    {"an enumerator without class",
+     0x2C050002,
+     payload(kComms, kAtTask, {}, {1, 0, 0, 0}),
+     {"[DECODER INFO::use CKI_MESSAGE_ID(AT_RESPONSE_REQ_MSG_ID) to link an ID to a CKI_Message class]",
+      "[DECODER INFO::use CKI_MESSAGE_ID(<xml>AT_RESPONSE_REQ_MSG_ID 0x2c050002</xml>) to link an ID to a "
+      "CKI_Message class]",
+      R"([DECODER INFO::use CKI_MESSAGE_ID({"typename":"CKI_MsgId","value":{"text":"AT_RESPONSE_REQ_MSG_ID","number":738525186}}) to link an ID to a CKI_Message class])",
+      R"([DECODER INFO::use CKI_MESSAGE_ID({"CKI_MsgId":"AT_RESPONSE_REQ_MSG_ID"}) to link an ID to a CKI_Message class])"},
+     "CKI_Message"},
+    // Timers: by the id's name, by either task's name.
+    {"a timer by its id", 0x2C2A0003, payload(kComms, kAtTask, Bytes(40, 0)), {"", "", "", ""}, "CKI_Timer"},
+    {"a timer by its source task", kUnknownId, payload(kTimerApp, kAtTask, Bytes(40, 0)), {"", "", "", ""},
+     "CKI_Timer"},
+    {"a timer by its destination task", kUnknownId, payload(kComms, kTimerMce), {"", "", "", ""}, "CKI_Timer"},
+    {"a timer task in the only task word present", kUnknownId, le32(kTimerMce), {"", "", "", ""}, "CKI_Timer"},
+};
+
+TEST(MessageDecoder, IdsWithoutClass) {
+    for (const HintCase &c : kHintCases) {
+        for (tkdec_OutputFormat format : kAllFormats) {
+            const Decoded decoded = decode(kMessageChannel, c.id, c.payload, format);
+            EXPECT_EQ(decoded.result, 0);
+            EXPECT_EQ(decoded.text, c.expected[format] + decodeWhole(c.structure, c.id, c.payload, format))
+                << c.title << ", format " << format;
+        }
+    }
+    EXPECT_EQ(decode(kMessageChannel, kUnknownId, payload(kComms, kAtTask, {}, {1, 0, 0, 0})).text,
+              std::string("[DECODER INFO::Unknown MsgId 0x2c0000ff - use CKI_ENUM_EXTENDS(<EnumType>, CKI_MsgId)]") +
+                  kCommsHeaderText);
+    EXPECT_EQ(decode(kMessageChannel, 0x2C2A0003, payload(kTimerApp, kAtTask)).text.substr(0, 61),
+              "(CKI_Timer){.m_srcTask=CKI_TIMER_APP_TASK_ID .m_dstTask=CKI_A");
+}
+
+// A payload too short for a task word: the missing task is neither read
+// nor rendered, so the description of all tasks (which names timer tasks)
+// cannot make the message a timer.
+TEST(MessageDecoder, ShortPayloadsAreNoTimers) {
+    const std::string hint = "[DECODER INFO::Unknown MsgId 0x2c0000ff - use CKI_ENUM_EXTENDS(<EnumType>, CKI_MsgId)]";
+    const Bytes full = payload(kComms, kTimerMce);
+    for (size_t length : {0, 1, 3, 4, 5, 7}) {
+        const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
+        const Decoded decoded = decode(kMessageChannel, kUnknownId, part, UF_AsText);
+        EXPECT_EQ(decoded.result, 0);
+        EXPECT_EQ(decoded.text.substr(0, hint.size()), hint) << length;
+        EXPECT_NE(decoded.text.find("(CKI_Message){"), std::string::npos) << length;
+    }
+    // Without payload the header is described member by member.
+    EXPECT_EQ(decode(kMessageChannel, kUnknownId, {}, UF_AsText).text,
+              hint + "(CKI_Message){.m_srcTask=(CKI_TaskId)(no data) .m_dstTask=(CKI_TaskId)(no data) "
+                     ".m_postedCounter=(unsigned char)(no data) .m_deleteMe=(unsigned char)(no data) "
+                     ".m_processing=(unsigned char)(no data) .m_flags=(unsigned char)(no data)}");
+    EXPECT_EQ(decode(kMessageChannel, kUnknownId, Bytes(full.begin(), full.begin() + 5), UF_AsText).text,
+              hint + "(CKI_Message){.m_srcTask=CKI_COMMS_TASK_ID .m_dstTask=(CKI_TaskId)(no data) "
+                     ".m_postedCounter=(unsigned char)(no data) .m_deleteMe=(unsigned char)(no data) "
+                     ".m_processing=(unsigned char)(no data) .m_flags=(unsigned char)(no data)}");
+}
+
+// Every payload length of the largest message decodes without reading
+// behind the payload (the sanitizer run checks), marks what is missing,
+// and gives valid documents once the message is complete.
+TEST(MessageDecoder, PayloadLengthSweep) {
+    constexpr uint32_t kTestsCnf = 0x2CC40009;
+    constexpr size_t kMessageSize = 980;
+    Bytes full = payload(kTimerPtp, kTestAppApps, le32(30));
+    for (uint32_t test = 0; test < 30; ++test) {
+        const Bytes id = le32(test + 1);
+        full.insert(full.end(), id.begin(), id.end());
+        full.insert(full.end(), {static_cast<uint8_t>(test % 5), 0, static_cast<uint8_t>(test), 0});
+        for (int i = 0; i < 24; ++i) full.push_back(static_cast<uint8_t>(' ' + (test + i) % 90));
+    }
+    ASSERT_EQ(full.size(), kMessageSize - 4);
+    for (size_t length = 0; length <= full.size(); ++length) {
+        const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
+        const bool complete = length == full.size();
+        for (tkdec_OutputFormat format : kAllFormats) {
+            const Decoded decoded = decode(kMessageChannel, kTestsCnf, part, format);
+            ASSERT_EQ(decoded.result, 0);
+            if (format == UF_AsText) {
+                const bool marked = decoded.text.find("(no data)") != std::string::npos ||
+                                    decoded.text.find("**expected 30 have") != std::string::npos;
+                EXPECT_EQ(marked, !complete) << "length " << length;
+            }
+            if (format == UF_AsXml) {
+                EXPECT_TRUE(isWellFormedXml(decoded.text)) << "length " << length;
+            }
+            if (complete && format >= UF_AsLongJson) {
+                EXPECT_TRUE(isJson(decoded.text)) << decoded.text;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tkdec::test

@@ -1,0 +1,181 @@
+#include "records/token_formatter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/bounded_append.h"
+#include "render/name_filters.h"
+#include "support/payload.h"
+
+namespace tkdec {
+namespace {
+
+using test::Bytes;
+
+// A value printer that shows what it was handed: value, output format,
+// print mode, alias index and the filtered name "CKI_ALARM_ERROR".
+void showingPrinter(const uint8_t *data, const uint8_t *dataEnd, char **pos, char *end, OutputFormat format,
+                    PrintMode mode, uint32_t aliasIndex, CountFunction, NameFilter filter) {
+    append(pos, end, "<%u f%d m%u a%u %s>", static_cast<unsigned>(dataEnd - data) == 4 ? data[0] : 999u,
+           static_cast<int>(format), static_cast<unsigned>(mode), aliasIndex, filter("CKI_ALARM_ERROR"));
+}
+
+// A printer whose text is as long as its value.
+void longPrinter(const uint8_t *data, const uint8_t *, char **pos, char *end, OutputFormat, PrintMode, uint32_t,
+                 CountFunction, NameFilter) {
+    const uint32_t length = data[0] | data[1] << 8 | data[2] << 16;
+    for (uint32_t i = 0; i < length; ++i) append(pos, end, "%c", 'a' + static_cast<int>(i % 26));
+}
+
+constexpr ArgumentSource arg(uint8_t index, uint8_t shift = 0, uint8_t width = 32, uint32_t mask = 0xFFFFFFFF) {
+    return {index, shift, width, mask};
+}
+
+constexpr ConversionRule raw(ArgumentSource source) { return {.kind = RuleKind::RawWord, .source = source}; }
+constexpr ConversionRule enumeration(ArgumentSource source, ValuePrinter printer, uint32_t alias = 0,
+                                     NameFilter filter = filterIdentity) {
+    return {.kind = RuleKind::Enumeration, .source = source, .printer = printer, .aliasIndex = alias, .filter = filter};
+}
+
+constexpr ValueTextEntry kModes[] = {{16, "USER"}, {31, "SYS"}};
+constexpr ValueTextTable kModeTable = {kModes, 2, "UNKNOWN"};
+constexpr ConversionRule kChoiceOptions[] = {
+    enumeration(arg(1, 0, 2), showingPrinter),
+    {.kind = RuleKind::BinaryDigits, .source = arg(1, 0, 2), .digits = 2},
+};
+
+struct FormatterCase {
+    const char *name;
+    const char *format;
+    std::vector<ConversionRule> rules;
+    std::vector<uint32_t> arguments;
+    Bytes extended;
+    const char *output;
+};
+
+std::string run(const char *format, const std::vector<ConversionRule> &rules, std::vector<uint32_t> arguments,
+                const Bytes &extended, size_t size = 4096, OutputFormat outputFormat = UF_AsText) {
+    arguments.resize(32, 0);
+    const TokenFormatter formatter{format, rules.data(), static_cast<uint32_t>(rules.size())};
+    const uint8_t *start = extended.empty() ? nullptr : extended.data();
+    return test::written(size, [&](char **pos, char *end) {
+        formatToken(formatter, start, start ? start + extended.size() : nullptr, arguments.data(), pos, end,
+                    outputFormat);
+    });
+}
+
+TEST(TokenFormatter, CatalogueOfRules) {
+    const FormatterCase cases[] = {
+        {"no conversions", "2nd stage boot", {}, {}, {}, "2nd stage boot"},
+        {"raw words", "%u %d %x %.8x %c %08X %i", {raw(arg(0)), raw(arg(1)), raw(arg(2)), raw(arg(2)), raw(arg(3)),
+                                                  raw(arg(2)), raw(arg(1))},
+         {7, 0xFFFFFFFF, 0xBEEF, 'Q'}, {}, "7 -1 beef 0000beef Q 0000BEEF -1"},
+        {"star precision takes its own rule", "[%.*x]", {raw(arg(0)), raw(arg(1))}, {2, 0xABCDEF}, {}, "[abcdef]"},
+        {"one word, many conversions", "%s(%.8x)", {enumeration(arg(0), showingPrinter), raw(arg(0))}, {5}, {},
+         "<5 f0 m3 a0 CKI_ALARM_ERROR>(00000005)"},
+        {"bit fields", "%u %u %x", {raw(arg(0, 4, 4)), raw(arg(0, 28, 4)), raw(arg(0, 0, 32, 0x40F))},
+         {0xA000F4FF}, {}, "15 10 40f"},
+        {"enumeration with alias and filter", "%s", {enumeration(arg(0, 8, 8), showingPrinter, 1, filterSkip2Words)},
+         {0x0300}, {}, "<3 f0 m3 a1 ERROR>"},
+        {"boolean words", "%s %s %s %s",
+         {{.kind = RuleKind::BooleanWord, .source = arg(0), .words = BooleanWords::Lower},
+          {.kind = RuleKind::BooleanWord, .source = arg(1), .words = BooleanWords::Upper},
+          {.kind = RuleKind::BooleanWord, .source = arg(0), .words = BooleanWords::Capitalised},
+          {.kind = RuleKind::BooleanWord, .source = arg(2, 0, 1), .words = BooleanWords::Upper}},
+         {0xDEADBEEF, 0, 2}, {}, "true FALSE True FALSE"},
+        {"binary digits", "[%s][%s][%s][%s]",
+         {{.kind = RuleKind::BinaryDigits, .source = arg(0, 0, 2), .digits = 2},
+          {.kind = RuleKind::BinaryDigits, .source = arg(0), .digits = 0},
+          {.kind = RuleKind::BinaryDigits, .source = arg(1, 8, 8), .digits = 8},
+          {.kind = RuleKind::BinaryDigits, .source = arg(1), .digits = 32}},
+         {0b01, 0x80008500}, {}, "[01][0][10000101][10000000000000001000010100000000]"},
+        {"dotted address", "address %s port %d", {{.kind = RuleKind::DottedAddress, .source = arg(0)}, raw(arg(1))},
+         {0x04030201, 80}, {}, "address 1.2.3.4 port 80"},
+        {"value text", "%s %s %s", {{.kind = RuleKind::ValueText, .source = arg(0, 0, 32, 31), .values = &kModeTable},
+                                    {.kind = RuleKind::ValueText, .source = arg(1, 0, 32, 31), .values = &kModeTable},
+                                    {.kind = RuleKind::ValueText, .source = arg(2), .values = &kModeTable}},
+         {0x600001D0, 0x1F, 0x1E}, {}, "USER SYS UNKNOWN"},
+        {"flag letters", "%c%c%c", {{.kind = RuleKind::FlagLetter, .source = arg(0, 0, 32, 0x80000000), .letter = 'N'},
+                                    {.kind = RuleKind::FlagLetter, .source = arg(0, 0, 32, 0x40000000), .letter = 'Z'},
+                                    {.kind = RuleKind::FlagLetter, .source = arg(0, 0, 32, 0x20), .letter = 'T'}},
+         {0x40000020}, {}, "-ZT"},
+        {"choice picks the option at the selector", "[%s]",
+         {{.kind = RuleKind::Choice, .source = arg(0, 3, 3), .options = kChoiceOptions, .optionCount = 2,
+           .listText = "([1$0:2]A|[1$0:2]B)"}},
+         {1 << 3, 0x6}, {}, "[10]"},
+        {"choice without that option", "[%s]",
+         {{.kind = RuleKind::Choice, .source = arg(0, 3, 3), .options = kChoiceOptions, .optionCount = 2,
+           .listText = "([1$0:2]A|[1$0:2]B)"}},
+         {5 << 3, 0x6}, {}, "[(No option 5 in (([1$0:2]A|[1$0:2]B)))]"},
+        {"extended strings", "[Build Info] %s = %s",
+         {{.kind = RuleKind::ExtendedString, .source = arg(0)}, {.kind = RuleKind::ExtendedString, .source = arg(1)}},
+         {1, 0}, test::concat({test::item(0, test::text("KESTRELMAX", true)), test::item(1, test::text("BOARD", false))}),
+         "[Build Info] BOARD = KESTRELMAX"},
+        {"extended data", "%.8x: %s", {raw(arg(0)), {.kind = RuleKind::ExtendedData, .source = arg(1), .unitSize = 4,
+                                                     .unitFormat = "%.8x"}},
+         {0x1000, 2}, test::item(2, {1, 2, 3, 4, 5, 6}), "00001000: 04030201 00000605 "},
+        {"missing arguments are converted too", "%.8x %s", {raw(arg(0)), enumeration(arg(0), showingPrinter)},
+         {0xDEADBEEF}, {}, "deadbeef <239 f0 m3 a0 CKI_ALARM_ERROR>"},
+    };
+    for (const FormatterCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run(c.format, c.rules, c.arguments, c.extended), c.output);
+    }
+}
+
+TEST(TokenFormatter, PassesTheOutputFormatToPrinters) {
+    EXPECT_EQ(run("%s", {enumeration(arg(0), showingPrinter)}, {1}, {}, 64, UF_AsJson), "<1 f3 m3 a0 CKI_ALARM_ERROR>");
+}
+
+TEST(TokenFormatter, FullOutputWritesNothing) {
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    char *pos = buffer + 4;
+    const ConversionRule rule = raw(arg(0));
+    const TokenFormatter formatter{"%u", &rule, 1};
+    const uint32_t arguments[32] = {};
+    formatToken(formatter, nullptr, nullptr, arguments, &pos, buffer + 4, UF_AsText);
+    EXPECT_EQ(pos, buffer + 4);
+    EXPECT_EQ(std::string(buffer, 4), "xxxx");
+}
+
+TEST(TokenFormatter, LongTextIsCutInOnePiece) {
+    const std::vector<ConversionRule> rules = {raw(arg(0)), {.kind = RuleKind::DottedAddress, .source = arg(1)}};
+    EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 15), "value 12345 at ");
+    EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 18), "value 12345 at 192");
+}
+
+// Rules run from the last conversion to the first, so when the scratch area
+// runs out it is the leftmost texts that give way.
+TEST(TokenFormatter, ScratchExhaustionHitsTheLeftmostTexts) {
+    const std::vector<ConversionRule> rules = {
+        {.kind = RuleKind::DottedAddress, .source = arg(1)},
+        {.kind = RuleKind::BinaryDigits, .source = arg(1), .digits = 4},
+        enumeration(arg(0), longPrinter),
+        enumeration(arg(0), longPrinter),
+        enumeration(arg(0), longPrinter),
+    };
+    const std::string out = run("%s|%s|%s|%s|%s", rules, {16384, 0x0A}, {}, 70000);
+    std::string text;
+    for (uint32_t i = 0; i < 16384; ++i) text += static_cast<char>('a' + i % 26);
+    // The rightmost text takes 16385 bytes; the middle one is cut to the
+    // 16382 characters that leave room for its NUL; the third finds the
+    // area full, and so do the binary digits ("0") and the address ("").
+    const std::string expected = "|0|** No output buffer space **|" + text.substr(0, 16382) + "|" + text;
+    EXPECT_EQ(out.size(), expected.size());
+    EXPECT_TRUE(out == expected) << out.substr(0, 64);
+}
+
+TEST(TokenFormatter, NoOptionTextIsCutToItsBuffer) {
+    const std::string longList(3000, 'L');
+    const ConversionRule rule{.kind = RuleKind::Choice, .source = arg(0), .options = kChoiceOptions, .optionCount = 2,
+                              .listText = longList.c_str()};
+    const std::string out = run("%s", {rule}, {7}, {}, 4096);
+    const std::string opening = "(No option 7 in (";
+    ASSERT_EQ(out.size(), kNoOptionBufferSize - 1);
+    EXPECT_EQ(out, opening + longList.substr(0, kNoOptionBufferSize - 1 - opening.size()));
+}
+
+}  // namespace
+}  // namespace tkdec

@@ -1,0 +1,43 @@
+// Many host threads decode, print named types and build payloads at the
+// same time into their own buffers; every output must equal the output of
+// the same call made alone. Built under ThreadSanitizer by the tsan preset.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "exercise.h"
+
+namespace {
+
+constexpr int kThreads = 8;
+
+uint64_t fingerprint(std::string_view text) {
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+    return hash ^ text.size();
+}
+
+std::vector<uint64_t> fingerprintsOfOneRun() {
+    std::vector<uint64_t> prints;
+    reliability::Hooks hooks;
+    hooks.output = [&prints](size_t call, std::string_view output) {
+        if (prints.size() <= call) prints.resize(call + 1);
+        prints[call] = fingerprint(output);
+    };
+    reliability::exerciseLibrary(hooks);
+    return prints;
+}
+
+TEST(Concurrency, EightThreadsGiveTheSingleThreadedOutputs) {
+    const std::vector<uint64_t> expected = fingerprintsOfOneRun();
+    std::vector<std::vector<uint64_t>> results(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back([&results, t] { results[t] = fingerprintsOfOneRun(); });
+    for (std::thread &thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(results[t], expected) << "thread " << t;
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "render/print_entries.h"
+#include "render/print_support.h"
+#include "render/value_printers.h"
+#include "type_tables.h"
+
+namespace tkdec::test {
+namespace {
+
+using build::enum_CkiAlarmLevel;
+
+// Hand-built tables for what the reference build does not hold.
+constexpr Enumerator kSeekTable[] = {{0, "FIRST"}, {0, "SET"}, {1, "CUR"}, {0, nullptr}};
+constexpr EnumerationInfo kSeek = {4, "Seek", kSeekTable, 3};
+constexpr Enumerator kEmptyTable[] = {{0, nullptr}};
+constexpr EnumerationInfo kEmpty = {2, "Empty", kEmptyTable, 0};
+constexpr Enumerator kSmallTable[] = {{1, "ONE"}, {0xFE, "BIG"}, {0, nullptr}};
+constexpr EnumerationInfo kSmall = {1, "Small", kSmallTable, 2};
+
+struct EnumCase {
+    ValuePrinter printer;
+    Bytes data;
+    PrintOptions options;
+    const char *expected[4];  // text, XML, long JSON, JSON
+};
+
+PrintOptions mode(PrintMode m, uint32_t alias = 0, NameFilter filter = filterIdentity) {
+    PrintOptions options;
+    options.mode = m;
+    options.aliasIndex = alias;
+    options.filter = filter;
+    return options;
+}
+
+const EnumCase kEnumCases[] = {
+    {&printEnumeration<enum_CkiAlarmLevel>, word(2), mode(E_TYPE),
+     {"CKI_ALARM_ERROR", "CKI_ALARM_ERROR 0x00000002",
+      R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_ERROR","number":2}})", R"("CKI_ALARM_ERROR")"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(2), mode(E_TYPE, 0, filterSkip2Words),
+     {"ERROR", "ERROR 0x00000002", R"({"typename":"CkiAlarmLevel","value":{"text":"ERROR","number":2}})",
+      R"("ERROR")"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(2), mode(E_TOP_LEVEL),
+     {"CKI_ALARM_ERROR", "<xml>CKI_ALARM_ERROR 0x00000002</xml>",
+      R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_ERROR","number":2}})",
+      R"({"CkiAlarmLevel":"CKI_ALARM_ERROR"})"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(0), mode(E_ARRAY),
+     {"CKI_NO_ALARM", "CKI_NO_ALARM 0x00000000",
+      R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_NO_ALARM","number":0}})", R"("CKI_NO_ALARM")"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(8), mode(E_INHERITED),
+     {"CKI_ALARM_INFO", "CKI_ALARM_INFO 0x00000008",
+      R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_INFO","number":8}})", R"("CKI_ALARM_INFO")"}},
+    // Unknown values: the search stops on 8 for 5, on 2 for 3, on the first
+    // pair outside the table's range.
+    {&printEnumeration<enum_CkiAlarmLevel>, word(5), mode(E_TYPE),
+     {"(CkiAlarmLevel) 0x00000005 (CKI_ALARM_INFO + -3)", "(CkiAlarmLevel) 0x00000005",
+      R"({"typename":"CkiAlarmLevel","value":{"number":5}})", "5"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(3), mode(E_TYPE, 0, filterSkip2Words),
+     {"(CkiAlarmLevel) 0x00000003 (ERROR + 1)", "(CkiAlarmLevel) 0x00000003",
+      R"({"typename":"CkiAlarmLevel","value":{"number":3}})", "3"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(9), mode(E_TOP_LEVEL),
+     {"(CkiAlarmLevel) 0x00000009 (CKI_NO_ALARM + 9)", "<xml>(CkiAlarmLevel) 0x00000009</xml>",
+      R"({"typename":"CkiAlarmLevel","value":{"number":9}})", R"({"CkiAlarmLevel":9})"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, word(0xFFFFFFFF), mode(E_TYPE),
+     {"(CkiAlarmLevel) 0xffffffff (CKI_NO_ALARM + -1)", "(CkiAlarmLevel) 0xffffffff",
+      R"({"typename":"CkiAlarmLevel","value":{"number":4294967295}})", "4294967295"}},
+    // Aliases: the alias index picks among the names of one value.
+    {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 0), {"FIRST", "FIRST 0x00000000",
+      R"({"typename":"Seek","value":{"text":"FIRST","number":0}})", R"("FIRST")"}},
+    {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 1), {"SET", "SET 0x00000000",
+      R"({"typename":"Seek","value":{"text":"SET","number":0}})", R"("SET")"}},
+    {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 2), {"FIRST", "FIRST 0x00000000",
+      R"({"typename":"Seek","value":{"text":"FIRST","number":0}})", R"("FIRST")"}},
+    {&printEnumeration<kSeek>, word(1), mode(E_TYPE, 1), {"CUR", "CUR 0x00000001",
+      R"({"typename":"Seek","value":{"text":"CUR","number":1}})", R"("CUR")"}},
+    // An empty table: the type and the value, no nearest pair.
+    {&printEnumeration<kEmpty>, {7, 0}, mode(E_TYPE),
+     {"(Empty) 0x0007", "(Empty) 0x0007", R"({"typename":"Empty","value":{"number":7}})", "7"}},
+    {&printEnumeration<kEmpty>, {7, 0}, mode(E_TOP_LEVEL),
+     {"(Empty) 0x0007", "<xml>(Empty) 0x0007</xml>", R"({"typename":"Empty","value":{"number":7}})",
+      R"({"Empty":7})"}},
+    // A one-byte enumeration reads one byte, with two hex digits.
+    {&printEnumeration<kSmall>, {0xFE, 0x55}, mode(E_TYPE),
+     {"BIG", "BIG 0xfe", R"({"typename":"Small","value":{"text":"BIG","number":254}})", R"("BIG")"}},
+    {&printEnumeration<kSmall>, {0x02}, mode(E_TYPE),
+     {"(Small) 0x02 (BIG + -252)", "(Small) 0x02", R"({"typename":"Small","value":{"number":2}})", "2"}},
+    // Missing data: the description at top level, the no-data rows elsewhere.
+    {&printEnumeration<enum_CkiAlarmLevel>, {1, 2, 3}, mode(E_TYPE),
+     {"(CkiAlarmLevel)(no data)", "(CkiAlarmLevel)(no data)", R"({"typename":"CkiAlarmLevel"})",
+      R"("CkiAlarmLevel")"}},
+    {&printEnumeration<enum_CkiAlarmLevel>, {}, mode(E_ARRAY),
+     {"(CkiAlarmLevel)(no data)", "(CkiAlarmLevel)(no data)", R"({"typename":"CkiAlarmLevel"})", ""}},
+    {&printEnumeration<enum_CkiAlarmLevel>, {}, mode(E_INHERITED),
+     {"(CkiAlarmLevel)(no data)", "(CkiAlarmLevel)(no data)", R"({"typename":"CkiAlarmLevel"})", ""}},
+    {&printEnumeration<enum_CkiAlarmLevel>, {}, mode(E_TOP_LEVEL),
+     {"(CkiAlarmLevel){(CKI_NO_ALARM = 0),(CKI_ALARM_FATAL = 1),(CKI_ALARM_ERROR = 2),(CKI_ALARM_WARNING = 4),"
+      "(CKI_ALARM_INFO = 8)}",
+      "<xml><CkiAlarmLevel><CKI_NO_ALARM>0</CKI_NO_ALARM><CKI_ALARM_FATAL>1</CKI_ALARM_FATAL>"
+      "<CKI_ALARM_ERROR>2</CKI_ALARM_ERROR><CKI_ALARM_WARNING>4</CKI_ALARM_WARNING>"
+      "<CKI_ALARM_INFO>8</CKI_ALARM_INFO></CkiAlarmLevel></xml>",
+      R"({"typename":"CkiAlarmLevel","type":"enum","values":[{"number":0,"text":"CKI_NO_ALARM"},)"
+      R"({"number":1,"text":"CKI_ALARM_FATAL"},{"number":2,"text":"CKI_ALARM_ERROR"},)"
+      R"({"number":4,"text":"CKI_ALARM_WARNING"},{"number":8,"text":"CKI_ALARM_INFO"}]})",
+      R"({"CkiAlarmLevel":["enum",[0,"CKI_NO_ALARM"],[1,"CKI_ALARM_FATAL"],[2,"CKI_ALARM_ERROR"],)"
+      R"([4,"CKI_ALARM_WARNING"],[8,"CKI_ALARM_INFO"]]})"}},
+    // The description names are never filtered; negative values print signed in text.
+    {&printEnumeration<kEmpty>, {}, mode(E_TOP_LEVEL, 0, filterSkip2Words),
+     {"(Empty){((No enumerators) = 0)}", "<xml><Empty><(No enumerators)>0</(No enumerators)></Empty></xml>",
+      R"x({"typename":"Empty","type":"enum","values":[{"number":0,"text":"(No enumerators)"}]})x",
+      R"x({"Empty":["enum",[0,"(No enumerators)"]]})x"}},
+    {&printEnumeration<build::enum_CKI_Return>, {0, 0}, mode(E_TOP_LEVEL),
+     {"(CKI_Return){(CKI_RETURN_OK = 0),(CKI_RETURN_BUSY = 1),(CKI_RETURN_PENDING = 2),"
+      "(CKI_RETURN_INVALID_PARAM = -4),(CKI_RETURN_NO_MEMORY = -3),(CKI_RETURN_TIMEOUT = -2),"
+      "(CKI_RETURN_ERROR = -1)}",
+      "<xml><CKI_Return><CKI_RETURN_OK>0</CKI_RETURN_OK><CKI_RETURN_BUSY>1</CKI_RETURN_BUSY>"
+      "<CKI_RETURN_PENDING>2</CKI_RETURN_PENDING><CKI_RETURN_INVALID_PARAM>-4</CKI_RETURN_INVALID_PARAM>"
+      "<CKI_RETURN_NO_MEMORY>-3</CKI_RETURN_NO_MEMORY><CKI_RETURN_TIMEOUT>-2</CKI_RETURN_TIMEOUT>"
+      "<CKI_RETURN_ERROR>-1</CKI_RETURN_ERROR></CKI_Return></xml>",
+      R"({"typename":"CKI_Return","type":"enum","values":[{"number":0,"text":"CKI_RETURN_OK"},)"
+      R"({"number":1,"text":"CKI_RETURN_BUSY"},{"number":2,"text":"CKI_RETURN_PENDING"},)"
+      R"({"number":4294967292,"text":"CKI_RETURN_INVALID_PARAM"},{"number":4294967293,"text":"CKI_RETURN_NO_MEMORY"},)"
+      R"({"number":4294967294,"text":"CKI_RETURN_TIMEOUT"},{"number":4294967295,"text":"CKI_RETURN_ERROR"}]})",
+      R"({"CKI_Return":["enum",[0,"CKI_RETURN_OK"],[1,"CKI_RETURN_BUSY"],[2,"CKI_RETURN_PENDING"],)"
+      R"([4294967292,"CKI_RETURN_INVALID_PARAM"],[4294967293,"CKI_RETURN_NO_MEMORY"],)"
+      R"([4294967294,"CKI_RETURN_TIMEOUT"],[4294967295,"CKI_RETURN_ERROR"]]})"}},
+    {&printEnumeration<build::enum_CKI_Return>, word(0xFFFFFFFE), mode(E_TYPE),
+     {"CKI_RETURN_TIMEOUT", "CKI_RETURN_TIMEOUT 0xfffffffe",
+      R"({"typename":"CKI_Return","value":{"text":"CKI_RETURN_TIMEOUT","number":4294967294}})",
+      R"("CKI_RETURN_TIMEOUT")"}},
+};
+
+TEST(EnumerationPrinter, RowsInEveryFormat) {
+    for (const EnumCase &c : kEnumCases) {
+        for (OutputFormat format : kFormats) {
+            EXPECT_EQ(render(c.printer, c.data, format, c.options), c.expected[format])
+                << kFormatNames[format] << ", mode " << c.options.mode << ", first expected " << c.expected[0];
+        }
+    }
+}
+
+// The search stops where the halving of the table does, so that an
+// unknown value prints its nearest pair as the firmware's tools do.
+TEST(EnumerationPrinter, SearchStopsWhereTheHalvingDoes) {
+    struct SearchCase {
+        uint32_t value;
+        uint32_t alias;
+        uint32_t index;
+    };
+    const SearchCase cases[] = {
+        {0, 0, 0}, {1, 0, 1}, {2, 0, 2}, {4, 0, 3}, {8, 0, 4},  // found
+        {5, 0, 4}, {3, 0, 2}, {6, 0, 4}, {7, 0, 4},             // stopped on a neighbour
+        {9, 0, 0}, {0xFFFFFFFF, 0, 0},                          // outside the range
+        {2, 1, 2},                                              // no alias: the first name stays
+    };
+    for (const SearchCase &c : cases)
+        EXPECT_EQ(searchEnumerator(enum_CkiAlarmLevel, c.value, c.alias), c.index) << c.value;
+    EXPECT_EQ(searchEnumerator(kSeek, 0, 1), 1u);
+    EXPECT_EQ(searchEnumerator(kSeek, 1, 0), 2u);
+    EXPECT_EQ(searchEnumerator(kEmpty, 5, 0), 0u);
+}
+
+// Every value of a table with a long run of aliases finds the first name
+// of its run, and each alias index within the run.
+TEST(EnumerationPrinter, AliasRunsInALargeTable) {
+    static constexpr Enumerator table[] = {{1, "A"}, {3, "B0"}, {3, "B1"}, {3, "B2"}, {3, "B3"},
+                                           {7, "C"}, {9, "D0"}, {9, "D1"}, {12, "E"}, {0, nullptr}};
+    static constexpr EnumerationInfo info = {4, "Runs", table, 9};
+    for (uint32_t i = 0; i < info.count; ++i) {
+        const uint32_t value = table[i].value;
+        uint32_t first = i;
+        while (first > 0 && table[first - 1].value == value) --first;
+        EXPECT_EQ(searchEnumerator(info, value, 0), first) << table[i].name;
+        EXPECT_EQ(searchEnumerator(info, value, i - first), i) << table[i].name;
+    }
+}
+
+TEST(EnumerationPrinter, NullPositionAppendsNothing) {
+    const uint8_t data[4] = {2, 0, 0, 0};
+    char *pos = nullptr;
+    printEnumeration<enum_CkiAlarmLevel>(data, data + 4, &pos, nullptr, UF_AsText, E_TOP_LEVEL, 0, nullptr,
+                                         filterIdentity);
+    printEnumeration<enum_CkiAlarmLevel>(nullptr, nullptr, nullptr, nullptr, UF_AsText, E_TOP_LEVEL, 0, nullptr,
+                                         filterIdentity);
+    EXPECT_EQ(pos, nullptr);
+}
+
+}  // namespace
+}  // namespace tkdec::test

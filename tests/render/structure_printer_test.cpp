@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include "render/document_checks.h"
+#include "render/print_entries.h"
+#include "render/print_support.h"
+#include "tkdec.h"
+#include "type_tables.h"
+
+namespace tkdec::test {
+namespace {
+
+// The output of tkdec_decodeType, or "<result N>" when it failed.
+std::string decode(const char *name, const Bytes &data, OutputFormat format) {
+    std::vector<char> out(65536, '#');
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[data.size()]);
+    if (!data.empty()) std::memcpy(copy.get(), data.data(), data.size());
+    const uint32_t result = tkdec_decodeType(name, static_cast<uint32_t>(data.size()), copy.get(),
+                                             static_cast<uint32_t>(out.size()), out.data(), format);
+    if (result != 0) return "<result " + std::to_string(result) + ">";
+    return std::string(out.data());
+}
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+    Bytes bytes;
+    for (const Bytes &part : parts) bytes.insert(bytes.end(), part.begin(), part.end());
+    return bytes;
+}
+
+// A CKI_Message header: id, source, destination, the four flag bytes.
+Bytes header(uint32_t id, uint32_t source, uint32_t destination, Bytes flags = {0, 0, 0, 0}) {
+    return concat({word(id), word(source), word(destination), flags});
+}
+
+const Bytes kTimerTasks = header(0, 0x11000000, 0x11000000);
+
+struct DecodeCase {
+    const char *name;
+    Bytes data;
+    const char *expected[4];  // text, XML, long JSON, JSON
+};
+
+const DecodeCase kStructureCases[] = {
+    {"CKI_Message",
+     kTimerTasks,
+     {"(CKI_Message){.m_srcTask=CKI_TIMER_MCE_TASK_ID .m_dstTask=CKI_TIMER_MCE_TASK_ID .m_postedCounter=0 "
+      ".m_deleteMe=0 .m_processing=0 .m_flags=0}",
+      "<xml>CKI_Message<m_srcTask>CKI_TIMER_MCE_TASK_ID 0x11000000</m_srcTask>"
+      "<m_dstTask>CKI_TIMER_MCE_TASK_ID 0x11000000</m_dstTask><m_postedCounter>0x00 (0)</m_postedCounter>"
+      "<m_deleteMe>0x00 (0)</m_deleteMe><m_processing>0x00 (0)</m_processing><m_flags>0x00 (0)</m_flags></xml>",
+      R"({"typename":"CKI_Message","value":{"m_srcTask":{"typename":"CKI_TaskId","value":{"text":"CKI_TIMER_MCE_TASK_ID","number":285212672}}, )"
+      R"("m_dstTask":{"typename":"CKI_TaskId","value":{"text":"CKI_TIMER_MCE_TASK_ID","number":285212672}}, )"
+      R"("m_postedCounter":{"typename":"unsigned char","value":{"number":0}}, )"
+      R"("m_deleteMe":{"typename":"unsigned char","value":{"number":0}}, )"
+      R"("m_processing":{"typename":"unsigned char","value":{"number":0}}, )"
+      R"("m_flags":{"typename":"unsigned char","value":{"number":0}}}})",
+      R"({"CKI_Message":{"m_srcTask":"CKI_TIMER_MCE_TASK_ID", "m_dstTask":"CKI_TIMER_MCE_TASK_ID", )"
+      R"("m_postedCounter":0, "m_deleteMe":0, "m_processing":0, "m_flags":0}})"}},
+    // Without data every member prints its no-data form: the description.
+    {"CKI_Message",
+     {},
+     {"(CKI_Message){.m_srcTask=(CKI_TaskId)(no data) .m_dstTask=(CKI_TaskId)(no data) "
+      ".m_postedCounter=(unsigned char)(no data) .m_deleteMe=(unsigned char)(no data) "
+      ".m_processing=(unsigned char)(no data) .m_flags=(unsigned char)(no data)}",
+      "<xml>CKI_Message<m_srcTask>(CKI_TaskId)(no data)</m_srcTask><m_dstTask>(CKI_TaskId)(no data)</m_dstTask>"
+      "<m_postedCounter>(unsigned char)(no data)</m_postedCounter><m_deleteMe>(unsigned char)(no data)</m_deleteMe>"
+      "<m_processing>(unsigned char)(no data)</m_processing><m_flags>(unsigned char)(no data)</m_flags></xml>",
+      R"({"typename":"CKI_Message","type":"nested","value":{"m_srcTask":{"typename":"CKI_TaskId"}, )"
+      R"("m_dstTask":{"typename":"CKI_TaskId"}, "m_postedCounter":{"typename":"unsigned char"}, )"
+      R"("m_deleteMe":{"typename":"unsigned char"}, "m_processing":{"typename":"unsigned char"}, )"
+      R"("m_flags":{"typename":"unsigned char"}}})",
+      R"({"CKI_Message":["nested",{"m_srcTask":"CKI_TaskId", "m_dstTask":"CKI_TaskId", )"
+      R"("m_postedCounter":"unsigned char", "m_deleteMe":"unsigned char", "m_processing":"unsigned char", )"
+      R"("m_flags":"unsigned char"}]})"}},
+    // A derived structure: the base's members inline, without braces or name.
+    {"CkiTestAppQueryStatusCnfMessage",
+     concat({header(0x2CC40007, 0x12000000, 0x13C40000, {1, 0, 0, 0}), {2, 0, 0, 0}}),
+     {"(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TIMER_PTP_TASK_ID .m_dstTask=CKI_TEST_APP_APPS_TASK_ID "
+      ".m_postedCounter=1 .m_deleteMe=0 .m_processing=0 .m_flags=0 .m_status=CKI_TESTAPP_STATUS_PASSED}",
+      "<xml>CkiTestAppQueryStatusCnfMessage<CKI_Message><m_srcTask>CKI_TIMER_PTP_TASK_ID 0x12000000</m_srcTask>"
+      "<m_dstTask>CKI_TEST_APP_APPS_TASK_ID 0x13c40000</m_dstTask><m_postedCounter>0x01 (1)</m_postedCounter>"
+      "<m_deleteMe>0x00 (0)</m_deleteMe><m_processing>0x00 (0)</m_processing><m_flags>0x00 (0)</m_flags>"
+      "</CKI_Message><m_status>CKI_TESTAPP_STATUS_PASSED 0x02</m_status></xml>",
+      R"({"typename":"CkiTestAppQueryStatusCnfMessage","value":{"m_srcTask":{"typename":"CKI_TaskId","value":{"text":"CKI_TIMER_PTP_TASK_ID","number":301989888}}, )"
+      R"("m_dstTask":{"typename":"CKI_TaskId","value":{"text":"CKI_TEST_APP_APPS_TASK_ID","number":331612160}}, )"
+      R"("m_postedCounter":{"typename":"unsigned char","value":{"number":1}}, )"
+      R"("m_deleteMe":{"typename":"unsigned char","value":{"number":0}}, )"
+      R"("m_processing":{"typename":"unsigned char","value":{"number":0}}, )"
+      R"("m_flags":{"typename":"unsigned char","value":{"number":0}}, )"
+      R"("m_status":{"typename":"CkiTestAppStatus","value":{"text":"CKI_TESTAPP_STATUS_PASSED","number":2}}}})",
+      R"({"CkiTestAppQueryStatusCnfMessage":{"m_srcTask":"CKI_TIMER_PTP_TASK_ID", )"
+      R"("m_dstTask":"CKI_TEST_APP_APPS_TASK_ID", "m_postedCounter":1, "m_deleteMe":0, "m_processing":0, )"
+      R"("m_flags":0, "m_status":"CKI_TESTAPP_STATUS_PASSED"}})"}},
+    // A member of an array type, and a nested structure's own frame.
+    {"CKI_SoftwareVersion",
+     {1, 2, 0x10, 0x27},
+     {"(CKI_SoftwareVersion){.sv=(uint8_t[2]){1,2} .m_build=10000}",
+      "<xml>CKI_SoftwareVersion<sv>uint8_t[2]<_0>0x01 (1)</_0><_1>0x02 (2)</_1></sv>"
+      "<m_build>0x2710 (10000)</m_build></xml>",
+      R"({"typename":"CKI_SoftwareVersion","value":{"sv":{"typename":"uint8_t[2]","value":[{"number":1},{"number":2}]}, )"
+      R"("m_build":{"typename":"uint16_t","value":{"number":10000}}}})",
+      R"({"CKI_SoftwareVersion":{"sv":[1,2], "m_build":10000}})"}},
+    {"CKI_SoftwareVersion",
+     {1},
+     {"(CKI_SoftwareVersion){.sv=(uint8_t[2])**expected 2 have 1**{1,(uint8_t)(no data)} "
+      ".m_build=(uint16_t)(no data)}",
+      "<xml>CKI_SoftwareVersion<sv>uint8_t[2]<error>expected 2 have 1</error><_0>0x01 (1)</_0>"
+      "<_1>(uint8_t)(no data)</_1></sv><m_build>(uint16_t)(no data)</m_build></xml>",
+      R"({"typename":"CKI_SoftwareVersion","value":{"sv":{"typename":"uint8_t[2]","value":"expected 2 have 1"[{"number":1},{"typename":"uint8_t"}]}, )"
+      R"("m_build":{"typename":"uint16_t"}}})",
+      R"({"CKI_SoftwareVersion":{"sv":"expected 2 have 1"[1,"uint8_t"], "m_build":"uint16_t"}})"}},
+    // An array type at top level.
+    {"uint8_t[24]",
+     Bytes(24, 7),
+     {"(uint8_t[24]){{7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7}}",
+      "<xml>uint8_t[24]<_0>0x07 (7)</_0><_1>0x07 (7)</_1><_2>0x07 (7)</_2><_3>0x07 (7)</_3><_4>0x07 (7)</_4>"
+      "<_5>0x07 (7)</_5><_6>0x07 (7)</_6><_7>0x07 (7)</_7><_8>0x07 (7)</_8><_9>0x07 (7)</_9><_10>0x07 (7)</_10>"
+      "<_11>0x07 (7)</_11><_12>0x07 (7)</_12><_13>0x07 (7)</_13><_14>0x07 (7)</_14><_15>0x07 (7)</_15>"
+      "<_16>0x07 (7)</_16><_17>0x07 (7)</_17><_18>0x07 (7)</_18><_19>0x07 (7)</_19><_20>0x07 (7)</_20>"
+      "<_21>0x07 (7)</_21><_22>0x07 (7)</_22><_23>0x07 (7)</_23></xml>",
+      R"({"typename":"uint8_t[24]","value":[{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},)"
+      R"({"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},)"
+      R"({"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},)"
+      R"({"number":7},{"number":7},{"number":7}]})",
+      R"({"uint8_t[24]":[7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7]})"}},
+    {"char[80]",
+     {},
+     {"(char[80]){{}}", "<xml>char[80]</xml>", R"({"typename":"char[80]","type":"nested","value":})",
+      R"({"char[80]":["nested",]})"}},
+};
+
+TEST(StructurePrinter, WholeStructuresInEveryFormat) {
+    for (const DecodeCase &c : kStructureCases) {
+        for (OutputFormat format : kFormats)
+            EXPECT_EQ(decode(c.name, c.data, format), c.expected[format]) << c.name << ", " << kFormatNames[format];
+    }
+}
+
+struct ModeCase {
+    ValuePrinter printer;
+    Bytes data;
+    PrintMode mode;
+    const char *expected[4];  // text, XML, long JSON, JSON
+};
+
+const ModeCase kModeCases[] = {
+    {&printStructure<build::type_CKI_SoftwareVersion>, {1, 2, 3, 0}, E_TYPE,
+     {"(CKI_SoftwareVersion){.sv=(uint8_t[2]){1,2} .m_build=3}",
+      "CKI_SoftwareVersion<sv>uint8_t[2]<_0>0x01 (1)</_0><_1>0x02 (2)</_1></sv><m_build>0x0003 (3)</m_build>",
+      R"({"typename":"CKI_SoftwareVersion","value":{"sv":{"typename":"uint8_t[2]","value":[{"number":1},{"number":2}]}, "m_build":{"typename":"uint16_t","value":{"number":3}}}})",
+      R"({"sv":[1,2], "m_build":3})"}},
+    {&printStructure<build::type_CKI_SoftwareVersion>, {}, E_TYPE,
+     {"(CKI_SoftwareVersion){(no data)}", "CKI_SoftwareVersion(no data)", R"({"typename":"CKI_SoftwareVersion"})",
+      R"("CKI_SoftwareVersion")"}},
+    {&printStructure<build::type_CKI_SoftwareVersion>, {1, 2, 3, 0}, E_ARRAY,
+     {".sv=(uint8_t[2]){1,2} .m_build=3",
+      "<sv>uint8_t[2]<_0>0x01 (1)</_0><_1>0x02 (2)</_1></sv><m_build>0x0003 (3)</m_build>",
+      R"({"sv":{"typename":"uint8_t[2]","value":[{"number":1},{"number":2}]}, "m_build":{"typename":"uint16_t","value":{"number":3}}})",
+      R"({"sv":[1,2], "m_build":3})"}},
+    {&printStructure<build::type_CKI_SoftwareVersion>, {}, E_ARRAY,
+     {"(no data)", "(no data)", "", R"("CKI_SoftwareVersion")"}},
+    {&printStructure<build::type_CKI_SoftwareVersion>, {1, 2, 3, 0}, E_INHERITED,
+     {".sv=(uint8_t[2]){1,2} .m_build=3",
+      "<CKI_SoftwareVersion><sv>uint8_t[2]<_0>0x01 (1)</_0><_1>0x02 (2)</_1></sv><m_build>0x0003 (3)</m_build>"
+      "</CKI_SoftwareVersion>",
+      R"("sv":{"typename":"uint8_t[2]","value":[{"number":1},{"number":2}]}, "m_build":{"typename":"uint16_t","value":{"number":3}})",
+      R"("sv":[1,2], "m_build":3)"}},
+    {&printStructure<build::type_CKI_SoftwareVersion>, {}, E_INHERITED,
+     {".sv=(uint8_t[2])(no data) .m_build=(uint16_t)(no data)",
+      "<CKI_SoftwareVersion><sv>uint8_t[2](no data)</sv><m_build>(uint16_t)(no data)</m_build></CKI_SoftwareVersion>",
+      R"("sv":{"typename":"uint8_t[2]"}, "m_build":{"typename":"uint16_t"})", R"("sv":"uint8_t[2]", "m_build":"uint16_t")"}},
+    // An array of structures: each element is its members only.
+    {&printStructure<build::type_CkiTestAppQueryTestsCnfMessage__TestDescriptor_30_>,
+     concat({word(5), {3, 0, 0x10, 0}, Bytes(24, 0x41), word(6), {1}}), E_TYPE,
+     {"(CkiTestAppQueryTestsCnfMessage::TestDescriptor[30])**expected 30 have 1**{.m_testId=5 "
+      ".m_status=CKI_TESTAPP_STATUS_FAILED .m_duration=16 .m_digest=(uint8_t[24]){65,65,65,65,65,65,65,65,65,65,"
+      "65,65,65,65,65,65,65,65,65,65,65,65,65,65},.m_testId=6 .m_status=CKI_TESTAPP_STATUS_RUNNING "
+      ".m_duration=(uint16_t)(no data) .m_digest=(uint8_t[24])(no data),(no data),(no data),(no data),(no data),"
+      "(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),"
+      "(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),"
+      "(no data),(no data),(no data),(no data)}",
+      nullptr, nullptr, nullptr}},
+};
+
+TEST(StructurePrinter, PrintModes) {
+    for (const ModeCase &c : kModeCases) {
+        for (OutputFormat format : kFormats) {
+            if (c.expected[format] == nullptr) continue;
+            EXPECT_EQ(render(c.printer, c.data, format, c.mode), c.expected[format])
+                << kFormatNames[format] << ", mode " << c.mode << ", first expected " << c.expected[0];
+        }
+    }
+}
+
+// Count functions: this build sets none, so hand-built descriptors show
+// how the printers honour them.
+uint32_t countForty(const uint8_t *, const uint8_t *, uint32_t) { return 40; }
+uint32_t countFromFirstByte(const uint8_t *data, const uint8_t *dataEnd, uint32_t) {
+    return data < dataEnd ? data[0] : 0;
+}
+uint32_t absent(const uint8_t *, const uint8_t *, uint32_t presence) { return presence == 1 ? 0 : 1; }
+
+extern const TypeDescriptor kBytes30;
+constexpr FieldDescriptor kBytes30Fields[] = {
+    {&printBaseType<build::base_uint8_t>, nullptr, "uint8_t", "^", 0, 1, 30, nullptr, nullptr, true}, {}};
+constexpr TypeDescriptor kBytes30 = {"uint8_t[30]", 30, kBytes30Fields};
+
+constexpr FieldDescriptor kCountedFields[] = {
+    {&printBaseType<build::base_uint8_t>, nullptr, "uint8_t", "m_length", 0, 1, 1, nullptr, nullptr, false},
+    {&printBaseType<build::base_uint8_t>, nullptr, "uint8_t", "m_hidden", 1, 1, 1, nullptr, &absent, false},
+    {&printStructure<kBytes30>, nullptr, "uint8_t[30]", "m_forty", 2, 30, 1, nullptr, &countForty, false},
+    {}};
+constexpr TypeDescriptor kCounted = {"Counted", 32, kCountedFields};
+
+constexpr FieldDescriptor kShortFields[] = {
+    {&printStructure<kBytes30>, nullptr, "uint8_t[30]", "m_bytes", 0, 30, 1, nullptr, &countFromFirstByte, false},
+    {}};
+constexpr TypeDescriptor kShort = {"Short", 30, kShortFields};
+
+TEST(StructurePrinter, CountFunctions) {
+    Bytes data(32, 9);
+    const std::string forty = render(&printStructure<kCounted>, data, UF_AsText, E_TOP_LEVEL);
+    std::string thirty = "{9";
+    for (int i = 1; i < 30; ++i) thirty += ",9";
+    thirty += "}";
+    EXPECT_EQ(forty, "(Counted){.m_length=9 .m_forty=(uint8_t[30])**expected 40 max 30**" + thirty + "}");
+    EXPECT_EQ(render(&printStructure<kCounted>, data, UF_AsXml, E_TOP_LEVEL).find("<error>expected 40 max 30</error>"),
+              std::string("<xml>Counted<m_length>0x09 (9)</m_length><m_forty>uint8_t[30]").size());
+    EXPECT_NE(render(&printStructure<kCounted>, data, UF_AsLongJson, E_TOP_LEVEL)
+                  .find(R"("m_forty":{"typename":"uint8_t[30]","value":"expected 40 max 30"[{"number":9},)"),
+              std::string::npos);
+    EXPECT_EQ(render(&printStructure<kCounted>, data, UF_AsJson, E_TOP_LEVEL).substr(0, 52),
+              R"({"Counted":{"m_length":9, "m_forty":"expected 40 max)");
+
+    // The actual count: the first byte of the array.
+    EXPECT_EQ(render(&printStructure<kShort>, {3, 1, 2, 4}, UF_AsText, E_TOP_LEVEL), "(Short){.m_bytes=(uint8_t[30]){3,1,2}}");
+    EXPECT_EQ(render(&printStructure<kShort>, {3, 1, 2, 4}, UF_AsJson, E_TOP_LEVEL), R"({"Short":{"m_bytes":[3,1,2]}})");
+    EXPECT_EQ(render(&printStructure<kShort>, {5, 1}, UF_AsText, E_TOP_LEVEL),
+              "(Short){.m_bytes=(uint8_t[30])**expected 5 have 2**{5,1,(uint8_t)(no data),(uint8_t)(no data),"
+              "(uint8_t)(no data)}}");
+    // A member whose count function reports 0 is left out entirely.
+    EXPECT_EQ(render(&printStructure<kShort>, {0, 1}, UF_AsText, E_TOP_LEVEL), "(Short){}");
+    EXPECT_EQ(render(&printStructure<kShort>, {0, 1}, UF_AsLongJson, E_TOP_LEVEL), R"({"typename":"Short","value":{}})");
+    // An array type handed a count of 0 leaves its element field out.
+    std::string out(64, '#');
+    char *pos = out.data();
+    const uint8_t bytes[2] = {0, 1};
+    printStructure<kBytes30>(bytes, bytes + 2, &pos, out.data() + out.size(), UF_AsText, E_TYPE, 0,
+                             &countFromFirstByte, filterIdentity);
+    EXPECT_EQ(std::string(out.data(), pos), "(uint8_t[30])");
+}
+
+TEST(ArrayPrinter, NoDataAtTheArrayStart) {
+    for (OutputFormat format : kFormats) {
+        std::string out(16, '#');
+        char *pos = out.data();
+        const ValueCall call = {nullptr, nullptr, &pos, out.data() + out.size(), format, E_ARRAY, 0, nullptr,
+                                filterIdentity};
+        printArray(kBytes30Fields[0], call);
+        EXPECT_EQ(std::string(out.data(), pos), format == UF_AsText ? "{}" : "") << kFormatNames[format];
+    }
+}
+
+// The alias confines the bitmap to its 256 bytes: set bits behind them
+// are not part of the value.
+TEST(AliasPrinter, ConfinesTheBitmapToItsSize) {
+    Bytes data(260, 0);
+    data[0] = 0x02;    // group 1
+    data[8] = 0x01;    // group 64
+    data[256] = 0xFF;  // behind the alias
+    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsText),
+              "(LOG_GROUP_CKI_DEFAULT|LOG_GROUP_COMMS_TASK)");
+    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsJson),
+              R"({"CKI_LogGroupId_BITMAP_ARRAY_BITMAP":["LOG_GROUP_CKI_DEFAULT","LOG_GROUP_COMMS_TASK"]})");
+    // Shorter data is not extended.
+    data.resize(12);
+    data[8] = 0;
+    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsXml), "<xml><LOG_GROUP_CKI_DEFAULT/></xml>");
+    // The bare bit-offset type runs to the data end.
+    data.resize(260);
+    data[256] = 0x01;
+    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP", data, UF_AsText), "(LOG_GROUP_CKI_DEFAULT|(0x00000001)<<2048)");
+}
+
+// Every type of the build, with complete data, prints one JSON value in
+// both JSON formats and well-formed XML.
+TEST(StructurePrinter, EveryTypeGivesValidDocuments) {
+    int checked = 0;
+    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
+        if (entry->type->size == 0) continue;  // the opaque printer writes plain text
+        for (uint8_t fill : {uint8_t{0x00}, uint8_t{0x27}, uint8_t{0xA5}, uint8_t{0xFF}}) {
+            Bytes data(entry->type->size, fill);
+            for (size_t i = 0; i < data.size(); i += 7) data[i] = static_cast<uint8_t>(i * 37);
+            if (data.size() >= 8) data[7] = 0x12;  // a PTP sender for message entries
+            const std::string longJson = decode(entry->name, data, UF_AsLongJson);
+            const std::string json = decode(entry->name, data, UF_AsJson);
+            const std::string xml = decode(entry->name, data, UF_AsXml);
+            EXPECT_TRUE(isJson(longJson)) << entry->name << ": " << longJson;
+            EXPECT_TRUE(isJson(json)) << entry->name << ": " << json;
+            EXPECT_TRUE(isWellFormedXml(xml)) << entry->name << ": " << xml;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 100);
+}
+
+// The validators themselves reject what they must.
+TEST(DocumentChecks, RejectBrokenDocuments) {
+    EXPECT_TRUE(isJson(R"({"a":[1,-2.5e3,"x\"y",true,null,{}], "b":{}})"));
+    for (const char *bad : {R"({"a":})", R"({"a":1,})", R"(["a" "b"])", R"({"a":1}})", "01", R"("a)", ""})
+        EXPECT_FALSE(isJson(bad)) << bad;
+    EXPECT_TRUE(isWellFormedXml("<xml>a<b>&lt;</b><c/></xml>"));
+    for (const char *bad : {"<xml>", "<a></b>", "a & b", "<a><b></a></b>", "<1a></1a>"})
+        EXPECT_FALSE(isWellFormedXml(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace tkdec::test
