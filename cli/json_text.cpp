@@ -67,29 +67,48 @@ bool isEscapeLetter(char c) {
     return false;
 }
 
+// Bytes copied unchanged in a run: outside strings everything but a quote
+// and the whitespace that would break the line, inside strings printable
+// ASCII but a quote and a backslash.
+bool isPlain(char c, bool inString) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (!inString) return c != '"' && c != '\n' && c != '\r' && c != '\t';
+    return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+}
+
 }  // namespace
 
 void appendJsonEscaped(std::string_view text, std::string &out) {
-    for (size_t i = 0; i < text.size();) i += appendEscapedAt(text, i, out);
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t run = i;
+        while (run < text.size() && isPlain(text[run], true)) ++run;
+        out.append(text.substr(i, run - i));
+        i = run;
+        if (i < text.size()) i += appendEscapedAt(text, i, out);
+    }
 }
 
 void appendJsonOneLine(std::string_view document, std::string &out) {
     bool inString = false;
-    for (size_t i = 0; i < document.size();) {
+    size_t i = 0;
+    while (i < document.size()) {
+        size_t run = i;
+        while (run < document.size() && isPlain(document[run], inString)) ++run;
+        out.append(document.substr(i, run - i));
+        i = run;
+        if (i == document.size()) break;
         const char c = document[i];
-        if (!inString) {
-            const bool lineBreak = c == '\n' || c == '\r' || c == '\t';
-            out += lineBreak ? ' ' : c;
-            inString = c == '"';
-            ++i;
-        } else if (c == '"') {
+        if (c == '"') {
             out += c;
-            inString = false;
+            inString = !inString;
+            ++i;
+        } else if (!inString) {
+            out += ' ';  // a line break or tab between tokens
             ++i;
         } else if (c == '\\' && i + 1 < document.size() && isEscapeLetter(document[i + 1])) {
             // An escape already written by the library stays as it is.
-            out += c;
-            out += document[i + 1];
+            out.append(document.substr(i, 2));
             i += 2;
         } else {
             i += appendEscapedAt(document, i, out);

@@ -13,9 +13,7 @@ namespace tkcli {
 namespace {
 
 constexpr const Command *kCommands[] = {
-    &kConvertCommand,
-    &kChannelsCommand,
-    &kInfoCommand,
+    &kDecodeCommand, &kConvertCommand, &kChannelsCommand, &kInfoCommand, &kSourceCommand, &kTypeCommand,
 };
 
 constexpr const char kToolHelp[] =

@@ -5,7 +5,7 @@ import unittest
 
 from cli_support import UUID, tkdec
 
-COMMANDS = ["convert", "channels", "info"]
+COMMANDS = ["decode", "convert", "channels", "info", "source", "type"]
 
 # (arguments, the one line on standard error); every one exits with 2.
 USAGE_ERRORS = [
@@ -13,8 +13,18 @@ USAGE_ERRORS = [
     (["bogus"], "tkdec: unknown command \"bogus\" (see 'tkdec --help')"),
     (["--bogus"], "tkdec: unknown option \"--bogus\" (see 'tkdec --help')"),
     (["help", "bogus"], "tkdec: unknown command \"bogus\" (see 'tkdec --help')"),
+    (["decode", "--bogus"], "tkdec: decode: unknown option \"--bogus\" (see 'tkdec decode --help')"),
+    (["decode", "-x", "file"], "tkdec: decode: unknown option \"-x\" (see 'tkdec decode --help')"),
+    (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
+    (["decode", "--format", "yaml"],
+     "tkdec: decode: unknown format \"yaml\" (text, xml, json or longjson) (see 'tkdec decode --help')"),
+    (["decode", "--format=yaml"],
+     "tkdec: decode: unknown format \"yaml\" (text, xml, json or longjson) (see 'tkdec decode --help')"),
+    (["decode", "a", "b"], "tkdec: decode: unexpected argument \"b\" (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
     (["channels", "extra"], "tkdec: channels: unexpected argument \"extra\" (see 'tkdec channels --help')"),
+    (["source", "48"], "tkdec: source: missing arguments (see 'tkdec source --help')"),
+    (["type"], "tkdec: type: missing arguments (see 'tkdec type --help')"),
     (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text or binary) (see 'tkdec convert --help')"),
 ]
 

@@ -89,7 +89,7 @@ def item_bytes(part, path):
     return struct.pack("<II", key, length) + data + padding
 
 
-PART_KEYS = ("u8", "u16", "u32", "u64", "hex", "text", "item")
+PART_KEYS = ("u8", "u16", "u32", "u64", "hex", "text", "zeros", "item")
 
 
 def part_bytes(part, path):
@@ -106,6 +106,8 @@ def part_bytes(part, path):
         return hex_bytes(part["hex"], f"{path}.hex")
     if kind == "text":
         return text_of(part["text"], f"{path}.text").encode("utf-8")
+    if kind == "zeros":
+        return bytes(number(part["zeros"], f"{path}.zeros", 4))
     size = INT_SIZES[kind]
     values = part[kind] if isinstance(part[kind], list) else [part[kind]]
     return b"".join(number(v, f"{path}.{kind}[{i}]", size).to_bytes(size, "little")
