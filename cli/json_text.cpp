@@ -1,5 +1,6 @@
 #include "json_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tkcli {
@@ -90,6 +91,15 @@ void appendJsonEscaped(std::string_view text, std::string &out) {
 }
 
 void appendJsonOneLine(std::string_view document, std::string &out) {
+    // The common case: printable ASCII only, which is already one line.
+    const bool printable = std::all_of(document.begin(), document.end(), [](char c) {
+        const auto byte = static_cast<uint8_t>(c);
+        return byte >= 0x20 && byte < 0x80;
+    });
+    if (printable) {
+        out.append(document);
+        return;
+    }
     bool inString = false;
     size_t i = 0;
     while (i < document.size()) {
