@@ -62,12 +62,6 @@ size_t appendEscapedAt(std::string_view text, size_t i, std::string &out) {
     return length;
 }
 
-bool isEscapeLetter(char c) {
-    for (const char letter : std::string_view("\"\\/bfnrtu"))
-        if (c == letter) return true;
-    return false;
-}
-
 // Bytes copied unchanged in a run: outside strings everything but a quote
 // and the whitespace that would break the line, inside strings printable
 // ASCII but a quote and a backslash.
@@ -116,8 +110,8 @@ void appendJsonOneLine(std::string_view document, std::string &out) {
         } else if (!inString) {
             out += ' ';  // a line break or tab between tokens
             ++i;
-        } else if (c == '\\' && i + 1 < document.size() && isEscapeLetter(document[i + 1])) {
-            // An escape already written by the library stays as it is.
+        } else if (c == '\\' && i + 1 < document.size() && isPlain(document[i + 1], true)) {
+            // An escape written by the library stays as it is.
             out.append(document.substr(i, 2));
             i += 2;
         } else {
