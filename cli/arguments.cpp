@@ -63,7 +63,8 @@ int parseArguments(const Command &command, int argc, char **argv, Invocation &ca
     const size_t count = call.positionals.size();
     if (count < command.minPositionals) return usageError(command.name, "missing arguments");
     if (count > command.maxPositionals) {
-        return usageError(command.name, "unexpected argument %s", quoted(call.positionals[command.maxPositionals]).c_str());
+        const char *extra = call.positionals[command.maxPositionals];
+        return usageError(command.name, "unexpected argument %s", quoted(extra).c_str());
     }
     return kExitOk;
 }

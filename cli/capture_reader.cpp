@@ -1,5 +1,6 @@
 #include "capture_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -249,17 +250,15 @@ bool CaptureReader::readTextRecord(std::string_view line, CaptureRecord &record)
 
 // "# build 7d7d9de0768a419da9c3b593855bdb0a" before the first record names
 // the build the capture was made with; the first such line counts.
-bool CaptureReader::takeUuidComment(std::string_view comment) {
-    if (takeWord(comment) != "build") return false;
+void CaptureReader::takeUuidComment(std::string_view comment) {
+    if (takeWord(comment) != "build" || !uuid_.empty()) return;
     const std::string_view digits = takeWord(comment);
-    if (digits.size() != 32 || !trimmed(comment).empty() || !uuid_.empty()) return false;
-    std::string uuid;
-    for (const char c : digits) {
-        if (hexDigit(c) < 0) return false;
-        uuid += static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
-    }
+    const bool isUuid = digits.size() == 32 && trimmed(comment).empty() &&
+                        std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; });
+    if (!isUuid) return;
+    std::string uuid(digits);
+    for (char &c : uuid) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
     if (uuid != std::string(32, '0')) uuid_ = uuid;
-    return true;
 }
 
 CaptureReader::Next CaptureReader::fail(CaptureError kind, const std::string &message) {

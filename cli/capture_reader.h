@@ -69,7 +69,7 @@ private:
     bool nextRecordLine(std::string_view &content);
     bool nextLine(std::string_view &line);
     bool readTextRecord(std::string_view line, CaptureRecord &record);
-    bool takeUuidComment(std::string_view comment);
+    void takeUuidComment(std::string_view comment);
     Next fail(CaptureError kind, const std::string &message);
     Next readFailure();
 

@@ -91,7 +91,8 @@ int runDecode(const Invocation &call) {
     if (!reader.open(inputPath(call))) return reportOutcome(captureFailure(reader));
     const std::string decoderUuid = libraryUuid();
     if (!reader.uuid().empty() && reader.uuid() != decoderUuid) {
-        report(kExitOk, "warning: the capture was made by build %s, the decoder is for build %s: records may decode wrongly",
+        report(kExitOk,
+               "warning: the capture was made by build %s, the decoder is for build %s: records may decode wrongly",
                reader.uuid().c_str(), decoderUuid.c_str());
     }
     setBinaryMode(stdout);

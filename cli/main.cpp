@@ -39,6 +39,10 @@ const Command *findCommand(std::string_view name) {
     return nullptr;
 }
 
+int unknownCommand(std::string_view name) {
+    return report(kExitUsage, "unknown command %s (see 'tkdec --help')", quoted(name).c_str());
+}
+
 int printToolHelp() {
     std::fputs(kToolHelp, stdout);
     for (const Command *command : kCommands) std::printf("  %-9s %s\n", command->name, command->summary);
@@ -82,13 +86,15 @@ int run(int argc, char **argv) {
     if (first == "help") {
         if (argc < 3) return printToolHelp();
         const Command *command = findCommand(argv[2]);
-        if (command == nullptr) return report(kExitUsage, "unknown command %s (see 'tkdec --help')", quoted(argv[2]).c_str());
+        if (command == nullptr) return unknownCommand(argv[2]);
         std::fputs(command->help, stdout);
         return kExitOk;
     }
-    if (first.starts_with("-")) return report(kExitUsage, "unknown option %s (see 'tkdec --help')", quoted(first).c_str());
+    if (first.starts_with("-")) {
+        return report(kExitUsage, "unknown option %s (see 'tkdec --help')", quoted(first).c_str());
+    }
     const Command *command = findCommand(first);
-    if (command == nullptr) return report(kExitUsage, "unknown command %s (see 'tkdec --help')", quoted(first).c_str());
+    if (command == nullptr) return unknownCommand(first);
     return runCommand(*command, argc - 2, argv + 2);
 }
 

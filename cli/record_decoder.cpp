@@ -16,8 +16,8 @@ bool RecordDecoder::decode(const CaptureRecord &record, std::string_view &text, 
         // reached the end of the buffer may have been cut.
         if (position < end) {
             const size_t length = static_cast<size_t>(position - buffer_.data());
-            const void *nul = std::memchr(buffer_.data(), '\0', length);
-            text = std::string_view(buffer_.data(), nul ? static_cast<size_t>(static_cast<const char *>(nul) - buffer_.data()) : length);
+            const auto *nul = static_cast<const char *>(std::memchr(buffer_.data(), '\0', length));
+            text = std::string_view(buffer_.data(), nul ? static_cast<size_t>(nul - buffer_.data()) : length);
             return true;
         }
         if (buffer_.size() >= kLargestSize) return false;
