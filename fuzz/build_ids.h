@@ -1,45 +1,28 @@
-// Ids and names of the reference tables, so that fuzz inputs reach known
-// tokens, messages and types as often as random ones.
+// Known ids of the generated tables, so that fuzz inputs reach tokens,
+// alarms and messages of the build as often as random ids.
 #pragma once
-
-#include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 
-#include "api/channel_table.h"
 #include "type_tables.h"
 
 namespace fuzzing {
 
-inline uint32_t countEntries(const tkdec::MessageTypeEntry *table) {
+inline uint32_t messageEntryCount() {
     uint32_t n = 0;
-    while (table[n].print != nullptr) ++n;
+    while (tkdec::build::messageTypeTable[n].print != nullptr) ++n;
     return n;
 }
 
-inline const tkdec::MessageTypeEntry &pickEntry(FuzzedDataProvider &input) {
-    static const uint32_t count = countEntries(tkdec::build::messageTypeTable);
-    return tkdec::build::messageTypeTable[input.ConsumeIntegralInRange<uint32_t>(0, count - 1)];
-}
-
-inline uint16_t pickChannel(FuzzedDataProvider &input) {
-    switch (input.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: return input.ConsumeIntegral<uint16_t>();
-    case 1: return static_cast<uint16_t>(16 + 32 * input.ConsumeIntegralInRange<int>(0, 400));
-    default: {
-        const uint32_t index = input.ConsumeIntegralInRange<uint32_t>(0, tkdec::build::channelCount - 1);
-        return tkdec::build::channels[index].id;
-    }
-    }
-}
-
-inline uint32_t pickId(FuzzedDataProvider &input) {
+// A known id chosen by selector: a log point (multiple of 4), an alarm id
+// or a message or event id.
+inline uint32_t knownId(uint32_t selector) {
     const tkdec::EnumerationInfo &alarms = tkdec::build::enum_CKI_AlarmId;
-    switch (input.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: return input.ConsumeIntegral<uint32_t>();
-    case 1: return 4 * input.ConsumeIntegralInRange<uint32_t>(0, 2700);
-    case 2: return alarms.table[input.ConsumeIntegralInRange<uint32_t>(0, alarms.count - 1)].value;
-    default: return pickEntry(input).id;
+    static const uint32_t messages = messageEntryCount();
+    switch (selector % 3) {
+    case 0: return 4 * ((selector / 3) % 2700);
+    case 1: return alarms.table[(selector / 3) % alarms.count].value;
+    default: return tkdec::build::messageTypeTable[(selector / 3) % messages].id;
     }
 }
 

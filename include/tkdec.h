@@ -117,7 +117,10 @@ TKDEC_API uint32_t TKDEC_CALL tkdec_decodeType(const char *name, uint32_t length
  * bad argument, an unknown name or a failed destination check, or 0 or
  * below -2: the negated index of the character before the position where
  * parsing stopped. A buffer shorter than the whole payload is refused with
- * -1 and nothing is written past its end. */
+ * -1 and nothing is written past its end. A destination that is neither a
+ * number nor a CKI_TaskId name stands for task 0, which the destination
+ * check refuses unless the body sets m_dstTask. A JSON message name longer
+ * than 255 characters is refused with -1. */
 TKDEC_API int32_t TKDEC_CALL tkdec_createMessagePayload(uint8_t *buffer, uint32_t size,
                                                         const char *name, const char *destination,
                                                         const char *body);

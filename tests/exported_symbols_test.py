@@ -11,6 +11,7 @@ EXPECTED = {
     "tkdec_decodeType",
     "tkdec_getText", "tkdec_getShortText", "tkdec_getXml", "tkdec_getLongJson", "tkdec_getJson",
     "tkdec_getSourceReference",
+    "tkdec_createMessagePayload",
 }
 
 

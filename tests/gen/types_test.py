@@ -293,16 +293,17 @@ class DerivedLayout(unittest.TestCase):
         text = outputs["types.cpp"]
         for row in [
             # An array type: one "^" field with the element size and count, and the array flag.
-            '{&printBaseType<base_uint8_t>, nullptr, "uint8_t", "^", 0, 1, 24, nullptr, nullptr, true},',
+            '{&printBaseType<base_uint8_t>, &encodeInteger<1>, "uint8_t", "^", 0, 1, 24, nullptr, nullptr, true},',
             # A member of that type: count 1, the array's size, its descriptor getter.
-            '{&printStructure<type_uint8_t_24_>, nullptr, "uint8_t[24]", "m_digest", 8, 24, 1, '
+            '{&printStructure<type_uint8_t_24_>, &encodeStructure<type_uint8_t_24_>, "uint8_t[24]", "m_digest", 8, 24, 1, '
             '&descriptorOf<type_uint8_t_24_>, nullptr, false},',
             # A base part; an enumeration member; the alias's field.
-            '{&printStructure<type_CKI_Message>, nullptr, "CKI_Message", "^", 0, 16, 1, '
+            '{&printStructure<type_CKI_Message>, &encodeStructure<type_CKI_Message>, "CKI_Message", "^", 0, 16, 1, '
             '&descriptorOf<type_CKI_Message>, nullptr, false},',
-            '{&printEnumeration<enum_CKI_TaskId>, nullptr, "CKI_TaskId", "m_srcTask", 4, 4, 1, nullptr, nullptr, false},',
-            '{&printBitOffset<enum_CKI_LogGroupId_BITMAP_ARRAY_BITMAP>, nullptr, "CKI_LogGroupId_BITMAP_ARRAY_BITMAP", '
-            '"=", 0, 256, 1, nullptr, nullptr, false},',
+            '{&printEnumeration<enum_CKI_TaskId>, &encodeEnumeration<enum_CKI_TaskId>, "CKI_TaskId", "m_srcTask", 4, 4, 1, '
+            'nullptr, nullptr, false},',
+            '{&printBitOffset<enum_CKI_LogGroupId_BITMAP_ARRAY_BITMAP>, &encodeBitOffset<enum_CKI_LogGroupId_BITMAP_ARRAY_BITMAP>, '
+            '"CKI_LogGroupId_BITMAP_ARRAY_BITMAP", "=", 0, 256, 1, nullptr, nullptr, false},',
             '{&printAlias<type_CKI_LogGroupId_BITMAP_ARRAY_BITMAP_64_>, "CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", '
             '&type_CKI_LogGroupId_BITMAP_ARRAY_BITMAP_64_, 0},',
             '{&printStructure<type_CkiTestAppQueryStatusCnfMessage>, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", '

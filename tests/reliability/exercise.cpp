@@ -96,7 +96,7 @@ public:
 
     void channelRow(int32_t index) {
         uint16_t id = 0, master = 0;
-        char texts[3][128];
+        char texts[3][128] = {};
         hooks_.before();
         tkdec_getSupportedChannels(index, &id);
         tkdec_getChannelMaster(index, &master);

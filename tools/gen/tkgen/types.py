@@ -337,6 +337,7 @@ const MessageTypeEntry *findMessageClass(uint32_t id);
     body = f"""{cpp.header(source)}
 #include "type_tables.h"
 
+#include "encoder/encode_entries.h"
 #include "render/print_entries.h"
 
 namespace tkdec::build {{
