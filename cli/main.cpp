@@ -13,7 +13,8 @@ namespace tkcli {
 namespace {
 
 constexpr const Command *kCommands[] = {
-    &kDecodeCommand, &kConvertCommand, &kChannelsCommand, &kInfoCommand, &kSourceCommand, &kTypeCommand,
+    &kDecodeCommand, &kConvertCommand, &kChannelsCommand, &kInfoCommand,
+    &kSourceCommand, &kTypeCommand,    &kEncodeCommand,
 };
 
 constexpr const char kToolHelp[] =

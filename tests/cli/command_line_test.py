@@ -5,7 +5,7 @@ import unittest
 
 from cli_support import UUID, tkdec
 
-COMMANDS = ["decode", "convert", "channels", "info", "source", "type"]
+COMMANDS = ["decode", "convert", "channels", "info", "source", "type", "encode"]
 
 # (arguments, the one line on standard error); every one exits with 2.
 USAGE_ERRORS = [
@@ -25,6 +25,10 @@ USAGE_ERRORS = [
     (["channels", "extra"], "tkdec: channels: unexpected argument \"extra\" (see 'tkdec channels --help')"),
     (["source", "48"], "tkdec: source: missing arguments (see 'tkdec source --help')"),
     (["type"], "tkdec: type: missing arguments (see 'tkdec type --help')"),
+    (["encode"], "tkdec: encode: missing arguments (see 'tkdec encode --help')"),
+    (["encode", "--json", "a", "b"], "tkdec: encode: --json takes one TEXT (see 'tkdec encode --help')"),
+    (["encode", "M", "D"], "tkdec: encode: needs NAME DESTINATION BODY (see 'tkdec encode --help')"),
+    (["encode", "M", "D", "B", "-o"], "tkdec: encode: option --output needs a value (see 'tkdec encode --help')"),
     (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text or binary) (see 'tkdec convert --help')"),
 ]
 
