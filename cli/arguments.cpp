@@ -11,8 +11,8 @@ namespace tkcli {
 
 namespace {
 
-const OptionSpec *findOption(const Command &command, std::string_view name) {
-    for (const OptionSpec &option : command.options) {
+const OptionDefinition *findOption(const Command &command, std::string_view name) {
+    for (const OptionDefinition &option : command.options) {
         if (name == option.name || (option.shortName != nullptr && name == option.shortName)) return &option;
     }
     return nullptr;
@@ -23,7 +23,7 @@ int takeOption(const Command &command, int argc, char **argv, int &i, Invocation
     const std::string_view argument = argv[i];
     const size_t equals = argument.starts_with("--") ? argument.find('=') : std::string_view::npos;
     const std::string_view name = argument.substr(0, equals);
-    const OptionSpec *option = findOption(command, name);
+    const OptionDefinition *option = findOption(command, name);
     if (option == nullptr) return usageError(command.name, "unknown option %s", quoted(name).c_str());
     const char *value = "";
     if (equals != std::string_view::npos) {

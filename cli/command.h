@@ -10,7 +10,7 @@
 
 namespace tkcli {
 
-struct OptionSpec {
+struct OptionDefinition {
     const char *name;       // "--format"
     const char *shortName;  // "-o", or nullptr
     bool takesValue;
@@ -19,7 +19,7 @@ struct OptionSpec {
 // A command line after its options were recognised.
 struct Invocation {
     const char *command = nullptr;
-    std::vector<std::pair<const OptionSpec *, const char *>> options;
+    std::vector<std::pair<const OptionDefinition *, const char *>> options;
     std::vector<const char *> positionals;
 
     bool has(std::string_view name) const { return value(name) != nullptr; }
@@ -32,7 +32,7 @@ struct Command {
     const char *name;
     const char *summary;  // one line for the tool's help
     const char *help;     // usage lines and description
-    std::span<const OptionSpec> options;
+    std::span<const OptionDefinition> options;
     size_t minPositionals;
     size_t maxPositionals;
     int (*run)(const Invocation &call);

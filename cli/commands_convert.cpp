@@ -66,7 +66,7 @@ int runConvert(const Invocation &call) {
     return reportOutcome(outcome);
 }
 
-constexpr OptionSpec kConvertOptions[] = {
+constexpr OptionDefinition kConvertOptions[] = {
     {"--to", nullptr, true},
     {"--output", "-o", true},
 };

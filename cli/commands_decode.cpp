@@ -107,7 +107,7 @@ int runDecode(const Invocation &call) {
     return status;
 }
 
-constexpr OptionSpec kDecodeOptions[] = {
+constexpr OptionDefinition kDecodeOptions[] = {
     {"--format", nullptr, true},
     {"--with-meta", nullptr, false},
     {"--quiet", "-q", false},

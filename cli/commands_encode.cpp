@@ -62,7 +62,7 @@ int runEncode(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionSpec kEncodeOptions[] = {
+constexpr OptionDefinition kEncodeOptions[] = {
     {"--json", nullptr, false},
     {"--output", "-o", true},
 };

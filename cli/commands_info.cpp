@@ -50,7 +50,7 @@ int runChannels(const Invocation &) {
     return kExitOk;
 }
 
-constexpr OptionSpec kInfoOptions[] = {{"--pretty", nullptr, false}};
+constexpr OptionDefinition kInfoOptions[] = {{"--pretty", nullptr, false}};
 
 }  // namespace
 

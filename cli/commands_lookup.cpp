@@ -77,7 +77,7 @@ int runType(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionSpec kTypeOptions[] = {{"--format", nullptr, true}};
+constexpr OptionDefinition kTypeOptions[] = {{"--format", nullptr, true}};
 
 }  // namespace
 
