@@ -1,71 +1,105 @@
 // tkdec: command-line front end of the decoder library.
 #include <cstdio>
 #include <cstring>
-#include <string>
+#include <span>
+#include <string_view>
 
+#include "command.h"
+#include "diagnostics.h"
+#include "exit_codes.h"
 #include "tkdec.h"
 
+namespace tkcli {
 namespace {
 
-// Indents a compact JSON document, two blanks per level.
-std::string prettyJson(const char *text) {
-    std::string out;
-    int depth = 0;
-    bool inString = false;
-    auto newline = [&] { out += '\n'; out.append(static_cast<size_t>(depth) * 2, ' '); };
-    for (const char *p = text; *p; ++p) {
-        const char c = *p;
-        if (inString) {
-            out += c;
-            if (c == '\\' && p[1]) out += *++p;
-            else if (c == '"') inString = false;
-            continue;
-        }
-        switch (c) {
-        case '"': inString = true; out += c; break;
-        case '{':
-        case '[': out += c; ++depth; newline(); break;
-        case '}':
-        case ']': --depth; newline(); out += c; break;
-        case ',': out += c; newline(); break;
-        case ' ': break;
-        case ':': out += ": "; break;
-        default: out += c; break;
-        }
+constexpr const Command *kCommands[] = {
+    &kDecodeCommand, &kConvertCommand, &kChannelsCommand, &kInfoCommand,
+    &kSourceCommand, &kTypeCommand,    &kEncodeCommand,
+};
+
+constexpr const char kToolHelp[] =
+    "usage: tkdec [--help] [--version] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Decodes captures of the tokenised log stream of the PTP modem firmware\n"
+    "and answers questions about the firmware build that the decoder library\n"
+    "was generated for.\n"
+    "\n"
+    "commands:\n";
+
+constexpr const char kToolHelpEnd[] =
+    "\n"
+    "'tkdec COMMAND --help' describes a command.\n"
+    "\n"
+    "exit status: 0 success, 1 data error (malformed capture or value, nothing\n"
+    "found), 2 usage error, 3 a file that cannot be read or written.\n";
+
+const Command *findCommand(std::string_view name) {
+    for (const Command *command : kCommands) {
+        if (name == command->name) return command;
     }
-    return out;
+    return nullptr;
 }
 
-int commandInfo(int argc, char **argv) {
-    const bool pretty = argc > 0 && std::strcmp(argv[0], "--pretty") == 0;
-    static char document[65536];
-    const int32_t length = tkdec_getTargetInformation(sizeof document - 1, document);
-    document[length < 0 ? 0 : length] = '\0';
-    std::printf("%s\n", pretty ? prettyJson(document).c_str() : document);
-    return 0;
+int unknownCommand(std::string_view name) {
+    return report(kExitUsage, "unknown command %s (see 'tkdec --help')", quoted(name).c_str());
 }
 
-int commandChannels() {
-    const int32_t count = tkdec_getNrSupportedChannels();
-    std::printf("%-6s %-6s %-6s %-10s %-16s %s\n", "index", "id", "master", "source", "type", "label");
-    for (int32_t i = 0; i < count; ++i) {
-        uint16_t id = 0, master = 0;
-        char source[128], type[128], label[256];
-        tkdec_getSupportedChannels(i, &id);
-        tkdec_getChannelMaster(i, &master);
-        tkdec_getSource(i, sizeof source, source);
-        tkdec_getType(i, sizeof type, type);
-        tkdec_getLabel(i, sizeof label, label);
-        std::printf("%-6d %-6u %-6u %-10s %-16s %s\n", i, id, master, source, type, label);
+int printToolHelp() {
+    std::fputs(kToolHelp, stdout);
+    for (const Command *command : kCommands) std::printf("  %-9s %s\n", command->name, command->summary);
+    std::fputs(kToolHelpEnd, stdout);
+    return kExitOk;
+}
+
+int printVersion() {
+    char uuid[33] = {};
+    tkdec_getUniqueId(sizeof uuid, uuid);
+    std::printf("tkdec %s\nAPI version %d\nbuild UUID %s\n", TKDEC_TOOL_VERSION, tkdec_getApiVersion(), uuid);
+    return kExitOk;
+}
+
+// "--help" or "-h" anywhere among a command's options asks for its help.
+bool asksForHelp(std::span<char *> arguments) {
+    for (const char *argument : arguments) {
+        if (std::strcmp(argument, "--") == 0) return false;
+        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) return true;
     }
-    return 0;
+    return false;
+}
+
+int runCommand(const Command &command, int argc, char **argv) {
+    if (asksForHelp({argv, static_cast<size_t>(argc)})) {
+        std::fputs(command.help, stdout);
+        return kExitOk;
+    }
+    Invocation call;
+    if (const int status = parseArguments(command, argc, argv, call); status != kExitOk) return status;
+    return command.run(call);
+}
+
+int run(int argc, char **argv) {
+    if (argc < 2) {
+        return report(kExitUsage, "no command given (see 'tkdec --help')");
+    }
+    const std::string_view first = argv[1];
+    if (first == "--help" || first == "-h") return printToolHelp();
+    if (first == "--version") return printVersion();
+    if (first == "help") {
+        if (argc < 3) return printToolHelp();
+        const Command *command = findCommand(argv[2]);
+        if (command == nullptr) return unknownCommand(argv[2]);
+        std::fputs(command->help, stdout);
+        return kExitOk;
+    }
+    if (first.starts_with("-")) {
+        return report(kExitUsage, "unknown option %s (see 'tkdec --help')", quoted(first).c_str());
+    }
+    const Command *command = findCommand(first);
+    if (command == nullptr) return unknownCommand(first);
+    return runCommand(*command, argc - 2, argv + 2);
 }
 
 }  // namespace
+}  // namespace tkcli
 
-int main(int argc, char **argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return commandInfo(argc - 2, argv + 2);
-    if (argc >= 2 && std::strcmp(argv[1], "channels") == 0) return commandChannels();
-    std::fprintf(stderr, "usage: tkdec info [--pretty] | tkdec channels\n");
-    return 2;
-}
+int main(int argc, char **argv) { return tkcli::run(argc, argv); }

@@ -1,0 +1,100 @@
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+#include "command.h"
+#include "diagnostics.h"
+#include "exit_codes.h"
+#include "tkdec.h"
+
+namespace tkcli {
+
+namespace {
+
+const OptionDefinition *findOption(const Command &command, std::string_view name) {
+    for (const OptionDefinition &option : command.options) {
+        if (name == option.name || (option.shortName != nullptr && name == option.shortName)) return &option;
+    }
+    return nullptr;
+}
+
+// One option at argv[i]; advances i past its value.
+int takeOption(const Command &command, int argc, char **argv, int &i, Invocation &call) {
+    const std::string_view argument = argv[i];
+    const size_t equals = argument.starts_with("--") ? argument.find('=') : std::string_view::npos;
+    const std::string_view name = argument.substr(0, equals);
+    const OptionDefinition *option = findOption(command, name);
+    if (option == nullptr) return usageError(command.name, "unknown option %s", quoted(name).c_str());
+    const char *value = "";
+    if (equals != std::string_view::npos) {
+        if (!option->takesValue) return usageError(command.name, "option %s takes no value", option->name);
+        value = argv[i] + equals + 1;
+    } else if (option->takesValue) {
+        if (i + 1 >= argc) return usageError(command.name, "option %s needs a value", option->name);
+        value = argv[++i];
+    }
+    call.options.emplace_back(option, value);
+    return kExitOk;
+}
+
+}  // namespace
+
+const char *Invocation::value(std::string_view name) const {
+    const char *found = nullptr;
+    for (const auto &[option, value] : options) {
+        if (name == option->name) found = value;
+    }
+    return found;
+}
+
+int parseArguments(const Command &command, int argc, char **argv, Invocation &call) {
+    call.command = command.name;
+    bool optionsEnded = false;
+    for (int i = 0; i < argc; ++i) {
+        const char *argument = argv[i];
+        if (!optionsEnded && std::strcmp(argument, "--") == 0) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument[0] == '-' && argument[1] != '\0') {
+            if (const int status = takeOption(command, argc, argv, i, call); status != kExitOk) return status;
+        } else {
+            call.positionals.push_back(argument);
+        }
+    }
+    const size_t count = call.positionals.size();
+    if (count < command.minPositionals) return usageError(command.name, "missing arguments");
+    if (count > command.maxPositionals) {
+        const char *extra = call.positionals[command.maxPositionals];
+        return usageError(command.name, "unexpected argument %s", quoted(extra).c_str());
+    }
+    return kExitOk;
+}
+
+int usageError(const char *command, const char *format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, arguments);
+    va_end(arguments);
+    return report(kExitUsage, "%s: %s (see 'tkdec %s --help')", command, message, command);
+}
+
+bool parseFormatName(std::string_view name, int32_t &format) {
+    static constexpr std::pair<std::string_view, tkdec_OutputFormat> kNames[] = {
+        {"text", UF_AsText}, {"xml", UF_AsXml}, {"longjson", UF_AsLongJson}, {"json", UF_AsJson}};
+    for (const auto &[text, value] : kNames) {
+        if (name == text) {
+            format = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+int formatOption(const Invocation &call, int32_t &format) {
+    format = UF_AsText;
+    const char *name = call.value("--format");
+    if (name == nullptr || parseFormatName(name, format)) return kExitOk;
+    return usageError(call.command, "unknown format %s (text, xml, json or longjson)", quoted(name).c_str());
+}
+
+}  // namespace tkcli

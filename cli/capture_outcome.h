@@ -1,0 +1,31 @@
+// How the commands that read a capture end: the exit status and message.
+#ifndef TKDEC_CLI_CAPTURE_OUTCOME_H
+#define TKDEC_CLI_CAPTURE_OUTCOME_H
+
+#include <string>
+
+#include "capture_reader.h"
+#include "command.h"
+#include "exit_codes.h"
+
+namespace tkcli {
+
+// The end of reading a capture: the exit status and, for a failure, its
+// message, reported once the output is flushed.
+struct Outcome {
+    int status = kExitOk;
+    std::string problem;
+};
+
+Outcome captureFailure(const CaptureReader &reader);
+int reportOutcome(const Outcome &outcome);
+int outputFailure(const char *name, int error);
+
+// The capture argument of a call: FILE, or "-" (standard input) when absent.
+inline const char *inputPath(const Invocation &call) {
+    return call.positionals.empty() ? "-" : call.positionals[0];
+}
+
+}  // namespace tkcli
+
+#endif

@@ -1,0 +1,64 @@
+// The subcommands of the tool and their argument parsing.
+#ifndef TKDEC_CLI_COMMAND_H
+#define TKDEC_CLI_COMMAND_H
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tkcli {
+
+struct OptionDefinition {
+    const char *name;       // "--format"
+    const char *shortName;  // "-o", or nullptr
+    bool takesValue;
+};
+
+// A command line after its options were recognised.
+struct Invocation {
+    const char *command = nullptr;
+    std::vector<std::pair<const OptionDefinition *, const char *>> options;
+    std::vector<const char *> positionals;
+
+    bool has(std::string_view name) const { return value(name) != nullptr; }
+    // The option's value ("" for a flag), the last one when given twice, or
+    // nullptr when absent.
+    const char *value(std::string_view name) const;
+};
+
+struct Command {
+    const char *name;
+    const char *summary;  // one line for the tool's help
+    const char *help;     // usage lines and description
+    std::span<const OptionDefinition> options;
+    size_t minPositionals;
+    size_t maxPositionals;
+    int (*run)(const Invocation &call);
+};
+
+// Recognises the options of argv (everything behind the command name).
+// Returns kExitOk, or reports a usage error and returns its code.
+int parseArguments(const Command &command, int argc, char **argv, Invocation &call);
+
+// A usage error of a command: reports it with a pointer to the help.
+[[gnu::format(printf, 2, 3)]] int usageError(const char *command, const char *format, ...);
+
+// "text", "xml", "json" or "longjson" as an output format index.
+bool parseFormatName(std::string_view name, int32_t &format);
+// The --format option of a call (text when absent); a usage error for an
+// unknown name.
+int formatOption(const Invocation &call, int32_t &format);
+
+extern const Command kDecodeCommand;
+extern const Command kConvertCommand;
+extern const Command kChannelsCommand;
+extern const Command kInfoCommand;
+extern const Command kSourceCommand;
+extern const Command kTypeCommand;
+extern const Command kEncodeCommand;
+
+}  // namespace tkcli
+
+#endif

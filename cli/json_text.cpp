@@ -1,0 +1,165 @@
+#include "json_text.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tkcli {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at text[i], or 0.
+size_t utf8Length(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t lead = byte(i);
+    size_t length = 0;
+    uint32_t minimum = 0, code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2, minimum = 0x80, code = lead & 0x1Fu;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, minimum = 0x800, code = lead & 0x0Fu;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, minimum = 0x10000, code = lead & 0x07u;
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = code << 6 | (byte(i + k) & 0x3Fu);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
+void appendUnicodeEscape(uint8_t byte, std::string &out) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += "\\u00";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+}
+
+// Appends the escaped form of text[i] (and of the rest of its UTF-8
+// sequence); returns the number of bytes consumed.
+size_t appendEscapedAt(std::string_view text, size_t i, std::string &out) {
+    const auto c = static_cast<uint8_t>(text[i]);
+    switch (c) {
+    case '"': out += "\\\""; return 1;
+    case '\\': out += "\\\\"; return 1;
+    case '\n': out += "\\n"; return 1;
+    case '\r': out += "\\r"; return 1;
+    case '\t': out += "\\t"; return 1;
+    default: break;
+    }
+    if (c < 0x20) {
+        appendUnicodeEscape(c, out);
+        return 1;
+    }
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return 1;
+    }
+    const size_t length = utf8Length(text, i);
+    if (length == 0) {
+        appendUnicodeEscape(c, out);
+        return 1;
+    }
+    out.append(text.substr(i, length));
+    return length;
+}
+
+// Bytes copied unchanged in a run: outside strings everything but a quote
+// and the whitespace that would break the line, inside strings printable
+// ASCII but a quote and a backslash.
+bool isPlain(char c, bool inString) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (!inString) return c != '"' && c != '\n' && c != '\r' && c != '\t';
+    return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+}
+
+}  // namespace
+
+void appendJsonEscaped(std::string_view text, std::string &out) {
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t run = i;
+        while (run < text.size() && isPlain(text[run], true)) ++run;
+        out.append(text.substr(i, run - i));
+        i = run;
+        if (i < text.size()) i += appendEscapedAt(text, i, out);
+    }
+}
+
+void appendJsonOneLine(std::string_view document, std::string &out) {
+    // The common case: printable ASCII only, which is already one line.
+    const bool printable = std::all_of(document.begin(), document.end(), [](char c) {
+        const auto byte = static_cast<uint8_t>(c);
+        return byte >= 0x20 && byte < 0x80;
+    });
+    if (printable) {
+        out.append(document);
+        return;
+    }
+    bool inString = false;
+    size_t i = 0;
+    while (i < document.size()) {
+        size_t run = i;
+        while (run < document.size() && isPlain(document[run], inString)) ++run;
+        out.append(document.substr(i, run - i));
+        i = run;
+        if (i == document.size()) break;
+        const char c = document[i];
+        if (c == '"') {
+            out += c;
+            inString = !inString;
+            ++i;
+        } else if (!inString) {
+            out += ' ';  // a line break or tab between tokens
+            ++i;
+        } else if (c == '\\' && i + 1 < document.size() && isPlain(document[i + 1], true)) {
+            // An escape written by the library stays as it is.
+            out.append(document.substr(i, 2));
+            i += 2;
+        } else {
+            i += appendEscapedAt(document, i, out);
+        }
+    }
+}
+
+std::string prettyJson(std::string_view document) {
+    std::string out;
+    int depth = 0;
+    bool inString = false;
+    const auto newline = [&] {
+        out += '\n';
+        out.append(static_cast<size_t>(depth > 0 ? depth : 0) * 2, ' ');
+    };
+    for (size_t i = 0; i < document.size(); ++i) {
+        const char c = document[i];
+        if (inString) {
+            out += c;
+            if (c == '\\' && i + 1 < document.size()) out += document[++i];
+            else if (c == '"') inString = false;
+            continue;
+        }
+        switch (c) {
+        case '"': inString = true; out += c; break;
+        case '{':
+        case '[':
+            out += c;
+            if (i + 1 < document.size() && (document[i + 1] == '}' || document[i + 1] == ']')) {
+                out += document[++i];
+                break;
+            }
+            ++depth;
+            newline();
+            break;
+        case '}':
+        case ']': --depth; newline(); out += c; break;
+        case ',': out += c; newline(); break;
+        case ' ':
+        case '\n':
+        case '\r':
+        case '\t': break;
+        case ':': out += ": "; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+}  // namespace tkcli

@@ -1,0 +1,26 @@
+// JSON texts of the tool: string escaping, one-line and pretty layouts.
+#ifndef TKDEC_CLI_JSON_TEXT_H
+#define TKDEC_CLI_JSON_TEXT_H
+
+#include <string>
+#include <string_view>
+
+namespace tkcli {
+
+// Appends text as the contents of a JSON string (without the quotes):
+// quotes, backslashes and control characters escaped, and every byte that is
+// not part of a well-formed UTF-8 sequence written as \u00XX, so the result
+// is valid JSON whatever the bytes.
+void appendJsonEscaped(std::string_view text, std::string &out);
+
+// Appends a JSON document on one line: line breaks and tabs between tokens
+// become blanks, control characters inside strings are escaped as by
+// appendJsonEscaped. Everything else is copied unchanged.
+void appendJsonOneLine(std::string_view document, std::string &out);
+
+// Indents a compact JSON document, two blanks per level.
+std::string prettyJson(std::string_view document);
+
+}  // namespace tkcli
+
+#endif
