@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Times `tkdec decode` on a capture of about 100 MB against the library's
+own work on the same records.
+
+    decode_throughput.py BENCH DECODE_LOOP TOOL WORK_DIR OUT.json [--megabytes N] [--rounds N] [--label NAME]
+
+BENCH (tkdec_bench) writes the capture: the benchmarks' records, repeated.
+DECODE_LOOP hands every record, already in memory, to tkdec_getText; TOOL
+(tkdec) decodes the file with its output going to /dev/null. Both take
+their best of a few rounds. Writes figures for bench/report.py.
+"""
+
+import argparse
+import json
+import os
+import subprocess
+import sys
+import time
+
+LIMIT = 1.2
+FORMATS = ("text", "json")
+
+
+def tool_seconds(tool, capture, output_format, rounds):
+    best = None
+    for _ in range(rounds):
+        start = time.perf_counter()
+        with open(os.devnull, "wb") as sink:
+            subprocess.run([tool, "decode", "--format", output_format, capture], stdout=sink,
+                           stderr=subprocess.DEVNULL, check=True)
+        seconds = time.perf_counter() - start
+        best = seconds if best is None else min(best, seconds)
+    return best
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("bench")
+    parser.add_argument("decode_loop")
+    parser.add_argument("tool")
+    parser.add_argument("work_dir")
+    parser.add_argument("out")
+    parser.add_argument("--megabytes", type=int, default=100)
+    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--label", default="", help="the build's name, put before each figure's name")
+    args = parser.parse_args(argv[1:])
+    os.makedirs(args.work_dir, exist_ok=True)
+    capture = os.path.join(args.work_dir, f"capture-{args.megabytes}MB.tkcap")
+    subprocess.run([args.bench, "--write-capture", capture, str(args.megabytes)], check=True)
+    size = os.path.getsize(capture)
+    figures = {}
+    for output_format in FORMATS:
+        loop = subprocess.run([args.decode_loop, capture, output_format, str(args.rounds)], check=True,
+                              capture_output=True, text=True).stdout.split()
+        records, library = int(loop[0]), float(loop[1])
+        tool = tool_seconds(args.tool, capture, output_format, args.rounds)
+        prefix = f"{args.label}: " if args.label else ""
+        figures[f"{prefix}tkdec decode, {output_format}: time / library's own time"] = {
+            "value": round(tool / library, 3), "unit": "", "limit": LIMIT,
+            "note": f"{size / 1e6:.0f} MB, {records} records: tool {tool:.2f} s, library {library:.2f} s "
+                    f"({library / records * 1e9:.0f} ns per record)"}
+    os.remove(capture)
+    with open(args.out, "w", encoding="utf-8") as f:
+        json.dump(figures, f, indent=2)
+    for name, figure in figures.items():
+        print(f"{name}: {figure['value']} ({figure['note']})")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
