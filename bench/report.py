@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Turns the JSON output of tkdec_bench into ratios to the floors.
 
-    report.py [--statistic median|min] LABEL=RESULTS.json ... [--extra FIGURES.json ...]
+    report.py LABEL=RESULTS.json ... [--extra FIGURES.json ...] [--output REPORT.md]
 
 Each LABEL names a build (reference, fullsize). Every getText/S/F and
 decodeType/S/F result is divided by its floor (floor/S/F, floor/decodeType_S/F)
-and compared with its target; the lookups are compared between the builds.
+and compared with its target, on the fastest repetition of each (the one
+least disturbed by other work), with the ratio of the medians beside it;
+the lookups are compared between the builds.
 --extra adds figures measured outside the benchmark program (build time,
 library size, tool throughput) as a JSON object {name: {value, unit,
 limit, note}}. Prints Markdown.
@@ -32,7 +34,8 @@ def target(kind, sample, output_format):
     return None
 
 
-def load(path, statistic):
+def load(path):
+    """({benchmark name: [CPU ns of each repetition]}, context)"""
     with open(path, encoding="utf-8") as f:
         data = json.load(f)
     runs = {}
@@ -40,22 +43,29 @@ def load(path, statistic):
         if run.get("run_type") == "aggregate":
             continue
         scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[run.get("time_unit", "ns")]
-        runs.setdefault(run["run_name"] if "run_name" in run else run["name"], []).append(run["cpu_time"] * scale)
-    pick = min if statistic == "min" else statistics.median
-    return {name: pick(times) for name, times in runs.items()}, data.get("context", {})
+        runs.setdefault(run.get("run_name", run["name"]), []).append(run["cpu_time"] * scale)
+    return runs, data.get("context", {})
 
 
-def ratio_rows(times):
+def statistic(runs, pick):
+    return {name: pick(times) for name, times in runs.items()}
+
+
+def ratio_rows(runs):
+    """(kind, record, format, ns, floor ns, ratio, median ratio, target): the
+    fastest repetitions (the least disturbed by other work on the machine)
+    and the medians."""
+    fastest, middle = statistic(runs, min), statistic(runs, statistics.median)
     rows = []
-    for name, ns in times.items():
+    for name, ns in fastest.items():
         kind, _, rest = name.partition("/")
         if kind not in ("getText", "decodeType"):
             continue
         sample, _, output_format = rest.partition("/")
         floor_name = f"floor/{sample}/{output_format}" if kind == "getText" else f"floor/decodeType_{sample}/{output_format}"
-        floor = times.get(floor_name)
-        if floor:
-            rows.append((kind, sample, output_format, ns, floor, ns / floor, target(kind, sample, output_format)))
+        if floor_name in fastest:
+            rows.append((kind, sample, output_format, ns, fastest[floor_name], ns / fastest[floor_name],
+                         middle[name] / middle[floor_name], target(kind, sample, output_format)))
 
     def order(row):
         kind, sample, output_format = row[:3]
@@ -64,23 +74,37 @@ def ratio_rows(times):
     return sorted(rows, key=order)
 
 
-def ratio_table(label, times):
+def ratio_table(label, runs):
     lines = [f"### {label}", "",
-             "| Call | Record | Format | ns | Floor ns | Ratio | Target |",
-             "|---|---|---|---:|---:|---:|---|"]
-    for kind, sample, output_format, ns, floor, ratio, limit in ratio_rows(times):
+             "| Call | Record | Format | ns | Floor ns | Ratio | Ratio of medians | Target |",
+             "|---|---|---|---:|---:|---:|---:|---|"]
+    for kind, sample, output_format, ns, floor, ratio, median_ratio, limit in ratio_rows(runs):
         verdict = "" if limit is None else f"{limit:.1f}x {'met' if ratio <= limit else 'NOT met'}"
-        lines.append(f"| {kind} | {sample} | {output_format} | {ns:.0f} | {floor:.0f} | {ratio:.2f} | {verdict} |")
+        lines.append(f"| {kind} | {sample} | {output_format} | {ns:.0f} | {floor:.0f} | {ratio:.2f} | "
+                     f"{median_ratio:.2f} | {verdict} |")
+    return lines
+
+
+def other_table(label, runs):
+    """Results without a floor (the payload builder)."""
+    names = [n for n in runs if n.startswith("createMessagePayload/")]
+    if not names:
+        return []
+    lines = [f"### {label}: results without a floor", "", "| Benchmark | ns | Median ns |", "|---|---:|---:|"]
+    for name in sorted(names):
+        lines.append(f"| {name} | {min(runs[name]):.0f} | {statistics.median(runs[name]):.0f} |")
     return lines
 
 
 def lookup_table(results):
     labels = list(results)
-    names = sorted({n for times, _ in results.values() for n in times if n.startswith("lookup/")})
-    lines = ["### Lookups", "", "| Lookup | " + " | ".join(f"{label} ns" for label in labels) + " |",
+    fastest = {label: statistic(runs, min) for label, (runs, _) in results.items()}
+    names = sorted({n for times in fastest.values() for n in times if n.startswith("lookup/")})
+    lines = ["### Lookups (fastest repetition)", "",
+             "| Lookup | " + " | ".join(f"{label} ns" for label in labels) + " |",
              "|---|" + "---:|" * len(labels)]
     for name in names:
-        cells = [f"{results[label][0][name]:.2f}" if name in results[label][0] else "" for label in labels]
+        cells = [f"{fastest[label][name]:.2f}" if name in fastest[label] else "" for label in labels]
         lines.append(f"| {name[len('lookup/'):]} | " + " | ".join(cells) + " |")
     return lines
 
@@ -98,7 +122,6 @@ def extra_table(extras):
 
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--statistic", choices=("median", "min"), default="median")
     parser.add_argument("--extra", action="append", default=[])
     parser.add_argument("--output", help="also write the report to this file")
     parser.add_argument("results", nargs="+", help="LABEL=RESULTS.json")
@@ -106,10 +129,11 @@ def main(argv):
     results = {}
     for item in args.results:
         label, _, path = item.partition("=")
-        results[label] = load(path, args.statistic)
-    out = [f"Statistic over the repetitions: {args.statistic} of the CPU time per call.", ""]
-    for label, (times, context) in results.items():
-        out += ratio_table(f"{label} (build {context.get('tkdec_build', '?')})", times) + [""]
+        results[label] = load(path)
+    out = ["CPU time per call: the fastest of the repetitions, and the ratio of the medians beside it.", ""]
+    for label, (runs, context) in results.items():
+        out += ratio_table(f"{label} (build {context.get('tkdec_build', '?')})", runs) + [""]
+        out += other_table(label, runs) + [""]
     out += lookup_table(results) + [""]
     extras = {}
     for path in args.extra:
