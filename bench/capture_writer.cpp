@@ -9,6 +9,15 @@
 namespace tkdec::bench {
 namespace {
 
+// How often each record appears in one cycle of the capture: a log stream
+// is mostly short prints and alarms, with messages among them.
+uint32_t weight(const Sample &sample) {
+    if (sample.kind == SampleKind::Token) return 20;
+    if (sample.name == "message_1000") return 1;
+    if (sample.name == "message_200") return 2;
+    return 5;
+}
+
 void putLittleEndian(std::vector<uint8_t> &bytes, uint64_t value, int size) {
     for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
@@ -29,10 +38,12 @@ std::vector<uint8_t> header() {
 int writeCapture(const std::vector<Sample> &samples, const char *path, uint64_t megabytes) {
     std::vector<uint8_t> cycle;
     for (const Sample &sample : samples) {
-        putLittleEndian(cycle, sample.channel, 2);
-        putLittleEndian(cycle, sample.id, 4);
-        putLittleEndian(cycle, sample.payload.size(), 4);
-        cycle.insert(cycle.end(), sample.payload.begin(), sample.payload.end());
+        for (uint32_t i = 0; i < weight(sample); ++i) {
+            putLittleEndian(cycle, sample.channel, 2);
+            putLittleEndian(cycle, sample.id, 4);
+            putLittleEndian(cycle, sample.payload.size(), 4);
+            cycle.insert(cycle.end(), sample.payload.begin(), sample.payload.end());
+        }
     }
     std::FILE *file = std::fopen(path, "wb");
     if (file == nullptr || cycle.empty()) return 1;

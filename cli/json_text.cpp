@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace tkcli {
 
@@ -24,6 +25,26 @@ size_t utf8Length(std::string_view text, size_t i) {
     }
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
     return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
+bool isPrintableByte(char c) {
+    const auto byte = static_cast<uint8_t>(c);
+    return byte >= 0x20 && byte < 0x80;
+}
+
+// Whether every byte is printable ASCII (0x20 to 0x7F), eight bytes at a
+// time: a byte below 0x20 borrows in the subtraction and one of 0x80 or
+// more has its top bit set, either way setting a top bit of the test.
+bool isPrintableAscii(std::string_view text) {
+    constexpr uint64_t kSpaces = 0x2020202020202020u;
+    constexpr uint64_t kTopBits = 0x8080808080808080u;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (((word - kSpaces) | word) & kTopBits) return false;
+    }
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), isPrintableByte);
 }
 
 void appendUnicodeEscape(uint8_t byte, std::string &out) {
@@ -86,11 +107,7 @@ void appendJsonEscaped(std::string_view text, std::string &out) {
 
 void appendJsonOneLine(std::string_view document, std::string &out) {
     // The common case: printable ASCII only, which is already one line.
-    const bool printable = std::all_of(document.begin(), document.end(), [](char c) {
-        const auto byte = static_cast<uint8_t>(c);
-        return byte >= 0x20 && byte < 0x80;
-    });
-    if (printable) {
+    if (isPrintableAscii(document)) {
         out.append(document);
         return;
     }

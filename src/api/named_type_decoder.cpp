@@ -1,5 +1,7 @@
 // tkdec_decodeType: prints a value of a named type or message from raw
-// bytes, found in the message type table by name or by id.
+// bytes, found in the message type table by name or by id: the entry that
+// a search in table order finds first, found through the name order and
+// the message class lookup in a time that does not grow with the table.
 #include <cstdlib>
 #include <cstring>
 
@@ -46,11 +48,6 @@ SpelledIds spelledIds(const char *name) {
     return ids;
 }
 
-bool matches(const MessageTypeEntry &entry, const char *name, const SpelledIds &ids) {
-    if (std::strcmp(entry.name, name) == 0) return true;
-    if (entry.type == nullptr) return false;
-    return (ids.hasHex && entry.id == ids.hex) || (ids.hasDecimal && entry.id == ids.decimal);
-}
 
 // A message must have been sent by a task of the target's PTP CPU.
 bool sentByPtpTask(const uint8_t *data, uint32_t length) {
@@ -60,14 +57,51 @@ bool sentByPtpTask(const uint8_t *data, uint32_t length) {
     return ((task >> 24) & 0xF) == kPtpCpu;
 }
 
+// The first table entry that a search in table order would take: the
+// entries named so, the message entry of an id that the name spells, and
+// for id 0 the first type entry are the only ones that match; a message
+// entry counts only for a message from a PTP task.
+class FirstMatch {
+public:
+    explicit FirstMatch(bool fromPtp) : fromPtp_(fromPtp) {}
+    void consider(const MessageTypeEntry *entry) {
+        if (entry == nullptr || (entry->id != 0 && !fromPtp_)) return;
+        if (best_ == nullptr || entry < best_) best_ = entry;
+    }
+    // An entry matches an id only when it has a type.
+    void considerId(uint32_t id) {
+        const MessageTypeEntry *entry =
+            id != 0 ? build::findMessageClass(id) : &build::messageTypeTable[build::messageEntryCount];
+        if (entry != nullptr && entry->print != nullptr && entry->type != nullptr) consider(entry);
+    }
+    const MessageTypeEntry *best() const { return best_; }
+
+private:
+    bool fromPtp_;
+    const MessageTypeEntry *best_ = nullptr;
+};
+
+// The entries named so, found by halving the name order.
+void considerNamed(const char *name, FirstMatch &match) {
+    const uint16_t *order = build::messageTypeNameOrder;
+    uint32_t lo = 0;
+    uint32_t hi = build::messageTypeEntryCount;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (std::strcmp(build::messageTypeTable[order[mid]].name, name) < 0) lo = mid + 1;
+        else hi = mid;
+    }
+    for (; lo < build::messageTypeEntryCount && std::strcmp(build::messageTypeTable[order[lo]].name, name) == 0; ++lo)
+        match.consider(&build::messageTypeTable[order[lo]]);
+}
+
 const MessageTypeEntry *findEntry(const char *name, const uint8_t *data, uint32_t length) {
     const SpelledIds ids = spelledIds(name);
-    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
-        if (!matches(*entry, name, ids)) continue;
-        if (entry->id != 0 && !sentByPtpTask(data, length)) continue;
-        return entry;
-    }
-    return nullptr;
+    FirstMatch match(sentByPtpTask(data, length));
+    considerNamed(name, match);
+    if (ids.hasHex) match.considerId(ids.hex);
+    if (ids.hasDecimal) match.considerId(ids.decimal);
+    return match.best();
 }
 
 }  // namespace

@@ -140,6 +140,7 @@ uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extende
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
                  const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
+    if (formatter.ruleCount == 0) return appendArguments(pos, end, formatter.format, nullptr, 0);
     char scratch[kFormatterScratchSize];
     char *scratchPos = scratch;
     char noOption[kNoOptionBufferSize];

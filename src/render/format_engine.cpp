@@ -145,11 +145,14 @@ TKDEC_INLINE void putRun(FormatWindow &window, const char *text, size_t length) 
 }
 
 // The length of the literal run at p (up to a '%' or the end): short runs
-// are scanned here, long ones by the C library many bytes at a time.
+// are scanned here, long ones by the C library many bytes at a time
+// (strchr stops at the end of the text too).
 TKDEC_INLINE size_t literalRun(const char *p) {
-    for (size_t i = 0; i < 16; ++i)
+    constexpr size_t kShort = 8;
+    for (size_t i = 0; i < kShort; ++i)
         if (p[i] == '\0' || p[i] == '%') return i;
-    return 16 + std::strcspn(p + 16, "%");
+    const char *percent = std::strchr(p + kShort, '%');
+    return percent != nullptr ? static_cast<size_t>(percent - p) : kShort + std::strlen(p + kShort);
 }
 
 void putRepeated(FormatWindow &window, char c, int count) {

@@ -48,6 +48,7 @@ WELL_KNOWN = {
     "CKI_Timer": "structure",
 }
 LOG_GROUP_TYPE = "CKI_LogGroupId"
+MAX_TABLE_ENTRIES = 0xFFFF  # the name order holds 16-bit positions
 
 
 # --- base types -------------------------------------------------------------
@@ -205,6 +206,9 @@ def check(desc, errors, channels):
     check_well_known(desc, errors, tables)
     check_log_groups(tables, channels, desc)
     messages.check(desc, tables)
+    if len(tables.types) + len(tables.messages) > MAX_TABLE_ENTRIES:
+        errors.add(desc.file, "structures", f"{len(tables.types)} types and {len(tables.messages)} messages are "
+                                            f"more than the {MAX_TABLE_ENTRIES} entries of a message type table")
     return tables if len(errors.messages) == before else None
 
 
@@ -284,12 +288,22 @@ def emit_message_table(tables):
              for kind in tables.types.values()]
     cases = "\n".join(f"    case 0x{value:08X}u: return &messageTypeTable[{index}];"
                        for index, (_, value, _) in enumerate(tables.messages))
+    names = [name for name, _, _ in tables.messages] + [kind.name for kind in tables.types.values()]
+    # strcmp order is the order of the UTF-8 bytes; equal names keep their table order.
+    order = sorted(range(len(names)), key=lambda i: (names[i].encode("utf-8"), i))
+    order_rows = "".join(f"    {', '.join(str(i) for i in order[k:k + 16])},\n" for k in range(0, len(order), 16))
     rows = "\n".join(rows)
     return f"""// Message and event entries first, then one type entry per type.
 constinit const MessageTypeEntry messageTypeTable[] = {{
 {rows}
     {{nullptr, nullptr, nullptr, 0}},
 }};
+const uint32_t messageEntryCount = {len(tables.messages)};
+const uint32_t messageTypeEntryCount = {len(names)};
+
+// The entries' positions in the order of their names.
+constinit const uint16_t messageTypeNameOrder[] = {{
+{order_rows}}};
 
 const MessageTypeEntry *findMessageClass(uint32_t id) {{
     switch (id) {{
@@ -328,6 +342,11 @@ namespace tkdec::build {{
 // Message and event entries (id != 0), then one type entry per type; a
 // null print entry ends the table.
 extern const MessageTypeEntry messageTypeTable[];
+extern const uint32_t messageEntryCount;      // the message and event entries
+extern const uint32_t messageTypeEntryCount;  // all entries, without the end
+// The positions of the entries sorted by name (strcmp), equal names in
+// table order: an entry is found by its name by halving.
+extern const uint16_t messageTypeNameOrder[];
 // The message or event entry of an id, or null.
 const MessageTypeEntry *findMessageClass(uint32_t id);
 
