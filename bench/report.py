@@ -111,12 +111,15 @@ def lookup_table(results):
 
 def extra_table(extras):
     lines = ["### Build and tool figures", "", "| Figure | Value | Limit | Note |", "|---|---:|---:|---|"]
+    def number(value):
+        return f"{value:,}" if isinstance(value, int) else f"{value:g}"
+
     for name, figure in extras.items():
         limit = figure.get("limit")
         value = figure["value"]
         met = "" if limit is None else (" (met)" if value <= limit else " (NOT met)")
-        lines.append(f"| {name} | {value:g} {figure.get('unit', '')} | "
-                     f"{'' if limit is None else f'{limit:g}'}{met} | {figure.get('note', '')} |")
+        lines.append(f"| {name} | {number(value)} {figure.get('unit', '')} | "
+                     f"{'' if limit is None else number(limit)}{met} | {figure.get('note', '')} |")
     return lines
 
 
