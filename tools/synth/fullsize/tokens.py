@@ -50,8 +50,8 @@ TEMPLATE_ENUMS = 2
 # Named alarms given explicitly, by argument count (the rest use the template).
 EXPLICIT_NAMED = {2: 100, 3: 80}
 ALARM_LEVEL = {"type": "CkiAlarmLevel", "filter": "skip2"}
-RAW_SPECS = ["%d", "%u", "0x%.8x", "%x", "%08X", "%-5d", "%7d", "%i", "0x%.4x", "%u"]
-TEXT_SPECS = ["%s", "%s", "%s", "%-25s"]
+RAW_CONVERSIONS = ["%d", "%u", "0x%.8x", "%x", "%08X", "%-5d", "%7d", "%i", "0x%.4x", "%u"]
+TEXT_CONVERSIONS = ["%s", "%s", "%s", "%-25s"]
 AREAS = ["drivers", "services", "platform/ptp", "platform/common", "cki", "protocols"]
 SOURCE_FILES = 320
 LOCATED_EXTRA_ENUM = 0.35  # located alarms of 4 arguments or more: a chance of one more enumeration
@@ -103,7 +103,7 @@ class TokenModel:
         return rule
 
     def feature_rules(self, feature, argument):
-        """(rules, conversion specs) of one conversion of a feature."""
+        """(rules, conversions) of one conversion of a feature."""
         rng = self.rng
         if feature == "bool":
             return [{"bool": argument, "words": rng.choice(["true/false", "TRUE/FALSE", "True/False"])}], ["%s"]
@@ -122,23 +122,23 @@ class TokenModel:
             small = [n for n in self.types.generic_enums if self.types.enums[n].size == 1][:2]
             options = [{"enum": argument, "shift": 4, "width": 4, "type": name} for name in small]
             return [{"choice": argument, "shift": 0, "width": 2, "options": options}], ["%s"]
-        return [{"raw": argument}], [rng.choice(RAW_SPECS)]
+        return [{"raw": argument}], [rng.choice(RAW_CONVERSIONS)]
 
     def print_rules(self, arguments, feature, enums):
-        """The rules and specs of a print token: enums enumeration texts,
+        """The rules and conversions of a print token: enums enumeration texts,
         one conversion of the feature, raw words for the other arguments."""
         kinds = ["enum"] * enums + ([feature] if feature else [])
         kinds += ["raw"] * (arguments - len(kinds))
         self.rng.shuffle(kinds)
-        rules, specs = [], []
+        rules, conversions = [], []
         for argument, kind in enumerate(kinds):
             if kind == "enum":
-                rule, spec = [self.enum_rule(argument)], [self.rng.choice(TEXT_SPECS)]
+                rule, conversion = [self.enum_rule(argument)], [self.rng.choice(TEXT_CONVERSIONS)]
             else:
-                rule, spec = self.feature_rules(kind, argument)
+                rule, conversion = self.feature_rules(kind, argument)
             rules += rule
-            specs += spec
-        return rules, specs
+            conversions += conversion
+        return rules, conversions
 
     # --- texts ------------------------------------------------------------------
 
@@ -146,8 +146,10 @@ class TokenModel:
         rng = self.rng
         return f"{rng.choice(VERBS)} {rng.choice(OBJECTS)} {rng.choice(ADJECTIVES)}"
 
-    def conversion_text(self, specs):
-        return "".join(f" {self.rng.choice(OBJECTS)}{self.rng.choice(['=', ' ', ': '])}{spec}" for spec in specs)
+    def conversion_text(self, conversions):
+        """A word and a separator before each conversion."""
+        return "".join(f" {self.rng.choice(OBJECTS)}{self.rng.choice(['=', ' ', ': '])}{conversion}"
+                       for conversion in conversions)
 
     def located(self, token_id, table, arguments, group, rules, format_):
         source = self.rng.choice(self.sources)
@@ -193,11 +195,11 @@ class TokenModel:
         enums = dict(zip(enum_tokens, spread_capped(rng, enum_conversions, caps)))
         tokens = []
         for index, (token_id, arguments) in enumerate(zip(ids, counts)):
-            rules, specs = self.print_rules(arguments, features.get(index), enums.get(index, 0))
+            rules, conversions = self.print_rules(arguments, features.get(index), enums.get(index, 0))
             phrase = self.phrase()
             tokens.append(self.located(
                 token_id, "print", arguments, rng.choice(self.groups), rules,
-                lambda s, m, line: f"{s.cls}::{m}:{line} - {phrase}{self.conversion_text(specs)}"))
+                lambda s, m, line: f"{s.cls}::{m}:{line} - {phrase}{self.conversion_text(conversions)}"))
         return tokens
 
     def located_alarms(self, ids):
@@ -209,22 +211,22 @@ class TokenModel:
             if index == binary:
                 arguments = max(arguments, 3)
             rules = [{"enum": 0, "type": "CKI_AlarmId"}, {"raw": 0}, {"enum": 1, **ALARM_LEVEL}]
-            specs = []
+            conversions = []
             for argument in range(2, arguments):
                 if index == binary and argument == 2:
-                    rule, spec = self.feature_rules("binary", argument)
+                    rule, conversion = self.feature_rules("binary", argument)
                 elif argument == 3 and rng.random() < LOCATED_EXTRA_ENUM:
-                    rule, spec = [self.enum_rule(argument, rng.choice(self.types.generic_enums))], ["%s"]
+                    rule, conversion = [self.enum_rule(argument, rng.choice(self.types.generic_enums))], ["%s"]
                 else:
-                    rule, spec = self.feature_rules("raw", argument)
+                    rule, conversion = self.feature_rules("raw", argument)
                 rules += rule
-                specs += spec
+                conversions += conversion
             phrase = camel(self.phrase())
             file_name = lambda s: s.path.rsplit("/", 1)[-1]
             tokens.append(self.located(
                 token_id, "alarm", arguments, 12 if index == 0 else 0, rules,
                 lambda s, m, line: f"[ALARM:%s(%.8x) %s at {file_name(s)}:{s.cls}::{m}:{line}] {phrase}:"
-                                   f"{self.conversion_text(specs)}"))
+                                   f"{self.conversion_text(conversions)}"))
         return tokens
 
     def named_alarms(self):
