@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "decoder_library.h"
+
 namespace tkcli {
 
 class ChannelLabels {
 public:
-    ChannelLabels();
+    explicit ChannelLabels(const DecoderFunctions &library);
     // The channel's label, or nullptr when the library has no such channel.
     const char *label(uint16_t channel) const {
         const int32_t index = rowOf_[channel];
@@ -21,9 +23,6 @@ private:
     std::vector<int32_t> rowOf_;  // by channel id
     std::vector<std::string> labels_;
 };
-
-// The library's build UUID, 32 lower-case hexadecimal digits.
-std::string libraryUuid();
 
 }  // namespace tkcli
 

@@ -8,6 +8,7 @@
 #include "capture_reader.h"
 #include "channel_labels.h"
 #include "command.h"
+#include "decoder_choice.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
 #include "output_stream.h"
@@ -46,14 +47,15 @@ void printSummary(const DecodeCounts &counts, const std::string &verdict) {
 struct DecodeSettings {
     int32_t format = UF_AsText;
     bool withMeta = false;
+    const DecoderLibrary *library = nullptr;
 };
 
 // Decodes every record of the capture to out, up to its end or the first
 // record that cannot be read or shown.
 Outcome decodeRecords(CaptureReader &reader, const DecodeSettings &settings, OutputStream &out, DecodeCounts &counts,
                   ProgressLine &progress) {
-    const ChannelLabels labels;
-    RecordDecoder decoder(settings.format);
+    const ChannelLabels labels(*settings.library);
+    RecordDecoder decoder(*settings.library, settings.format);
     CaptureRecord record;
     CaptureReader::Next next;
     while ((next = reader.next(record)) == CaptureReader::Next::Record) {
@@ -89,12 +91,10 @@ int runDecode(const Invocation &call) {
     const bool quiet = call.has("--quiet");
     CaptureReader reader;
     if (!reader.open(inputPath(call))) return reportOutcome(captureFailure(reader));
-    const std::string decoderUuid = libraryUuid();
-    if (!reader.uuid().empty() && reader.uuid() != decoderUuid) {
-        report(kExitOk,
-               "warning: the capture was made by build %s, the decoder is for build %s: records may decode wrongly",
-               reader.uuid().c_str(), decoderUuid.c_str());
-    }
+    DecoderLibrary library;
+    if (const int status = loadDecoderForCapture(call, reader.uuid(), library); status != kExitOk) return status;
+    settings.library = &library;
+    const std::string decoderUuid = library.uuid();
     setBinaryMode(stdout);
     OutputStream out(stdout);
     DecodeCounts counts;
@@ -111,6 +111,9 @@ constexpr OptionDefinition kDecodeOptions[] = {
     {"--format", nullptr, true},
     {"--with-meta", nullptr, false},
     {"--quiet", "-q", false},
+    {"--decoder", nullptr, true},
+    {"--decoders", nullptr, true},
+    {"--strict", nullptr, false},
 };
 
 }  // namespace
@@ -118,7 +121,8 @@ constexpr OptionDefinition kDecodeOptions[] = {
 extern const Command kDecodeCommand = {
     "decode",
     "decode a capture, one record per line",
-    "usage: tkdec decode [--format text|xml|json|longjson] [--with-meta] [--quiet] [FILE|-]\n"
+    "usage: tkdec decode [--format text|xml|json|longjson] [--with-meta] [--quiet]\n"
+    "                    [--decoder PATH] [--decoders DIR] [--strict] [FILE|-]\n"
     "\n"
     "Decodes every record of a capture (binary or text form, from FILE or\n"
     "standard input) and prints one record per line. The JSON formats keep a\n"
@@ -132,7 +136,13 @@ extern const Command kDecodeCommand = {
     "  --with-meta   add the record number, channel, channel label and id;\n"
     "                in the JSON formats each line is an object whose member\n"
     "                \"text\" holds the decoded record as a JSON string\n"
-    "  -q, --quiet   no summary and no progress line\n",
+    "  -q, --quiet   no summary and no progress line\n"
+    TKDEC_DECODER_OPTION_HELP
+    "  --decoders DIR   decode with the library in DIR made for the capture's\n"
+    "                   build (tkdec_getUniqueId equal to its build UUID);\n"
+    "                   when none is, with the one above, after a warning\n"
+    "  --strict         fail (status 1) when the capture names no build or\n"
+    "                   its build is not the decoder's, instead of a warning\n",
     kDecodeOptions,
     0,
     1,

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "command.h"
+#include "decoder_choice.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
 #include "hex.h"
 #include "platform.h"
-#include "tkdec.h"
 
 namespace tkcli {
 namespace {
@@ -43,12 +43,14 @@ int runEncode(const Invocation &call) {
     if (call.positionals.size() != wanted) {
         return usageError(call.command, json ? "--json takes one TEXT" : "needs NAME DESTINATION BODY");
     }
+    DecoderLibrary library;
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
     std::vector<uint8_t> payload(kPayloadCapacity);
     const char *name = call.positionals[0];
     const int32_t result =
-        json ? tkdec_createMessagePayload(payload.data(), static_cast<uint32_t>(payload.size()), name, nullptr, nullptr)
-             : tkdec_createMessagePayload(payload.data(), static_cast<uint32_t>(payload.size()), name,
-                                          call.positionals[1], call.positionals[2]);
+        json ? library.createMessagePayload(payload.data(), static_cast<uint32_t>(payload.size()), name, nullptr, nullptr)
+             : library.createMessagePayload(payload.data(), static_cast<uint32_t>(payload.size()), name,
+                                            call.positionals[1], call.positionals[2]);
     if (result == -1) {
         return report(kExitDataError, "encode: no payload: unknown name, malformed description, "
                                       "or a destination that is not a PTP task");
@@ -65,6 +67,7 @@ int runEncode(const Invocation &call) {
 constexpr OptionDefinition kEncodeOptions[] = {
     {"--json", nullptr, false},
     {"--output", "-o", true},
+    {"--decoder", nullptr, true},
 };
 
 }  // namespace
@@ -72,8 +75,8 @@ constexpr OptionDefinition kEncodeOptions[] = {
 extern const Command kEncodeCommand = {
     "encode",
     "build the payload of a message",
-    "usage: tkdec encode NAME DESTINATION BODY [-o FILE]\n"
-    "       tkdec encode --json TEXT [-o FILE]\n"
+    "usage: tkdec encode NAME DESTINATION BODY [-o FILE] [--decoder PATH]\n"
+    "       tkdec encode --json TEXT [-o FILE] [--decoder PATH]\n"
     "\n"
     "Builds the payload that injects message NAME into the target and prints\n"
     "it in hexadecimal (or writes the raw bytes to FILE). NAME is a message\n"
@@ -85,7 +88,8 @@ extern const Command kEncodeCommand = {
     "\n"
     "options:\n"
     "  --json             TEXT holds the whole description as JSON\n"
-    "  -o, --output FILE  write the raw payload bytes to FILE\n",
+    "  -o, --output FILE  write the raw payload bytes to FILE\n"
+    TKDEC_DECODER_OPTION_HELP,
     kEncodeOptions,
     1,
     3,

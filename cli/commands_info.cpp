@@ -4,19 +4,19 @@
 #include <vector>
 
 #include "command.h"
+#include "decoder_choice.h"
 #include "exit_codes.h"
 #include "json_text.h"
-#include "tkdec.h"
 
 namespace tkcli {
 namespace {
 
 // The whole document, however long: the buffer grows while the library
 // fills it to the last byte.
-std::string targetInformation() {
+std::string targetInformation(const DecoderLibrary &library) {
     std::vector<char> buffer(16384);
     for (;;) {
-        const int32_t length = tkdec_getTargetInformation(static_cast<uint32_t>(buffer.size()), buffer.data());
+        const int32_t length = library.getTargetInformation(static_cast<uint32_t>(buffer.size()), buffer.data());
         if (length >= 0 && static_cast<size_t>(length) < buffer.size()) {
             return std::string(buffer.data(), static_cast<size_t>(length));
         }
@@ -25,45 +25,51 @@ std::string targetInformation() {
 }
 
 int runInfo(const Invocation &call) {
-    const std::string document = targetInformation();
+    DecoderLibrary library;
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
+    const std::string document = targetInformation(library);
     const std::string text = call.has("--pretty") ? prettyJson(document) : document;
     std::printf("%s\n", text.c_str());
     return kExitOk;
 }
 
-std::string channelText(int32_t (*query)(int32_t, uint32_t, char *), int32_t index) {
+std::string channelText(decltype(&tkdec_getSource) query, int32_t index) {
     char text[512] = {};
     query(index, sizeof text - 1, text);
     return text;
 }
 
-int runChannels(const Invocation &) {
-    const int32_t count = tkdec_getNrSupportedChannels();
+int runChannels(const Invocation &call) {
+    DecoderLibrary library;
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
+    const int32_t count = library.getNrSupportedChannels();
     std::printf("%-6s %-6s %-6s %-10s %-16s %s\n", "index", "id", "master", "source", "type", "label");
     for (int32_t i = 0; i < count; ++i) {
         uint16_t id = 0, master = 0;
-        tkdec_getSupportedChannels(i, &id);
-        tkdec_getChannelMaster(i, &master);
-        std::printf("%-6d %-6u %-6u %-10s %-16s %s\n", i, id, master, channelText(tkdec_getSource, i).c_str(),
-                    channelText(tkdec_getType, i).c_str(), channelText(tkdec_getLabel, i).c_str());
+        library.getSupportedChannels(i, &id);
+        library.getChannelMaster(i, &master);
+        std::printf("%-6d %-6u %-6u %-10s %-16s %s\n", i, id, master, channelText(library.getSource, i).c_str(),
+                    channelText(library.getType, i).c_str(), channelText(library.getLabel, i).c_str());
     }
     return kExitOk;
 }
 
-constexpr OptionDefinition kInfoOptions[] = {{"--pretty", nullptr, false}};
+constexpr OptionDefinition kInfoOptions[] = {{"--pretty", nullptr, false}, {"--decoder", nullptr, true}};
+constexpr OptionDefinition kChannelsOptions[] = {{"--decoder", nullptr, true}};
 
 }  // namespace
 
 extern const Command kInfoCommand = {
     "info",
     "print the target information document",
-    "usage: tkdec info [--pretty]\n"
+    "usage: tkdec info [--pretty] [--decoder PATH]\n"
     "\n"
     "Prints the target information document of the firmware build (JSON, one\n"
     "line), by which a log viewer matches the decoder with the target.\n"
     "\n"
     "options:\n"
-    "  --pretty   indent the document, one member per line\n",
+    "  --pretty         indent the document, one member per line\n"
+    TKDEC_DECODER_OPTION_HELP,
     kInfoOptions,
     0,
     0,
@@ -73,11 +79,14 @@ extern const Command kInfoCommand = {
 extern const Command kChannelsCommand = {
     "channels",
     "list the channel table",
-    "usage: tkdec channels\n"
+    "usage: tkdec channels [--decoder PATH]\n"
     "\n"
     "Lists the 166 channels of the build: index, channel id, master CPU,\n"
-    "source, type and label, one channel per line.\n",
-    {},
+    "source, type and label, one channel per line.\n"
+    "\n"
+    "options:\n"
+    TKDEC_DECODER_OPTION_HELP,
+    kChannelsOptions,
     0,
     0,
     runChannels,

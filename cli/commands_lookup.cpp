@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "command.h"
+#include "decoder_choice.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
 #include "hex.h"
-#include "tkdec.h"
 
 namespace tkcli {
 namespace {
@@ -41,11 +41,13 @@ int runSource(const Invocation &call) {
     uint64_t channel = 0, token = 0;
     if (!numberArgument(call, 0, "channel", 0xFFFF, channel)) return kExitDataError;
     if (!numberArgument(call, 1, "token", 0xFFFFFFFF, token)) return kExitDataError;
+    DecoderLibrary library;
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
     std::string file;
     uint32_t line = 0;
     const int32_t result = withWholeText(file, [&](uint32_t size, char *buffer) {
-        return tkdec_getSourceReference(static_cast<uint16_t>(channel), static_cast<uint32_t>(token), &line, size,
-                                        buffer);
+        return library.getSourceReference(static_cast<uint16_t>(channel), static_cast<uint32_t>(token), &line, size,
+                                          buffer);
     });
     if (result != 0) return report(kExitDataError, "source: %s", file.c_str());
     std::printf("%s:%u\n", file.c_str(), line);
@@ -62,11 +64,13 @@ int runType(const Invocation &call) {
             return report(kExitDataError, "type: bad hexadecimal %s", quoted(bad).c_str());
         }
     }
+    DecoderLibrary library;
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
     const uint8_t none = 0;
     const uint8_t *data = bytes.empty() ? &none : bytes.data();
     std::string text;
     const uint32_t result = withWholeText(text, [&](uint32_t size, char *buffer) {
-        return tkdec_decodeType(call.positionals[0], static_cast<uint32_t>(bytes.size()), data, size, buffer, format);
+        return library.decodeType(call.positionals[0], static_cast<uint32_t>(bytes.size()), data, size, buffer, format);
     });
     if (result != 0) {
         return report(kExitDataError,
@@ -77,19 +81,23 @@ int runType(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kTypeOptions[] = {{"--format", nullptr, true}};
+constexpr OptionDefinition kTypeOptions[] = {{"--format", nullptr, true}, {"--decoder", nullptr, true}};
+constexpr OptionDefinition kSourceOptions[] = {{"--decoder", nullptr, true}};
 
 }  // namespace
 
 extern const Command kSourceCommand = {
     "source",
     "show the source file and line of a token",
-    "usage: tkdec source CHANNEL TOKEN\n"
+    "usage: tkdec source CHANNEL TOKEN [--decoder PATH]\n"
     "\n"
     "Prints FILE:LINE of the log point that sends TOKEN on CHANNEL (numbers\n"
     "in decimal or with 0x). Log-group channels look in the print tokens,\n"
-    "the two alarm channels in the alarm tokens.\n",
-    {},
+    "the two alarm channels in the alarm tokens.\n"
+    "\n"
+    "options:\n"
+    TKDEC_DECODER_OPTION_HELP,
+    kSourceOptions,
     2,
     2,
     runSource,
@@ -98,7 +106,7 @@ extern const Command kSourceCommand = {
 extern const Command kTypeCommand = {
     "type",
     "print a value of a named type or message from its bytes",
-    "usage: tkdec type NAME HEXBYTES... [--format text|xml|json|longjson]\n"
+    "usage: tkdec type NAME HEXBYTES... [--format text|xml|json|longjson] [--decoder PATH]\n"
     "\n"
     "Prints the value whose raw bytes (as the target holds it in memory) are\n"
     "given in hexadecimal, as type or message NAME: a type name, a message\n"
@@ -107,7 +115,8 @@ extern const Command kTypeCommand = {
     "PTP task. Bytes may be grouped freely: \"07 00 c4 2c\" or 0700c42c.\n"
     "\n"
     "options:\n"
-    "  --format F   output format: text (default), xml, json or longjson\n",
+    "  --format F       output format: text (default), xml, json or longjson\n"
+    TKDEC_DECODER_OPTION_HELP,
     kTypeOptions,
     1,
     static_cast<size_t>(-1),

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "command.h"
+#include "decoder_choice.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
-#include "tkdec.h"
 
 namespace tkcli {
 namespace {
@@ -51,10 +51,14 @@ int printToolHelp() {
     return kExitOk;
 }
 
+// The tool's version, then the interface version and build of the library
+// installed beside it.
 int printVersion() {
-    char uuid[33] = {};
-    tkdec_getUniqueId(sizeof uuid, uuid);
-    std::printf("tkdec %s\nAPI version %d\nbuild UUID %s\n", TKDEC_TOOL_VERSION, tkdec_getApiVersion(), uuid);
+    std::printf("tkdec %s\n", TKDEC_TOOL_VERSION);
+    std::fflush(stdout);
+    DecoderLibrary library;
+    if (const int status = loadDecoder(nullptr, library); status != kExitOk) return status;
+    std::printf("API version %d\nbuild UUID %s\n", library.getApiVersion(), library.uuid().c_str());
     return kExitOk;
 }
 

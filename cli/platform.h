@@ -3,6 +3,7 @@
 #define TKDEC_CLI_PLATFORM_H
 
 #include <cstdio>
+#include <filesystem>
 
 namespace tkcli {
 
@@ -10,6 +11,12 @@ namespace tkcli {
 void setBinaryMode(std::FILE *file);
 
 bool isTerminal(std::FILE *file);
+
+// The file of the running program; empty when the system does not say.
+std::filesystem::path executablePath();
+
+// The file name ending of a dynamic library: ".dll" or ".so".
+extern const char kLibrarySuffix[];
 
 }  // namespace tkcli
 

@@ -2,16 +2,14 @@
 
 #include <cstring>
 
-#include "tkdec.h"
-
 namespace tkcli {
 
 bool RecordDecoder::decode(const CaptureRecord &record, std::string_view &text, int32_t &result) {
     for (;;) {
         char *position = buffer_.data();
         char *const end = buffer_.data() + buffer_.size();
-        result = tkdec_getText(record.payload, record.payload + record.size, &position, end, format_, record.id,
-                               record.channel);
+        result = library_.getText(record.payload, record.payload + record.size, &position, end, format_, record.id,
+                                  record.channel);
         // A text that left room for its terminator is complete; one that
         // reached the end of the buffer may have been cut.
         if (position < end) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "capture_reader.h"
+#include "decoder_library.h"
 
 namespace tkcli {
 
@@ -16,8 +17,8 @@ public:
     static constexpr size_t kInitialSize = size_t{64} << 10;
     static constexpr size_t kLargestSize = size_t{256} << 20;
 
-    explicit RecordDecoder(int32_t format, size_t initialSize = kInitialSize)
-        : format_(format), buffer_(initialSize) {}
+    RecordDecoder(const DecoderFunctions &library, int32_t format, size_t initialSize = kInitialSize)
+        : library_(library), format_(format), buffer_(initialSize) {}
 
     // The record's text up to its first NUL (where the log viewer ends it)
     // and the library's result. False when the text does not fit even
@@ -28,6 +29,7 @@ public:
     uint64_t retries() const { return retries_; }
 
 private:
+    const DecoderFunctions &library_;
     int32_t format_;
     std::vector<char> buffer_;
     uint64_t retries_ = 0;

@@ -10,6 +10,8 @@
 
 namespace host {
 
+using loader::RawFunction;
+
 // The functions named on the command line, found in the loaded library.
 class Api {
 public:

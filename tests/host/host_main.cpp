@@ -33,7 +33,7 @@ int main(int argc, char **argv) {
         complain("usage: tkdec_host LIBRARY REPORT FUNCTION...");
         return 2;
     }
-    void *library = host::openLibrary(argv[1]);
+    void *library = loader::openLibrary(argv[1]);
     if (library == nullptr) {
         complain(std::string("cannot load ") + argv[1]);
         return 2;
@@ -43,7 +43,7 @@ int main(int argc, char **argv) {
     std::vector<host::Api::Entry> found;
     bool complete = true;
     for (int i = 3; i < argc; ++i) {
-        const host::RawFunction function = host::findFunction(library, argv[i]);
+        const loader::RawFunction function = loader::findFunction(library, argv[i]);
         report.line(std::string(argv[i]) + (function != nullptr ? ": found" : ": not found"));
         if (function != nullptr) {
             found.push_back({argv[i], function});

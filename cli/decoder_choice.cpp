@@ -1,0 +1,126 @@
+#include "decoder_choice.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "diagnostics.h"
+#include "exit_codes.h"
+#include "platform.h"
+
+namespace tkcli {
+namespace {
+
+int loadFailure(LoadFailure failure, const std::string &error) {
+    return report(failure == LoadFailure::Missing ? kExitIoError : kExitDataError, "%s", error.c_str());
+}
+
+int loadOwnLibrary(DecoderLibrary &library) {
+    const std::vector<std::filesystem::path> candidates = ownLibraryCandidates();
+    std::error_code ignored;
+    for (const std::filesystem::path &candidate : candidates) {
+        if (!std::filesystem::exists(candidate, ignored)) continue;
+        return loadDecoder(candidate.string().c_str(), library);
+    }
+    std::string tried;
+    for (const std::filesystem::path &candidate : candidates) tried += (tried.empty() ? "" : ", ") + candidate.string();
+    return report(kExitIoError, "no decoder library beside the tool (looked for %s); name one with --decoder PATH",
+                  tried.empty() ? "nothing: the tool's own path is unknown" : tried.c_str());
+}
+
+// A capture of no build, or of a build that no decoder of --decoders is
+// made for: an error with --strict, else a warning naming the decoder
+// that loadDecoder gives instead.
+int withoutMatch(const Invocation &call, const std::string &problem, DecoderLibrary &library) {
+    if (call.has("--strict")) return report(kExitDataError, "%s (--strict)", problem.c_str());
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
+    report(kExitOk, "warning: %s; decoding with %s (build %s): records may decode wrongly", problem.c_str(),
+           library.path().c_str(), library.uuid().c_str());
+    return kExitOk;
+}
+
+int loadFromFolder(const Invocation &call, const char *folder, const std::string &captureUuid,
+                   DecoderLibrary &library) {
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(folder, ignored)) {
+        return report(kExitIoError, "decoder folder %s: no such folder", folder);
+    }
+    if (captureUuid.empty()) return withoutMatch(call, "the capture names no build", library);
+    if (findDecoderFor(folder, captureUuid, library)) return kExitOk;
+    return withoutMatch(call, formatText("no decoder in %s is made for build %s", folder, captureUuid.c_str()),
+                        library);
+}
+
+// The decoder of --decoder or the tool's own, checked against the
+// capture's build.
+int loadChecked(const Invocation &call, const std::string &captureUuid, DecoderLibrary &library) {
+    if (const int status = loadDecoder(call, library); status != kExitOk) return status;
+    const bool strict = call.has("--strict");
+    if (captureUuid.empty()) return strict ? report(kExitDataError, "the capture names no build (--strict)") : kExitOk;
+    const std::string decoderUuid = library.uuid();
+    if (captureUuid == decoderUuid) return kExitOk;
+    const std::string problem = formatText("the capture was made by build %s, the decoder is for build %s",
+                                           captureUuid.c_str(), decoderUuid.c_str());
+    if (strict) return report(kExitDataError, "%s (--strict)", problem.c_str());
+    report(kExitOk, "warning: %s: records may decode wrongly", problem.c_str());
+    return kExitOk;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> ownLibraryCandidates() {
+    const std::filesystem::path tool = executablePath();
+    if (tool.empty()) return {};
+    const std::filesystem::path folder = tool.parent_path();
+    std::vector<std::filesystem::path> candidates;
+    for (const char *relative : {".", "..", TKDEC_INSTALLED_LIBRARY_DIR}) {
+        const std::filesystem::path candidate = (folder / relative / TKDEC_LIBRARY_FILE).lexically_normal();
+        if (std::find(candidates.begin(), candidates.end(), candidate) == candidates.end()) {
+            candidates.push_back(candidate);
+        }
+    }
+    return candidates;
+}
+
+int loadDecoder(const char *path, DecoderLibrary &library) {
+    if (path == nullptr) return loadOwnLibrary(library);
+    LoadFailure failure = LoadFailure::None;
+    std::string error;
+    if (!library.load(path, failure, error)) return loadFailure(failure, error);
+    return kExitOk;
+}
+
+int loadDecoder(const Invocation &call, DecoderLibrary &library) {
+    return loadDecoder(call.value("--decoder"), library);
+}
+
+int loadDecoderForCapture(const Invocation &call, const std::string &captureUuid, DecoderLibrary &library) {
+    if (const char *folder = call.value("--decoders")) return loadFromFolder(call, folder, captureUuid, library);
+    return loadChecked(call, captureUuid, library);
+}
+
+std::vector<std::filesystem::path> librariesIn(const std::filesystem::path &folder) {
+    std::vector<std::filesystem::path> libraries;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == kLibrarySuffix && entry.is_regular_file(error)) {
+            libraries.push_back(entry.path());
+        }
+    }
+    std::sort(libraries.begin(), libraries.end());
+    return libraries;
+}
+
+bool findDecoderFor(const std::filesystem::path &folder, const std::string &uuid, DecoderLibrary &library) {
+    for (const std::filesystem::path &path : librariesIn(folder)) {
+        DecoderLibrary candidate;
+        LoadFailure failure = LoadFailure::None;
+        std::string error;
+        if (candidate.load(path.string(), failure, error) && candidate.uuid() == uuid) {
+            library = std::move(candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace tkcli
