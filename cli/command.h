@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform.h"
+
 namespace tkcli {
 
 struct OptionDefinition {
@@ -43,7 +45,7 @@ struct Command {
 int parseArguments(const Command &command, int argc, char **argv, Invocation &call);
 
 // A usage error of a command: reports it with a pointer to the help.
-[[gnu::format(printf, 2, 3)]] int usageError(const char *command, const char *format, ...);
+TKCLI_PRINTF_FORMAT(2, 3) int usageError(const char *command, const char *format, ...);
 
 // "text", "xml", "json" or "longjson" as an output format index.
 bool parseFormatName(std::string_view name, int32_t &format);

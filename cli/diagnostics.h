@@ -5,14 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform.h"
+
 namespace tkcli {
 
 // printf into a string.
-[[gnu::format(printf, 1, 2)]] std::string formatText(const char *format, ...);
+TKCLI_PRINTF_FORMAT(1, 2) std::string formatText(const char *format, ...);
 
 // Writes "tkdec: " and the message as one line on standard error and
 // returns code.
-[[gnu::format(printf, 2, 3)]] int report(int code, const char *format, ...);
+TKCLI_PRINTF_FORMAT(2, 3) int report(int code, const char *format, ...);
 
 // A piece of input for a message: in double quotes, at most a few dozen
 // characters, anything unprintable as \xNN.
