@@ -1,6 +1,7 @@
 #include "decoder_choice.h"
 
 #include <algorithm>
+#include <cctype>
 #include <system_error>
 
 #include "diagnostics.h"
@@ -21,10 +22,13 @@ int loadOwnLibrary(DecoderLibrary &library) {
         if (!std::filesystem::exists(candidate, ignored)) continue;
         return loadDecoder(candidate.string().c_str(), library);
     }
+    if (candidates.empty()) {
+        return report(kExitIoError, "the system does not tell where the tool is; name a decoder with --decoder PATH");
+    }
     std::string tried;
     for (const std::filesystem::path &candidate : candidates) tried += (tried.empty() ? "" : ", ") + candidate.string();
     return report(kExitIoError, "no decoder library beside the tool (looked for %s); name one with --decoder PATH",
-                  tried.empty() ? "nothing: the tool's own path is unknown" : tried.c_str());
+                  tried.c_str());
 }
 
 // A capture of no build, or of a build that no decoder of --decoders is
@@ -65,6 +69,13 @@ int loadChecked(const Invocation &call, const std::string &captureUuid, DecoderL
     return kExitOk;
 }
 
+// Windows names DLLs in any letter case.
+bool hasLibrarySuffix(const std::filesystem::path &path) {
+    std::string suffix = path.extension().string();
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](unsigned char c) { return std::tolower(c); });
+    return suffix == kLibrarySuffix;
+}
+
 }  // namespace
 
 std::vector<std::filesystem::path> ownLibraryCandidates() {
@@ -102,7 +113,7 @@ std::vector<std::filesystem::path> librariesIn(const std::filesystem::path &fold
     std::vector<std::filesystem::path> libraries;
     std::error_code error;
     for (const auto &entry : std::filesystem::directory_iterator(folder, error)) {
-        if (entry.path().extension() == kLibrarySuffix && entry.is_regular_file(error)) {
+        if (hasLibrarySuffix(entry.path()) && entry.is_regular_file(error)) {
             libraries.push_back(entry.path());
         }
     }
