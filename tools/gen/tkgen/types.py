@@ -70,6 +70,7 @@ def base_type_problem(members, size, conversion):
 def check_base_type(node, tables):
     members = fields(node, {"name": str, "size": int, "format": str}, {"signed": bool})
     if members is None or len(members) < 3:
+        tables.add_broken(node, "base")
         return
     name, size, conversion = (members[k].value for k in ("name", "size", "format"))
     signed = members["signed"].value if "signed" in members else False
@@ -130,6 +131,7 @@ def shared_enumerators(listed, shape, size, tables):
 def check_enumeration(node, tables):
     members = fields(node, {"name": str, "size": int, "enumerators": (dict, str)}, {"kind": str})
     if members is None or len(members) < 3:
+        tables.add_broken(node, "enum")
         return
     name, size = members["name"].value, members["size"].value
     shape = members["kind"].value if "kind" in members else "enum"
@@ -138,9 +140,11 @@ def check_enumeration(node, tables):
     tables.add(kind, node)
     if shape not in ENUMERATION_KINDS:
         members["kind"].error(f"unknown kind \"{shape}\"; expected one of {', '.join(ENUMERATION_KINDS)}")
+        kind.broken = True
         return
     if size not in ENUMERATION_SIZES:
         members["size"].error(f"an enumeration has 1, 2 or 4 bytes, not {size}")
+        kind.broken = True
         return
     listed = members["enumerators"]
     if is_type(listed.value, str):
@@ -154,7 +158,7 @@ def check_log_groups(tables, channels, desc):
     """CKI_LogGroupId names the log group g of every log-group channel
     16 + 32 * g, as the channel's label does ("PTP:LOG_GROUP_X" -> LOG_GROUP_X)."""
     kind = tables.types.get(LOG_GROUP_TYPE)
-    if kind is None or not kind.is_enumeration or channels is None:
+    if kind is None or not kind.is_enumeration or kind.broken or channels is None:
         return
     by_value = {}
     for value, name in kind.enumerators:
