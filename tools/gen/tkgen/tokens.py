@@ -427,8 +427,8 @@ def check(desc, errors, channels, types):
         alarm_ids = {t.id for t in tokens if t is not None and t.table == "alarm"}
         named = check_named_alarms(desc["named_alarms"], context, alarm_ids)
     check_unique_ids(token_nodes, tokens, named, desc.get("named_alarms"))
-    if len(errors.messages) != before:
-        return None
+    if len(errors.messages) != before or None in tokens:
+        return None  # a token without a report of its own depends on a part reported wrong
     result = Tokens([t for t in tokens if t.table == "print"], [t for t in tokens if t.table == "alarm"] + named,
                     list(context.value_tables.values()))
     check_table_sizes(desc, result)
