@@ -56,21 +56,19 @@ class Arrays:
 
 # --- rules --------------------------------------------------------------------
 
-def argument_printer(kind):
-    """The value printer of a type for one argument word. A bit-offset
-    type's argument is one bit number, printed as one name by the
-    enumeration printer over the same table."""
-    if kind.shape == "bitoffset":
-        return f"&printEnumeration<enum_{kind.ident}>"
-    return print_entry(kind)
+# Types whose argument prints as one enumerator name. A bit-offset type's
+# argument is one bit number, named by the enumeration printer over the
+# type's table, not a bitmap.
+ONE_NAME_SHAPES = ("enum", "bitoffset")
 
 
 def type_text_members(rule, arrays):
-    printer = argument_printer(rule.printed)
-    members = {"printer": printer}
-    if printer.startswith("&printEnumeration<"):
-        members["enumeration"] = f"&enum_{rule.printed.ident}"  # names are taken from the table in place
-    return {**members, "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
+    kind = rule.printed
+    if kind.shape not in ONE_NAME_SHAPES:
+        return {"printer": print_entry(kind), "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
+    # The formatter takes a name that the table has in place, without rendering it.
+    return {"printer": f"&printEnumeration<enum_{kind.ident}>", "enumeration": f"&enum_{kind.ident}",
+            "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
 
 
 def choice_members(rule, arrays):

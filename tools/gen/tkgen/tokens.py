@@ -128,20 +128,24 @@ def check_plain(given):
 def check_type_text(given):
     """The text of a type's value printer. Any type of at most one
     argument word may be named; its printer decides how the value reads."""
-    node, name = given.members["type"], given.members["type"].value
-    types = given.context.types
-    kind = types.types.get(name) if types is not None else None
-    if types is not None and kind is None:
-        node.error(f"unknown type \"{name}\"{suggestion(name, types.types)}")
-    elif kind is not None and kind.size > ARGUMENT_BYTES and not kind.broken:
-        node.error(f"type \"{name}\" has {kind.size} bytes; an argument word has {ARGUMENT_BYTES}")
-    elif given.get("alias", 0) < 0:
+    alias, name_filter = given.get("alias", 0), given.get("filter", "identity")
+    if alias < 0:
         given.members["alias"].error("the alias index must not be negative")
-    elif given.get("filter", "identity") not in FILTERS:
-        given.members["filter"].error(f"unknown name filter {given.get('filter', '')!r}; "
-                                      f"expected one of {', '.join(FILTERS)}")
-    elif kind is not None and not kind.broken:
-        return given.rule(printed=kind, alias=given.get("alias", 0), filter=given.get("filter", "identity"))
+        return None
+    if name_filter not in FILTERS:
+        given.members["filter"].error(f"unknown name filter {name_filter!r}; expected one of {', '.join(FILTERS)}")
+        return None
+    types = given.context.types
+    if types is None:
+        return None  # the types were reported wrong: nothing to check the name against
+    node, name = given.members["type"], given.members["type"].value
+    kind = types.types.get(name)
+    if kind is None:
+        node.error(f"unknown type \"{name}\"{suggestion(name, types.types)}")
+    elif kind.size > ARGUMENT_BYTES:
+        node.error(f"type \"{name}\" has {kind.size} bytes; an argument word has {ARGUMENT_BYTES}")
+    else:
+        return given.rule(printed=kind, alias=alias, filter=name_filter)
     return None
 
 
