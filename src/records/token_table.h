@@ -19,10 +19,10 @@ struct TokenRecord {
 
 // An exact-match map from 32-bit token id to record, in constant time
 // whatever the size of the build. The log points are numbered by multiples
-// of 4, so those up to the largest located one are found by a direct index
-// (id / 4); every other id by a perfect hash of the rest: the id's bucket
-// gives a displacement, and the displaced slot holds the position of the
-// only rest id that can be the id.
+// of 4, so those are found by a direct index (id / 4) as far as the index
+// stays dense (at least a quarter of its slots used); every other id by a
+// perfect hash of the rest: the id's bucket gives a displacement, and the
+// displaced slot holds the position of the only rest id that can be the id.
 struct TokenTable {
     const TokenRecord *records;  // the directly indexed ones, then the rest by id
     const uint32_t *direct;      // by id / 4: record index + 1, or 0 for none

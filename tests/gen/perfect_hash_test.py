@@ -22,11 +22,19 @@ class PerfectHash(unittest.TestCase):
                 self.assertEqual(len(displacements) & (len(displacements) - 1), 0)
 
     def test_clustered_ids(self):
-        # Named alarm ids: a few clusters of nearby values.
-        ids = sorted(prefix << 16 | block << 8 | n for prefix in (0x3000, 0x3101, 0x3200, 0x32C4)
-                     for block in range(1, 5) for n in range(40))
-        seed, displacements, slots = perfect_hash.build(ids)
-        self.assertEqual([perfect_hash.lookup(i, seed, displacements, slots) for i in ids], list(range(len(ids))))
+        cases = [
+            # Named alarm ids: a few clusters of nearby values.
+            sorted(prefix << 16 | block << 8 | n for prefix in (0x3000, 0x3101, 0x3200, 0x32C4)
+                   for block in range(1, 5) for n in range(40)),
+            # Ids that differ in their highest bits only.
+            [0x30000300, 0x30000301, 0x7FFFFFFC, 0xC0000000, 0xFFFFFFF0, 0xFFFFFFFC],
+            [high << 28 | 0x44 for high in range(16)],
+        ]
+        for ids in cases:
+            with self.subTest(ids=ids[:3]):
+                seed, displacements, slots = perfect_hash.build(ids)
+                self.assertEqual([perfect_hash.lookup(i, seed, displacements, slots) for i in ids],
+                                 list(range(len(ids))))
 
     def test_hash_values(self):
         # restHash of src/records/token_table.h gives the same values.

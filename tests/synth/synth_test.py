@@ -29,13 +29,6 @@ def checked(files):
         return rows, tables, token_tables, errors.messages
 
 
-def rules_of(token):
-    """Every rule of a token, the options of a choice included."""
-    for rule in token["rules"]:
-        yield rule
-        yield from rule.get("options", [])
-
-
 class FullSizeBuild(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -52,12 +45,12 @@ class FullSizeBuild(unittest.TestCase):
         self.assertEqual(sorted(r["id"] for r in self.rows if r["decoder"] == "alarm"), list(totals.ALARM_CHANNELS))
 
     def test_token_ids(self):
-        prints, alarms = self.tokens["print"], self.tokens["alarm"]
-        located = [t["id"] for t in alarms if t["file"] is not None]
-        named = sorted(t["id"] for t in alarms if t["file"] is None)
+        prints, alarms = self.tokens.prints, self.tokens.alarms
+        located = [t.id for t in alarms if t.file is not None]
+        named = sorted(t.id for t in alarms if t.file is None)
         self.assertEqual((len(prints), len(located), len(named)),
                          (totals.PRINT_TOKENS, totals.LOCATED_ALARMS, totals.NAMED_ALARMS))
-        self.assertEqual(sorted([t["id"] for t in prints] + located), list(range(0, totals.LAST_LOG_POINT + 1, 4)))
+        self.assertEqual(sorted([t.id for t in prints] + located), list(range(0, totals.LAST_LOG_POINT + 1, 4)))
         self.assertEqual((min(located), max(located)), (totals.FIRST_LOCATED_ALARM, totals.LAST_LOCATED_ALARM))
         self.assertEqual(named, [v for v, _ in self.types.types["CKI_AlarmId"].enumerators])
         self.assertEqual((named[0], named[-1]), (totals.FIRST_ALARM_ID, totals.LAST_ALARM_ID))
@@ -68,32 +61,32 @@ class FullSizeBuild(unittest.TestCase):
 
     def test_token_records(self):
         counts = {}
-        for token in self.tokens["print"]:
-            counts[token["arguments"]] = counts.get(token["arguments"], 0) + 1
-            self.assertNotEqual(token["group"], 0)
+        for token in self.tokens.prints:
+            counts[token.arguments] = counts.get(token.arguments, 0) + 1
+            self.assertNotEqual(token.group, 0)
         self.assertEqual(counts, totals.ARGUMENT_COUNTS)
-        for token in self.tokens["alarm"]:
+        for token in self.tokens.alarms:
             low, high = totals.LOCATED_ALARM_ARGUMENTS
-            if token["file"] is not None:
-                self.assertTrue(low <= token["arguments"] <= high, token)
+            if token.file is not None:
+                self.assertTrue(low <= token.arguments <= high, token)
             else:
-                self.assertIn(token["arguments"], totals.NAMED_ALARM_ARGUMENTS)
-                self.assertEqual((token["group"], token["line"]), (0, 0))
-        self.assertEqual(sum(1 for t in self.tokens["alarm"] if t["group"] != 0), 1)
+                self.assertIn(token.arguments, totals.NAMED_ALARM_ARGUMENTS)
+                self.assertEqual((token.group, token.line), (0, 0))
+        self.assertEqual(sum(1 for t in self.tokens.alarms if t.group != 0), 1)
 
     def test_rule_shares(self):
         formatters = {key: 0 for key in totals.RULE_FORMATTERS}
         conversions = 0
-        for token in self.tokens["print"] + self.tokens["alarm"]:
-            rules = list(rules_of(token))
-            kinds = {r["rule"] for r in rules} | ({"bit_field"} if any(
-                r["rule"] == "raw" and r["width"] < 32 for r in token["rules"]) else set())
+        for token in self.tokens.prints + self.tokens.alarms:
+            rules = list(token.all_rules())
+            kinds = {r.key for r in rules} | ({"bit_field"} if any(
+                r.key == "raw" and r.source.width < 32 for r in token.rules) else set())
             for kind in kinds & set(formatters):
                 formatters[kind] += 1
-            conversions += sum(1 for r in token["rules"] if r["rule"] == "enum")
+            conversions += sum(1 for r in token.rules if r.key == "enum")
         self.assertEqual(formatters, totals.RULE_FORMATTERS)
         self.assertEqual(conversions, totals.ENUM_CONVERSIONS)
-        no_conversions = sum(1 for t in self.tokens["print"] if not t["rules"])
+        no_conversions = sum(1 for t in self.tokens.prints if not t.rules)
         self.assertEqual(no_conversions, totals.ARGUMENT_COUNTS[0])
 
     def test_types(self):

@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """Generates the constant C++ tables of one firmware build.
 
-    tkdec_gen.py BUILD_JSON OUT_DIR     check the description, write OUT_DIR/*
+    tkdec_gen.py [--source-root DIR] BUILD_JSON OUT_DIR
+                                        check the description, write OUT_DIR/*
     tkdec_gen.py --inputs BUILD_JSON    list the description's files (for the build)
     tkdec_gen.py --outputs              list the files that a run writes
 
-Every mistake in the description is reported as 'FILE: JSON-PATH: reason';
+Files are named by their path relative to --source-root (default: the
+current directory), in the errors and in the generated files. Every mistake
+in the description is reported as 'FILE:LINE:COLUMN: JSON-PATH: reason';
 when there is one, nothing is written and the exit status is 1.
 """
 
+import argparse
 import os
 import sys
 
@@ -26,7 +30,7 @@ FORMAT_VERSION = 1
 def check_top_level(desc, errors):
     version = desc.get("format")
     if version is None:
-        errors.add(desc.file, "format", "missing member \"format\"")
+        desc.missing("format")
     elif version.value != FORMAT_VERSION:
         version.error(f"unsupported format {version.value!r}; this generator reads format {FORMAT_VERSION}")
     for key, node in desc.items():
@@ -34,10 +38,10 @@ def check_top_level(desc, errors):
             node.error(f"unknown member \"{key}\"")
 
 
-def generate(build_json):
+def generate(build_json, source_root="."):
     """Returns ({file name: text}, [error messages])."""
     errors = Errors()
-    desc = load(build_json, errors)
+    desc = load(build_json, errors, source_root)
     if desc is None:
         return {}, errors.messages
     check_top_level(desc, errors)
@@ -47,7 +51,7 @@ def generate(build_json):
     token_tables = tokens.check(desc, errors, channel_rows, type_tables)
     if errors:
         return {}, errors.messages
-    source = os.path.relpath(build_json)
+    source = desc.file
     outputs = {}
     outputs.update(identity.emit(build_identity, source))
     outputs.update(channels.emit(channel_rows, source))
@@ -68,26 +72,37 @@ def write_if_changed(path, text):
     os.replace(path + ".tmp", path)
 
 
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(prog="tkdec_gen.py", description=__doc__.splitlines()[0])
+    parser.add_argument("--outputs", action="store_true", help="list the files that a run writes")
+    parser.add_argument("--inputs", metavar="BUILD_JSON", help="list the description's files")
+    parser.add_argument("--source-root", metavar="DIR", default=".",
+                        help="name files by their path relative to DIR (default: the current directory)")
+    parser.add_argument("build_json", nargs="?", metavar="BUILD_JSON")
+    parser.add_argument("out_dir", nargs="?", metavar="OUT_DIR")
+    arguments = parser.parse_args(argv[1:])
+    if not (arguments.outputs or arguments.inputs or (arguments.build_json and arguments.out_dir)):
+        parser.error("give BUILD_JSON and OUT_DIR, --inputs BUILD_JSON or --outputs")
+    return arguments
+
+
 def main(argv):
-    if len(argv) == 2 and argv[1] == "--outputs":
+    arguments = parse_arguments(argv)
+    if arguments.outputs:
         print(";".join(OUTPUT_FILES))
         return 0
-    if len(argv) == 3 and argv[1] == "--inputs":
-        print(";".join(os.path.abspath(f) for f in included_files(argv[2])))
+    if arguments.inputs:
+        print(";".join(os.path.abspath(f) for f in included_files(arguments.inputs)))
         return 0
-    if len(argv) != 3:
-        print(__doc__, file=sys.stderr)
-        return 2
-    build_json, out_dir = argv[1], argv[2]
-    outputs, errors = generate(build_json)
+    outputs, errors = generate(arguments.build_json, arguments.source_root)
     for message in errors:
         print(message, file=sys.stderr)
     if errors:
         print(f"{len(errors)} error(s); nothing written", file=sys.stderr)
         return 1
-    os.makedirs(out_dir, exist_ok=True)
+    os.makedirs(arguments.out_dir, exist_ok=True)
     for name, text in outputs.items():
-        write_if_changed(os.path.join(out_dir, name), text)
+        write_if_changed(os.path.join(arguments.out_dir, name), text)
     return 0
 
 

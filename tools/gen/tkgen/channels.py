@@ -43,7 +43,7 @@ def check(desc, errors):
     rows = desc.get("channels")
     count = desc.get("channel_count")
     if rows is None:
-        errors.add(desc.file, "channels", "missing member \"channels\"")
+        desc.missing("channels")
         return None
     if not isinstance(rows.value, list):
         rows.error("expected an array of channel rows")
@@ -52,7 +52,7 @@ def check(desc, errors):
     seen = set()
     channels = [check_row(row, seen) for row in rows.items()]
     if count is None:
-        errors.add(rows.file, "channel_count", "missing member \"channel_count\"")
+        desc.missing("channel_count")
     elif not isinstance(count.value, int) or isinstance(count.value, bool):
         count.error("expected an integer")
     elif count.value != len(rows.value):
@@ -69,8 +69,8 @@ def log_groups(channels):
 
 def emit(channels, source):
     rows = "\n".join(
-        f"    {{{c['id']}, {c['master']}, {cpp.string_literal(c['source'])}, "
-        f"{cpp.string_literal(c['type'])}, {cpp.string_literal(c['label'])}}},"
+        "    " + cpp.designated(id=c["id"], master=c["master"], source=cpp.string_literal(c["source"]),
+                              type=cpp.string_literal(c["type"]), label=cpp.string_literal(c["label"])) + ","
         for c in channels)
     by_kind = {}
     for c in channels:
@@ -80,7 +80,7 @@ def emit(channels, source):
         labels = "\n".join(f"    case {i}:" for i in sorted(ids))
         cases.append(f"{labels}\n        return {kind};")
     switch = "\n".join(cases)
-    body = f"""{cpp.header(source)}
+    body = f"""{cpp.preamble(source)}
 #include "api/channel_table.h"
 
 namespace tkdec::build {{

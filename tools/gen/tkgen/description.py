@@ -3,54 +3,102 @@
 A build description is one JSON object in build.json; its "includes"
 member names further JSON files beside it whose members join the top level
 (so types, messages and tokens can live in files of their own). Every
-mistake is collected as 'FILE: JSON-PATH: reason'; nothing stops at the
-first one.
+mistake is collected as 'FILE:LINE:COLUMN: JSON-PATH: reason', at the
+value that is wrong; nothing stops at the first one.
 """
 
-import json
+import difflib
 import os
+
+from . import json_reader
 
 
 class Errors:
     def __init__(self):
         self.messages = []
 
-    def add(self, file, path, reason):
-        self.messages.append(f"{file}: {path or '(top level)'}: {reason}")
+    def add(self, file, position, path, reason):
+        line, column = position
+        self.messages.append(f"{file}:{line}:{column}: {path or '(top level)'}: {reason}")
 
     def __bool__(self):
         return bool(self.messages)
 
 
-class Description(dict):
-    """The top-level members {key: Node}; file is the build.json path."""
+def suggestion(name, names):
+    """'; did you mean "X"?' for the existing name closest to name, or ''."""
+    close = difflib.get_close_matches(name, list(names), n=1) if isinstance(name, str) else []
+    return f"; did you mean \"{close[0]}\"?" if close else ""
 
-    def __init__(self, members, file):
-        super().__init__(members)
+
+class Source:
+    """One JSON file of the description: its display name and the
+    position of every value in it."""
+
+    def __init__(self, file, positions):
         self.file = file
+        self.positions = positions
+
+    def position(self, key):
+        """The position of the value at key, or of the nearest enclosing
+        value that the file holds (a value made by the generator itself)."""
+        while key not in self.positions and key:
+            key = key[:-1]
+        return self.positions.get(key, (1, 1))
 
 
 class Node:
-    """A JSON value with the file and JSON path it came from."""
+    """A JSON value with the file, JSON path and position it came from."""
 
-    def __init__(self, value, file, path, errors):
+    def __init__(self, value, source, key, errors):
         self.value = value
-        self.file = file
-        self.path = path
+        self.source = source
+        self.key = key          # the path as a tuple of member names and indices
         self.errors = errors
 
+    @property
+    def file(self):
+        return self.source.file
+
+    @property
+    def path(self):
+        text = ""
+        for part in self.key:
+            text += f"[{part}]" if isinstance(part, int) else (f".{part}" if text else part)
+        return text
+
     def error(self, reason):
-        self.errors.add(self.file, self.path, reason)
+        self.errors.add(self.source.file, self.source.position(self.key), self.path, reason)
 
     def member(self, key):
-        path = f"{self.path}.{key}" if self.path else key
-        return Node(self.value.get(key), self.file, path, self.errors)
+        return Node(self.value.get(key), self.source, self.key + (key,), self.errors)
 
     def item(self, index):
-        return Node(self.value[index], self.file, f"{self.path}[{index}]", self.errors)
+        return Node(self.value[index], self.source, self.key + (index,), self.errors)
 
     def items(self):
         return [self.item(i) for i in range(len(self.value))]
+
+    def with_value(self, value):
+        """A node of the same place holding a value the generator made."""
+        return Node(value, self.source, self.key, self.errors)
+
+
+class Description(dict):
+    """The top-level members {key: Node}; root is build.json's object."""
+
+    def __init__(self, members, root):
+        super().__init__(members)
+        self.root = root
+        self.file = root.file
+
+    def at(self, key):
+        """The member's Node; for a member that is not given, a Node at
+        build.json's object with the member's path."""
+        return self.get(key) or Node(None, self.root.source, (key,), self.root.errors)
+
+    def missing(self, key):
+        self.at(key).error(f"missing member \"{key}\"")
 
 
 _TYPE_NAMES = {int: "an integer", str: "a string", bool: "true or false", list: "an array",
@@ -87,7 +135,8 @@ def fields(node, required, optional=None):
             child.error(f"expected {wanted}, found {json_kind(child.value)}")
     for key in node.value:
         if key not in required and key not in optional:
-            node.member(key).error(f"unknown member \"{key}\"")
+            known = list(required) + list(optional)
+            node.member(key).error(f"unknown member \"{key}\"{suggestion(key, known)}")
     return result
 
 
@@ -102,42 +151,48 @@ def json_kind(value):
     return type(value).__name__
 
 
-def _reject_duplicate_keys(pairs):
-    seen = {}
-    for key, value in pairs:
-        if key in seen:
-            raise ValueError(f"duplicate key \"{key}\"")
-        seen[key] = value
-    return seen
-
-
-def load_json(path, display, errors):
+def load_json(path, display, errors, where):
+    """(value, Source) of one file, or None after reporting at where
+    (a node of the file that names this one, or None)."""
     try:
         with open(path, encoding="utf-8") as f:
             text = f.read()
-    except OSError as e:
-        errors.add(display, "", f"cannot read: {e.strerror}")
+    except (OSError, UnicodeDecodeError) as e:
+        reason = f"cannot read {display}: {getattr(e, 'strerror', None) or e}"
+        if where is not None:
+            where.error(reason)
+        else:
+            errors.add(display, (1, 1), "", reason)
         return None
     try:
-        return json.loads(text, object_pairs_hook=_reject_duplicate_keys)
-    except json.JSONDecodeError as e:
-        errors.add(display, f"line {e.lineno} column {e.colno}", f"malformed JSON: {e.msg}")
-    except ValueError as e:
-        errors.add(display, "", f"malformed JSON: {e}")
-    return None
+        value, positions = json_reader.read(text)
+    except json_reader.JsonError as e:
+        path = Node(None, None, e.path, errors).path
+        errors.add(display, e.position, path, f"malformed JSON: {e.reason}")
+        return None
+    return value, Source(display, positions)
 
 
-def load(build_json, errors):
+def top_object(loaded, errors):
+    """The Node of a file's top-level object, or None after reporting."""
+    if loaded is None:
+        return None
+    node = Node(loaded[0], loaded[1], (), errors)
+    if not isinstance(node.value, dict):
+        node.error(f"expected an object, found {json_kind(node.value)}")
+        return None
+    return node
+
+
+def load(build_json, errors, source_root="."):
     """Returns the description as {member: Node}, with each member's Node
-    knowing the file it came from, or None when nothing could be read."""
-    display = os.path.relpath(build_json)
-    top = load_json(build_json, display, errors)
-    if top is None:
+    knowing the file it came from, or None when nothing could be read.
+    Files are named by their path relative to source_root."""
+    display = display_name(build_json, source_root)
+    root = top_object(load_json(build_json, display, errors, None), errors)
+    if root is None:
         return None
-    if not isinstance(top, dict):
-        errors.add(display, "", f"expected an object, found {json_kind(top)}")
-        return None
-    members = Description({key: Node(value, display, key, errors) for key, value in top.items()}, display)
+    members = Description({key: root.member(key) for key in root.value}, root)
     includes = members.pop("includes", None)
     if includes is None:
         return members
@@ -145,21 +200,21 @@ def load(build_json, errors):
         includes.error("expected an array of file names")
         return members
     base = os.path.dirname(build_json)
-    for index, name in enumerate(includes.value):
-        path = os.path.join(base, name)
-        part_display = os.path.relpath(path)
-        part = load_json(path, part_display, errors)
+    for name_node in includes.items():
+        path = os.path.join(base, name_node.value)
+        part = top_object(load_json(path, display_name(path, source_root), errors, name_node), errors)
         if part is None:
             continue
-        if not isinstance(part, dict):
-            errors.add(part_display, "", f"expected an object, found {json_kind(part)}")
-            continue
-        for key, value in part.items():
+        for key in part.value:
             if key in members:
-                errors.add(part_display, key, f"member \"{key}\" is also given in {members[key].file}")
+                part.member(key).error(f"member \"{key}\" is also given in {members[key].file}")
                 continue
-            members[key] = Node(value, part_display, key, errors)
+            members[key] = part.member(key)
     return members
+
+
+def display_name(path, source_root):
+    return os.path.relpath(os.path.abspath(path), os.path.abspath(source_root)).replace(os.sep, "/")
 
 
 def included_files(build_json):
@@ -167,9 +222,9 @@ def included_files(build_json):
     files = [build_json]
     try:
         with open(build_json, encoding="utf-8") as f:
-            top = json.load(f)
+            top, _ = json_reader.read(f.read())
         base = os.path.dirname(build_json)
         files += [os.path.join(base, name) for name in top.get("includes", []) if isinstance(name, str)]
-    except (OSError, ValueError, AttributeError):
+    except (OSError, ValueError, AttributeError, json_reader.JsonError):
         pass
     return files

@@ -55,7 +55,7 @@ def check(desc, errors):
     result = {}
     uuid = desc.get("uuid")
     if uuid is None:
-        errors.add(desc.file, "uuid", "missing member \"uuid\"")
+        desc.missing("uuid")
     elif not is_type(uuid.value, str) or not re.fullmatch(r"[0-9a-f]{32}", uuid.value):
         uuid.error("the UUID must be 32 lower-case hexadecimal digits")
     else:
@@ -63,7 +63,7 @@ def check(desc, errors):
 
     info = desc.get("target_information")
     if info is None:
-        errors.add(desc.file, "target_information", "missing member \"target_information\"")
+        desc.missing("target_information")
     elif not is_type(info.value, dict) or not info.value:
         info.error("expected a non-empty object of the document's leading members")
     else:
@@ -79,7 +79,7 @@ def check(desc, errors):
 
     build_info = desc.get("build_info")
     if build_info is None:
-        errors.add(desc.file, "build_info", "missing member \"build_info\"")
+        desc.missing("build_info")
     else:
         members = fields(build_info, {key: str for key in BUILD_INFO_KEYS})
         if members is not None:
@@ -124,7 +124,7 @@ def emit(identity, source):
     machine = captured_machine().replace('"', "'").replace("%", "_")
     pieces = document_pieces(identity, builder, machine)
     rows = "\n".join(f"    {cpp.string_literal(p)}," for p in pieces)
-    body = f"""{cpp.header(source)}
+    body = f"""{cpp.preamble(source)}
 #include "api/build_identity.h"
 
 namespace tkdec::build {{
@@ -139,10 +139,8 @@ const uint32_t targetInformationPieceCount = {len(pieces)};
 
 }}  // namespace tkdec::build
 """
-    header = f"""{cpp.header(source)}
+    header = f"""{cpp.preamble(source, header=True)}
 // Values captured when the tables were generated, for the tests.
-#pragma once
-
 #define TKDEC_GENERATED_BUILDER {cpp.string_literal(builder)}
 #define TKDEC_GENERATED_MACHINE {cpp.string_literal(machine)}
 """

@@ -6,7 +6,7 @@ CKI_MESSAGE_ID() declarations do. Message entries come first in the table,
 then events, in the order given.
 """
 
-from .description import fields, is_type
+from .description import fields, is_type, suggestion
 
 TOP_LEVEL = {"messages", "events"}
 SECTIONS = (("messages", "CKI_MsgId"), ("events", "CKI_EventId"))
@@ -34,9 +34,11 @@ def check_id(node, ids, used_ids, where):
     """The entry's id value, or None after reporting an error."""
     name = node.value
     value = enumerator_values(ids).get(name)
-    if value is None:
+    if ids is not None and ids.broken:
+        pass  # its mistakes are reported with the enumeration
+    elif value is None:
         id_name = ids.name if ids is not None else "the identifier enumeration"
-        node.error(f"\"{name}\" is no enumerator of {id_name}")
+        node.error(f"\"{name}\" is no enumerator of {id_name}{suggestion(name, enumerator_values(ids))}")
     elif value == 0:
         node.error(f"\"{name}\" has the value 0, which the message type table keeps for type entries")
     elif value in used_ids:
@@ -52,7 +54,8 @@ def check_class(node, tables, classes, where):
     structure = node.value
     kind = tables.types.get(structure)
     if kind is None:
-        node.error(f"unknown structure \"{structure}\"")
+        structures = [k.name for k in tables.types.values() if k.is_structure]
+        node.error(f"unknown structure \"{structure}\"{suggestion(structure, structures)}")
     elif not kind.is_structure:
         node.error(f"\"{structure}\" is {kind.describe()}, not a structure")
     elif kind.broken:

@@ -11,6 +11,7 @@ hash() is rest_hash of src/records/token_table.h.
 SLOT_SEED = 0x6A09E667
 MAX_IDS = 0xFFFE  # positions + 1 and displacements are 16 bits wide
 MAX_SEEDS = 1000
+MAX_SLOTS = 0x10000  # the slot mask is 16 bits wide
 
 
 def rest_hash(ident, seed):
@@ -39,9 +40,21 @@ def place(hashes, slots):
 
 def build(ids):
     """(seed, displacements, slots) for the ids, in the order of their
-    positions; the largest buckets are placed first."""
+    positions. The hash's lowest bits do not depend on the ids' highest
+    bits (ids that differ in bit 31 alone share bits 0 to 2), so when no
+    seed separates the ids the slot table doubles."""
     assert len(ids) <= MAX_IDS
     slot_count = power_of_two(max(2, len(ids) * 5 // 4))
+    while slot_count <= MAX_SLOTS:
+        built = build_with(ids, slot_count)
+        if built is not None:
+            return built
+        slot_count *= 2
+    raise ValueError(f"no perfect hash of {len(ids)} ids in {MAX_SLOTS} slots")
+
+
+def build_with(ids, slot_count):
+    """build() with slot_count slots, or None; the largest buckets are placed first."""
     bucket_count = power_of_two(max(1, len(ids) // 4))
     for seed in range(1, MAX_SEEDS):
         buckets = {}
@@ -58,7 +71,7 @@ def build(ids):
                 slots[slot] = position + 1
         else:
             return seed, displacements, slots
-    raise ValueError(f"no perfect hash of {len(ids)} ids within {MAX_SEEDS} seeds")
+    return None
 
 
 def lookup(ident, seed, displacements, slots):

@@ -10,7 +10,7 @@ field, a value of another type, is printed whole within the alias's size
 
 import re
 
-from .description import fields, is_type
+from .description import fields, is_type, suggestion
 from .type_model import U32_MAX, Field, Type
 
 TOP_LEVEL = {"structures", "arrays", "aliases"}
@@ -31,10 +31,9 @@ def declare(node, tables, shape, required):
     """Registers a structure or alias by name and size; returns (Type,
     members) or None."""
     members = fields(node, required)
-    if members is None or len(members) < len(required):
-        return None
-    size = check_size(members["size"])
+    size = check_size(members["size"]) if members is not None and len(members) == len(required) else None
     if size is None:
+        tables.add_broken(node, shape)
         return None
     kind = Type(members["name"].value, shape, size, node)
     return (kind, members) if tables.add(kind, node) else None
@@ -58,12 +57,14 @@ def resolve(name, tables, node):
     return array if tables.add(array, node) else None
 
 
-def unknown_type(node, name):
+def unknown_type(node, name, tables):
     match = ARRAY_NAME.match(name)
     if match is not None and int(match.group(2)) == 0:
         node.error(f"array type \"{name}\" has no elements")
+    elif match is not None and match.group(1) not in tables.types:
+        node.error(f"unknown type \"{match.group(1)}\"{suggestion(match.group(1), tables.types)}")
     else:
-        node.error(f"unknown type \"{name}\"")
+        node.error(f"unknown type \"{name}\"{suggestion(name, tables.types)}")
 
 
 # --- members ------------------------------------------------------------------
@@ -91,7 +92,7 @@ def check_member(node, tables, seen_names, seen_named):
         return None
     kind = resolve(type_name, tables, members["type"])
     if kind is None:
-        unknown_type(members["type"], type_name)
+        unknown_type(members["type"], type_name, tables)
         return None
     if name == BASE_PART and not kind.is_structure:
         members["type"].error(f"a base part must be a structure; \"{type_name}\" is {kind.describe()}")
@@ -144,7 +145,7 @@ def check_alias(kind, members, tables):
     type_name = members["type"].value
     target = resolve(type_name, tables, members["type"])
     if target is None:
-        unknown_type(members["type"], type_name)
+        unknown_type(members["type"], type_name, tables)
         kind.broken = True
         return
     if target.size > kind.size:
@@ -165,7 +166,7 @@ def check_arrays(node, tables):
         elif name in tables.types:
             item.error(f"duplicate type name \"{name}\"")
         elif resolve(name, tables, item) is None:
-            unknown_type(item, name)
+            unknown_type(item, name, tables)
 
 
 # --- containment --------------------------------------------------------------

@@ -82,6 +82,15 @@ class Tables:
         self.types[kind.name] = kind
         return True
 
+    def add_broken(self, node, shape):
+        """Keeps the name of a type whose declaration was reported wrong,
+        so that its uses report nothing more about it."""
+        name = node.value.get("name") if isinstance(node.value, dict) else None
+        if is_type(name, str) and name not in self.types:
+            kind = Type(name, shape, 0, node)
+            kind.broken = True
+            self.types[name] = kind
+
 
 def parse_integer(node):
     """An integer given as a JSON number or as a C literal text ("0x2CC40007",

@@ -70,6 +70,7 @@ def base_type_problem(members, size, conversion):
 def check_base_type(node, tables):
     members = fields(node, {"name": str, "size": int, "format": str}, {"signed": bool})
     if members is None or len(members) < 3:
+        tables.add_broken(node, "base")
         return
     name, size, conversion = (members[k].value for k in ("name", "size", "format"))
     signed = members["signed"].value if "signed" in members else False
@@ -130,6 +131,7 @@ def shared_enumerators(listed, shape, size, tables):
 def check_enumeration(node, tables):
     members = fields(node, {"name": str, "size": int, "enumerators": (dict, str)}, {"kind": str})
     if members is None or len(members) < 3:
+        tables.add_broken(node, "enum")
         return
     name, size = members["name"].value, members["size"].value
     shape = members["kind"].value if "kind" in members else "enum"
@@ -138,9 +140,11 @@ def check_enumeration(node, tables):
     tables.add(kind, node)
     if shape not in ENUMERATION_KINDS:
         members["kind"].error(f"unknown kind \"{shape}\"; expected one of {', '.join(ENUMERATION_KINDS)}")
+        kind.broken = True
         return
     if size not in ENUMERATION_SIZES:
         members["size"].error(f"an enumeration has 1, 2 or 4 bytes, not {size}")
+        kind.broken = True
         return
     listed = members["enumerators"]
     if is_type(listed.value, str):
@@ -154,7 +158,7 @@ def check_log_groups(tables, channels, desc):
     """CKI_LogGroupId names the log group g of every log-group channel
     16 + 32 * g, as the channel's label does ("PTP:LOG_GROUP_X" -> LOG_GROUP_X)."""
     kind = tables.types.get(LOG_GROUP_TYPE)
-    if kind is None or not kind.is_enumeration or channels is None:
+    if kind is None or not kind.is_enumeration or kind.broken or channels is None:
         return
     by_value = {}
     for value, name in kind.enumerators:
@@ -191,7 +195,7 @@ def check_well_known(desc, errors, tables):
                  "the library's decoders print it by name"
         if kind is None:
             section = "enumerations" if shape == "enumeration" else "structures"
-            errors.add(desc[section].file if section in desc else desc.file, section, reason)
+            desc.at(section).error(reason)
         elif (shape == "enumeration") != kind.is_enumeration or (shape == "structure") != kind.is_structure:
             kind.node.error(reason)
 
@@ -207,8 +211,8 @@ def check(desc, errors, channels):
     check_log_groups(tables, channels, desc)
     messages.check(desc, tables)
     if len(tables.types) + len(tables.messages) > MAX_TABLE_ENTRIES:
-        errors.add(desc.file, "structures", f"{len(tables.types)} types and {len(tables.messages)} messages are "
-                                            f"more than the {MAX_TABLE_ENTRIES} entries of a message type table")
+        desc.at("structures").error(f"{len(tables.types)} types and {len(tables.messages)} messages are "
+                                    f"more than the {MAX_TABLE_ENTRIES} entries of a message type table")
     return tables if len(errors.messages) == before else None
 
 
@@ -234,42 +238,45 @@ def encode_entry(kind):
     return encode_entries.encode_entry(kind.shape, kind.ident, kind.size)
 
 
-def boolean(value):
-    return "true" if value else "false"
-
-
 def field_row(field):
     kind = field.kind
-    return (f"    {{{print_entry(kind)}, {encode_entry(kind)}, {cpp.string_literal(kind.name)}, "
-            f"{cpp.string_literal(field.name)}, {field.offset}, {field.size}, {field.count}, "
-            f"{descriptor_getter(kind)}, nullptr, {boolean(field.is_array)}}},\n")
+    return "    " + cpp.designated(
+        print=print_entry(kind), encode=encode_entry(kind), typeName=cpp.string_literal(kind.name),
+        fieldName=cpp.string_literal(field.name), offset=field.offset, elementSize=field.size,
+        elementCount=field.count, descriptor=descriptor_getter(kind), count="nullptr",
+        isArray=cpp.boolean(field.is_array)) + ",\n"
 
 
 def emit_descriptor(kind):
-    name = cpp.string_literal(kind.name)
+    fields_name = f"fields_{kind.ident}" if kind.fields else "nullptr"
+    descriptor = cpp.designated(name=cpp.string_literal(kind.name), size=kind.size, fields=fields_name)
+    text = f"constinit const TypeDescriptor type_{kind.ident} = {descriptor};\n"
     if not kind.fields:
-        return f"constinit const TypeDescriptor type_{kind.ident} = {{{name}, {kind.size}, nullptr}};\n"
+        return text
     rows = "".join(field_row(field) for field in kind.fields)
-    return (f"constexpr FieldDescriptor fields_{kind.ident}[] = {{\n{rows}    {{}},\n}};\n"
-            f"constinit const TypeDescriptor type_{kind.ident} = {{{name}, {kind.size}, fields_{kind.ident}}};\n")
+    return f"constexpr FieldDescriptor {fields_name}[] = {{\n{rows}    {{}},\n}};\n" + text
 
 
 def emit_base(kind):
     conversion, signed = kind.conversion
-    conversion = conversion or "BaseConversion::Unsigned"
-    return (f"constinit const BaseTypeInfo base_{kind.ident} = "
-            f"{{{cpp.string_literal(kind.name)}, {kind.size}, {conversion}, {boolean(signed)}}};\n")
+    info = cpp.designated(name=cpp.string_literal(kind.name), size=kind.size,
+                          conversion=conversion or "BaseConversion::Unsigned", isSigned=cpp.boolean(signed))
+    return f"constinit const BaseTypeInfo base_{kind.ident} = {info};\n"
+
+
+def enumerator_row(value, name):
+    return "    " + cpp.designated(value=cpp.hex32(value), name=name) + ",\n"
 
 
 def emit_enumeration(kind):
     table = f"enumerators_{(kind.shared or kind).ident}"
     text = ""
     if kind.shared is None:
-        rows = "".join(f"    {{0x{value:08X}u, {cpp.string_literal(enumerator)}}},\n"
-                       for value, enumerator in kind.enumerators)
-        text = f"constexpr Enumerator {table}[] = {{\n{rows}    {{0, nullptr}},\n}};\n"
-    return text + (f"constinit const EnumerationInfo enum_{kind.ident} = "
-                   f"{{{kind.size}, {cpp.string_literal(kind.name)}, {table}, {len(kind.enumerators)}}};\n")
+        rows = "".join(enumerator_row(value, cpp.string_literal(name)) for value, name in kind.enumerators)
+        text = f"constexpr Enumerator {table}[] = {{\n{rows}{enumerator_row(0, 'nullptr')}}};\n"
+    info = cpp.designated(size=kind.size, name=cpp.string_literal(kind.name), table=table,
+                          count=len(kind.enumerators))
+    return text + f"constinit const EnumerationInfo enum_{kind.ident} = {info};\n"
 
 
 def emit_type(kind):
@@ -281,11 +288,15 @@ def emit_type(kind):
     return text + emit_descriptor(kind)
 
 
+def message_type_row(printer, name, kind, value):
+    return cpp.designated(print=printer, name=name, type=kind, id=cpp.hex32(value) if value else 0)
+
+
 def emit_message_table(tables):
-    rows = [f"    {{{print_entry(kind)}, {cpp.string_literal(name)}, &type_{kind.ident}, 0x{value:08X}u}},"
-            for name, value, kind in tables.messages]
-    rows += [f"    {{{print_entry(kind)}, {cpp.string_literal(kind.name)}, &type_{kind.ident}, 0}},"
-             for kind in tables.types.values()]
+    entries = [(name, value, kind) for name, value, kind in tables.messages]
+    entries += [(kind.name, 0, kind) for kind in tables.types.values()]
+    rows = [f"    {message_type_row(print_entry(kind), cpp.string_literal(name), f'&type_{kind.ident}', value)},"
+            for name, value, kind in entries]
     cases = "\n".join(f"    case 0x{value:08X}u: return &messageTypeTable[{index}];"
                        for index, (_, value, _) in enumerate(tables.messages))
     names = [name for name, _, _ in tables.messages] + [kind.name for kind in tables.types.values()]
@@ -296,7 +307,7 @@ def emit_message_table(tables):
     return f"""// Message and event entries first, then one type entry per type.
 constinit const MessageTypeEntry messageTypeTable[] = {{
 {rows}
-    {{nullptr, nullptr, nullptr, 0}},
+    {message_type_row("nullptr", "nullptr", "nullptr", 0)},
 }};
 const uint32_t messageEntryCount = {len(tables.messages)};
 const uint32_t messageTypeEntryCount = {len(names)};
@@ -326,10 +337,8 @@ def declarations(tables):
 
 
 def emit(tables, source):
-    header = f"""{cpp.header(source)}
+    header = f"""{cpp.preamble(source, header=True)}
 // The type tables of the build, by fixed names.
-#pragma once
-
 #include <cstdint>
 
 #include "render/type_descriptor.h"
@@ -353,7 +362,7 @@ const MessageTypeEntry *findMessageClass(uint32_t id);
 }}  // namespace tkdec::build
 """
     definitions = "\n".join(emit_type(kind) for kind in tables.types.values())
-    body = f"""{cpp.header(source)}
+    body = f"""{cpp.preamble(source)}
 #include "type_tables.h"
 
 #include "encoder/encode_entries.h"

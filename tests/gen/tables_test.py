@@ -1,0 +1,111 @@
+"""What generated tables do once compiled into the library: token
+arguments printed through the printer of their type, token ids of any
+spread found, and tables that refuse a library of another row layout."""
+
+import json
+import os
+import subprocess
+import unittest
+
+from gen_support import SOURCE_DIR, Build, decode, run_compiler
+from tkgen.token_model import Token, TokenTable
+
+PRINT_CHANNEL, ALARM_CHANNEL = 48, 8209  # log group 1; the alarm channel
+
+# One print token per case, "%s" of argument 0 through a type of each kind:
+# (token id, type, argument, text). The ids are spread over 32 bits.
+CONVERSIONS = [
+    (0x00000000, "uint8_t", 0x107, "7"),
+    (0x00000008, "CkiAlarmLevel", 2, "CKI_ALARM_ERROR"),
+    (0x30000300, "CkiAlarmLevel", 5, "(CkiAlarmLevel) 0x00000005 (CKI_ALARM_INFO + -3)"),
+    (0x30000301, "LogHwGroup", 3, "(LOG_HW_GROUP_MCE_PRINT|LOG_HW_GROUP_MCE_CKI)"),
+    (0x7FFFFFFC, "LogHwGroup", 0x101, "(LOG_HW_GROUP_MCE_PRINT|(LogHwGroup)0x00000100)"),
+    (0xC0000000, "LogHwEvent", 1, "LOG_HW_EVENT_WAKEUP"),
+    (0xFFFFFFF0, "CKI_SoftwareVersion", 0x00050201, "(CKI_SoftwareVersion){.sv=(uint8_t[2]){1,2} .m_build=5}"),
+    (0xFFFFFFFC, "EventWord", 3, "(LOG_HW_EVENT_RESET|LOG_HW_EVENT_WAKEUP)"),
+]
+ALARM = (0xFFFFFFF8, 41, "alarm 41")
+ABSENT = [0x00000004, 0x30000302, 0xFFFFFFF4]
+
+
+def sparse_tokens(build):
+    prints = [{"id": hex(ident), "table": "print", "group": 1, "arguments": 1, "line": 1, "file": "a.cpp",
+               "format": "%s", "conversions": [{"enum": 0, "type": kind}]} for ident, kind, _, _ in CONVERSIONS]
+    alarm = {"id": hex(ALARM[0]), "table": "alarm", "group": 0, "arguments": 1, "line": 0, "file": None,
+             "format": "alarm %u", "conversions": [{"raw": 0}]}
+    build.write("tokens.json", json.dumps({"tokens": prints + [alarm]}))
+    build.edit(lambda d: d["aliases"].append({"name": "EventWord", "type": "LogHwEvent", "size": 4}), "types.json")
+
+
+class CompiledTables(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.build = Build().__enter__()
+        sparse_tokens(cls.build)
+        cls.outputs, cls.errors = cls.build.generate()
+        cls.driver = cls.build.compile()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.build.__exit__()
+
+    def test_arguments_print_through_the_printer_of_their_type(self):
+        records = [(PRINT_CHANNEL, ident, argument) for ident, _, argument, _ in CONVERSIONS]
+        self.assertEqual(decode(self.driver, records), [(0, text) for _, _, _, text in CONVERSIONS])
+
+    def test_every_sparse_id_is_found_and_no_other(self):
+        self.assertEqual(decode(self.driver, [(ALARM_CHANNEL, ALARM[0], ALARM[1])]), [(0, ALARM[2])])
+        self.assertEqual(decode(self.driver, [(PRINT_CHANNEL, ident, 1) for ident in ABSENT]), [(1, "")] * 3)
+
+    def test_source_grows_with_the_tokens_not_their_ids(self):
+        self.assertEqual(self.errors, [])
+        self.assertLess(len(self.outputs["tokens.cpp"]), 2000 * (len(CONVERSIONS) + 1))
+
+    def test_tables_refuse_a_library_of_another_version(self):
+        fake = os.path.join(self.build.dir, "fake", "api")
+        os.makedirs(fake)
+        with open(os.path.join(fake, "tables_version.h"), "w") as f:
+            f.write("#pragma once\nnamespace tkdec { inline constexpr unsigned kTablesVersion = 0; }\n")
+        for name in ("tokens.cpp", "types.cpp", "channels.cpp", "identity.cpp"):
+            with self.subTest(name), self.assertRaises(subprocess.CalledProcessError) as failure:
+                run_compiler(["-std=c++20", "-fsyntax-only", "-I", os.path.dirname(fake)]
+                             + [f"-I{os.path.join(SOURCE_DIR, d)}" for d in ("src", "include")]
+                             + [os.path.join(self.build.dir, "generated", name)])
+            self.assertIn("generate them again", failure.exception.stderr)
+
+
+def token(ident):
+    return Token(ident, "print", 1, 0, 1, "a.cpp", "x", ())
+
+
+class DirectIndex(unittest.TestCase):
+    def test_index_reaches_the_last_id_with_a_quarter_of_its_slots_used(self):
+        # (token ids, ids found by id / 4): an index of n slots needs n / 4 tokens in it.
+        cases = [
+            ([0, 4, 8], [0, 4, 8]),
+            ([0, 60, 64], [0]),                  # 2 of 16 slots to 60 are too few; 3 of 17 to 64 too
+            ([0, 12, 24, 28], [0, 12, 24, 28]),  # 4 of 8 slots
+            ([4, 2, 0x30000300], [4]),           # 2 is no multiple of 4
+            ([0xFFFFFFFC], []),
+            ([], []),
+        ]
+        for ids, direct in cases:
+            with self.subTest(ids=ids):
+                table = TokenTable.of("t", [token(i) for i in ids])
+                self.assertEqual([t.id for t in table.direct], direct)
+                self.assertEqual(sorted(t.id for t in table.rest), sorted(set(ids) - set(direct)))
+                self.assertLessEqual(len(table.index), 4 * len(table.direct))
+
+
+class GeneratedFiles(unittest.TestCase):
+    def test_files_name_their_description_and_how_to_change_them(self):
+        with Build() as build:
+            outputs, errors = build.generate()
+        self.assertEqual(errors, [])
+        for name, text in outputs.items():
+            with self.subTest(name):
+                self.assertIn("from build.json.\n// Do not edit: change the build description", text)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,161 @@
+"""Writes the checked tokens (token_model.py) as tokens.cpp: the value
+tables, the rule arrays, the records and the two token tables with their
+direct index and the perfect hash of the rest."""
+
+from string import Template
+
+from . import cpp, perfect_hash
+from .token_model import BOOLEAN_WORDS, FILTERS
+from .types import print_entry
+
+FILES = ["tokens.cpp"]
+
+FILE = Template("""$preamble
+#include "records/token_table.h"
+#include "render/name_filters.h"
+#include "render/print_entries.h"
+#include "type_tables.h"
+
+namespace tkdec::build {
+namespace {
+
+$arrays
+}  // namespace
+
+$tables
+}  // namespace tkdec::build
+""")
+ARRAY = Template("constexpr $element $name[] = {\n$rows};\n")
+TABLE = Template("constinit const TokenTable ${name}Table = $initialiser;\n")
+
+
+class Arrays:
+    """The constant arrays of the file, each written once however many
+    tokens share it."""
+
+    def __init__(self):
+        self.texts = []
+        self.names = {}
+
+    def add(self, prefix, element, rows):
+        """The array's name ("nullptr" for no rows)."""
+        if not rows:
+            return "nullptr"
+        text = "".join(f"    {row},\n" for row in rows)
+        key = (element, text)
+        if key not in self.names:
+            self.names[key] = f"{prefix}{sum(1 for e, _ in self.names if e == element) + 1}"
+            self.texts.append(ARRAY.substitute(element=element, name=self.names[key], rows=text))
+        return self.names[key]
+
+    def add_numbers(self, name, element, values, per_line):
+        rows = [", ".join(values[i:i + per_line]) for i in range(0, len(values), per_line)]
+        self.texts.append(ARRAY.substitute(element=element, name=name, rows="".join(f"    {r},\n" for r in rows)))
+        return name
+
+
+# --- rules --------------------------------------------------------------------
+
+# Types whose argument prints as one enumerator name. A bit-offset type's
+# argument is one bit number, named by the enumeration printer over the
+# type's table, not a bitmap.
+ONE_NAME_SHAPES = ("enum", "bitoffset")
+
+
+def type_text_members(rule, arrays):
+    kind = rule.printed
+    if kind.shape not in ONE_NAME_SHAPES:
+        return {"printer": print_entry(kind), "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
+    # The formatter takes a name that the table has in place, without rendering it.
+    return {"printer": f"&printEnumeration<enum_{kind.ident}>", "enumeration": f"&enum_{kind.ident}",
+            "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
+
+
+def choice_members(rule, arrays):
+    options = arrays.add("options", "ConversionRule", [rule_cpp(option, arrays) for option in rule.options])
+    return {"options": options, "optionCount": len(rule.options), "listText": cpp.string_literal(rule.list_text)}
+
+
+def letter_literal(letter):
+    return "'\\" + letter + "'" if letter in "'\\" else f"'{letter}'"
+
+
+PARAMETERS = {
+    "raw": lambda rule, arrays: {},
+    "enum": type_text_members,
+    "bool": lambda rule, arrays: {"words": f"BooleanWords::{BOOLEAN_WORDS[rule.words]}"},
+    "binary": lambda rule, arrays: {"digits": rule.digits},
+    "address": lambda rule, arrays: {},
+    "choice": choice_members,
+    "value_text": lambda rule, arrays: {"values": f"&values_{cpp.identifier(rule.table)}"},
+    "flag": lambda rule, arrays: {"letter": letter_literal(rule.letter)},
+    "string": lambda rule, arrays: {},
+    "data": lambda rule, arrays: {"unitSize": rule.unit, "unitFormat": cpp.string_literal(rule.unit_format)},
+}
+
+
+def rule_cpp(rule, arrays):
+    source = cpp.designated(argument=rule.source.argument, shift=rule.source.shift, width=rule.source.width,
+                            mask=cpp.hex32(rule.source.mask))
+    return cpp.designated(kind=f"RuleKind::{rule.catalogued.cpp_kind}", source=source,
+                          **PARAMETERS[rule.key](rule, arrays))
+
+
+def value_table_cpp(table, arrays):
+    rows = [cpp.designated(value=cpp.hex32(value), text=cpp.string_literal(text)) for value, text in table.values]
+    entries = arrays.add("entries", "ValueTextEntry", rows)
+    initialiser = cpp.designated(entries=entries, count=len(table.values),
+                                 defaultText=cpp.string_literal(table.default))
+    arrays.texts.append(f"constexpr ValueTextTable values_{cpp.identifier(table.name)} = {initialiser};\n")
+
+
+# --- tables -------------------------------------------------------------------
+
+def record_cpp(token, arrays):
+    rules = arrays.add("rules", "ConversionRule", [rule_cpp(rule, arrays) for rule in token.rules])
+    formatter = cpp.designated(format=cpp.string_literal(token.format), rules=rules, ruleCount=len(token.rules))
+    record = cpp.designated(formatter=formatter, group=token.group, argumentCount=token.arguments,
+                            line=token.line, file=cpp.string_literal(token.file) if token.file is not None else "nullptr")
+    return f"// {token.id:#010x}\n    {record}"
+
+
+def hashed_members(table, arrays):
+    """The members of the perfect hash of the table's rest ids."""
+    if not table.rest:
+        return {"restSeed": 0, "restDisplacements": "nullptr", "restBucketMask": 0, "restSlots": "nullptr",
+                "restSlotMask": 0}
+    seed, displacements, slots = perfect_hash.build([token.id for token in table.rest])
+    return {
+        "restSeed": seed,
+        "restDisplacements": arrays.add_numbers(f"{table.name}RestDisplacements", "uint16_t",
+                                                [str(d) for d in displacements], 16),
+        "restBucketMask": len(displacements) - 1,
+        "restSlots": arrays.add_numbers(f"{table.name}RestSlots", "uint16_t", [str(s) for s in slots], 16),
+        "restSlotMask": len(slots) - 1,
+    }
+
+
+def table_cpp(table, arrays):
+    records = [record_cpp(token, arrays) for token in table.records]
+    index = table.index
+    members = {
+        "records": arrays.add_numbers(f"{table.name}Records", "TokenRecord", records, 1) if records else "nullptr",
+        "direct": arrays.add_numbers(f"{table.name}Direct", "uint32_t", [str(i) for i in index], 12)
+        if index else "nullptr",
+        "directCount": len(index),
+        "restIds": arrays.add_numbers(f"{table.name}RestIds", "uint32_t", [cpp.hex32(t.id) for t in table.rest], 6)
+        if table.rest else "nullptr",
+        "restFirst": len(table.direct),
+        "restCount": len(table.rest),
+        **hashed_members(table, arrays),
+    }
+    return TABLE.substitute(name=table.name, initialiser=cpp.designated_block(**members))
+
+
+def emit(tokens, source):
+    arrays = Arrays()
+    for table in tokens.value_tables:
+        value_table_cpp(table, arrays)
+    tables = "\n".join(table_cpp(table, arrays) for table in tokens.tables)
+    text = FILE.substitute(preamble=cpp.preamble(source), arrays="\n".join(arrays.texts), tables=tables)
+    return {"tokens.cpp": text}
