@@ -11,7 +11,6 @@ from .errors import TkdecError
 FORMATS = {"text": 0, "xml": 1, "longjson": 2, "json": 3}
 Channel = collections.namedtuple("Channel", "index id master source type label")
 
-_FIRST_OUTPUT = 64 * 1024
 _LAST_OUTPUT = 256 * 1024 * 1024
 _PAYLOAD_CAPACITY = 64 * 1024
 _NO_PAYLOAD = ("no payload: unknown name, malformed description, or a destination that is not a PTP task")
@@ -44,6 +43,8 @@ class Decoder:
     search path; Decoder(path) loads that file. Any number of threads may
     share a decoder."""
 
+    first_output_size = 64 * 1024  # doubled while a text fills the output
+
     def __init__(self, path=None):
         self.path = path or _library.default_path()
         self._lib = _library.load(self.path)
@@ -71,7 +72,7 @@ class Decoder:
         index = _format_index(format)
         data, _ = _bytes_in(payload)
         start = ctypes.addressof(data)
-        size = _FIRST_OUTPUT
+        size = self.first_output_size
         while True:
             output = self._output(size)
             base = ctypes.addressof(output)
@@ -101,7 +102,7 @@ class Decoder:
         """A value of a named type or message printed from its raw bytes."""
         index = _format_index(format)
         _kept, pointer = _bytes_in(data)
-        size = _FIRST_OUTPUT
+        size = self.first_output_size
         while True:
             output = ctypes.create_string_buffer(size)
             if self._lib.tkdec_decodeType(name.encode(), len(data), pointer, size, output, index) != 0:
