@@ -1,12 +1,18 @@
 """Reads captures of the target's log stream in both forms (see
-docs/capture-formats.md): binary version 1, and text with one record per
-line. The form is told by the first byte, as tkdec decode tells it."""
+docs/capture-formats.md): binary versions 1 and 2, and text with one record
+per line and an optional leading UTC time. The form is told by the first
+byte, as tkdec decode tells it. A damaged record ends the reading with a
+CaptureError, after every record before it."""
 
+import calendar
 import collections
+import datetime
 import itertools
 import re
 import string
 import struct
+import time
+import zlib
 
 from .errors import CaptureError
 
@@ -18,9 +24,15 @@ time in nanoseconds since the Unix epoch (None when the capture has none)."""
 MAGIC = b"TKDECCAP"
 _HEADER = struct.Struct("<8sI16s")
 _RECORD_HEADER = struct.Struct("<HII")
+# Version 2: a sync mark, channel, id, time (ns since the Unix epoch, 0 when
+# unknown), payload length; the payload; a CRC-32 of everything before it.
+_SYNC = b"\xa5\x5a"
+_RECORD_HEADER_V2 = struct.Struct("<2sHIQI")
+_CRC = struct.Struct("<I")
 _TEXT_STARTS = b"0123456789# \t\r\n\xef"
 _HEX_GROUP = re.compile(r"(?:[0-9a-fA-F]{2})+")
 _UUID = re.compile(r"[0-9a-fA-F]{32}")
+_TIME = re.compile(r"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)(?:\.(\d{1,9}))?Z")
 
 
 def read_capture(source):
@@ -64,24 +76,34 @@ class Capture:
         if len(header) < _HEADER.size:
             self._fail("", f"capture header cut short ({len(header)} of {_HEADER.size} bytes)")
         _, self.version, uuid = _HEADER.unpack(header)
-        if self.version != 1:
-            self._fail("", f"capture version {self.version} is not supported (this reader reads version 1)")
+        if self.version not in (1, 2):
+            self._fail("", f"capture version {self.version} is not supported (this reader reads versions 1 and 2)")
         self.build = uuid.hex() if any(uuid) else None
+        header_size = _RECORD_HEADER.size if self.version == 1 else _RECORD_HEADER_V2.size
         offset = _HEADER.size
         while True:
-            head = f.read(_RECORD_HEADER.size)
+            head = f.read(header_size)
             if not head:
                 return
-            if len(head) < _RECORD_HEADER.size:
-                self._fail("", f"record cut short at byte offset {offset}: "
-                           f"{len(head)} of its {_RECORD_HEADER.size} header bytes present")
-            channel, id, length = _RECORD_HEADER.unpack(head)
+            self._check_length(offset, head, header_size, "header bytes")
+            if self.version == 1:
+                (channel, id, length), time, sync = _RECORD_HEADER.unpack(head), None, _SYNC
+            else:
+                sync, channel, id, time, length = _RECORD_HEADER_V2.unpack(head)
             payload = f.read(length)
-            if len(payload) < length:
-                self._fail("", f"record cut short at byte offset {offset}: "
-                           f"{len(payload)} of its {length} payload bytes present")
-            yield Record(channel, id, payload, offset)
-            offset += _RECORD_HEADER.size + length
+            self._check_length(offset, payload, length, "payload bytes")
+            if self.version == 2:
+                crc = f.read(_CRC.size)
+                self._check_length(offset, crc, _CRC.size, "checksum bytes")
+                if sync != _SYNC or _CRC.unpack(crc)[0] != zlib.crc32(head + payload):
+                    self._fail("", f"damaged record at byte offset {offset}: "
+                               + ("no sync mark" if sync != _SYNC else "checksum mismatch"))
+            yield Record(channel, id, payload, offset, time or None)
+            offset += len(head) + length + (_CRC.size if self.version == 2 else 0)
+
+    def _check_length(self, offset, data, wanted, what):
+        if len(data) < wanted:
+            self._fail("", f"record cut short at byte offset {offset}: {len(data)} of its {wanted} {what} present")
 
     def _text_records(self, lines):
         seen_record = False
@@ -96,6 +118,14 @@ class Capture:
 
     def _text_record(self, words, number):
         where = f":{number}"
+        time = None
+        if "T" in words[0]:
+            text = words.pop(0)
+            time = _utc_time(text)
+            if time is None:
+                self._fail(where, f'time "{text}" is not an ISO-8601 UTC time (2026-01-31T12:00:00.5Z)')
+        if not words:
+            self._fail(where, "a record needs a channel and an id")
         channel = _number(words[0], 0xFFFF)
         if channel is None:
             self._fail(where, f'channel "{words[0]}" is not a number from 0 to 65535')
@@ -107,7 +137,7 @@ class Capture:
         for group in words[2:]:
             if not _HEX_GROUP.fullmatch(group):
                 self._fail(where, f'bad hexadecimal "{group}" in the payload')
-        return Record(channel, id, bytes.fromhex("".join(words[2:])), number)
+        return Record(channel, id, bytes.fromhex("".join(words[2:])), number, time)
 
 
 def _build_comment(comment):
@@ -117,6 +147,26 @@ def _build_comment(comment):
     if len(words) == 2 and words[0] == "build" and _UUID.fullmatch(words[1]) and words[1].strip("0"):
         return words[1].lower()
     return None
+
+
+def _utc_time(text):
+    """Nanoseconds since the Unix epoch of YYYY-MM-DDTHH:MM:SS[.F]Z (up to 9
+    digits of F), None when the text is no such time."""
+    match = _TIME.fullmatch(text)
+    if not match:
+        return None
+    try:
+        seconds = calendar.timegm(time.strptime(match.group(1), "%Y-%m-%dT%H:%M:%S"))
+    except ValueError:
+        return None
+    return seconds * 10**9 + int((match.group(2) or "").ljust(9, "0"))
+
+
+def utc_text(nanoseconds):
+    """2026-01-31T12:00:00.500000000Z: the tool's form of a record's time."""
+    seconds, fraction = divmod(nanoseconds, 10**9)
+    moment = datetime.datetime(1970, 1, 1) + datetime.timedelta(seconds=seconds)
+    return f"{moment:%Y-%m-%dT%H:%M:%S}.{fraction:09d}Z"
 
 
 def _number(text, largest):

@@ -3,7 +3,18 @@ members of the tool's JSON Lines records."""
 
 import json
 
-from .capture import read_capture
+from .capture import read_capture, utc_text
+from .errors import TkdecError
+
+# The kind of a known channel: the first row whose type matches and whose
+# text occurs in the channel's label.
+KIND_RULES = [
+    ("MESSAGE", "", "message"),
+    ("ALARM", "EXCEPTION", "exception"),
+    ("ALARM", "", "alarm"),
+    ("TOKENIZED_PRINT", "MSG RX", "trace"),
+    ("TOKENIZED_PRINT", "", "print"),
+]
 
 
 def decode_capture(source, decoder):
@@ -22,51 +33,36 @@ def record_dictionary(decoder, number, record):
     kind = _kind(row, decoded)
     result = {"record": number, "offset": record.offset}
     if record.time is not None:
-        result["time"] = record.time
+        result["time"] = utc_text(record.time)
     result.update(channel=record.channel, label=row.label if row else None, id=f"0x{record.id:08x}", kind=kind)
-    group = _group(fields)
-    if group is not None:
-        result["group"] = group
+    if row and _kind(row, True) == "print":
+        result["group"] = row.label.rpartition(":")[2]  # a print channel's label is SOURCE:GROUP
     if kind in ("print", "alarm", "exception"):
         result.update(_source_reference(decoder, record))
     result.update(text=text, fields=fields)
-    if not decoded:
+    if kind in ("unknown_channel", "unknown_token"):
         result["payload"] = record.payload.hex()
     return result
 
 
 def _kind(row, decoded):
-    """The record's kind from its channel's row: the type column names
-    messages and alarms (the exception channel's label says so); of the
-    channels typed as prints, those numbered 17 + 32k carry message traces."""
-    if row is None:
-        return "unknown_channel"
-    if not decoded:
-        return "unknown_token"
-    if row.type == "MESSAGE":
-        return "message"
-    if row.type == "ALARM":
-        return "exception" if "EXCEPTION" in row.label else "alarm"
-    return "trace" if row.id % 32 == 17 else "print"
+    kind = next((k for type, part, k in KIND_RULES if row and row.type == type and part in row.label),
+                "unknown_channel")
+    return "unknown_token" if kind != "unknown_channel" and not decoded else kind
 
 
 def _parsed(text):
+    """The long-JSON output as an object, None when it is no JSON object."""
     try:
-        return json.loads(text)
+        fields = json.loads(text)
     except ValueError:
         return None
-
-
-def _group(fields):
-    """The log group that the long-JSON output names, if any."""
-    group = fields.get("group") if isinstance(fields, dict) else None
-    value = group.get("value") if isinstance(group, dict) else None
-    return value.get("text") if isinstance(value, dict) else None
+    return fields if isinstance(fields, dict) else None
 
 
 def _source_reference(decoder, record):
     try:
         file, line = decoder.source(record.channel, record.id)
-    except Exception:
+    except TkdecError:
         return {}
     return {"file": file, "line": line}

@@ -74,7 +74,10 @@ class Queries(unittest.TestCase):
 
 TEXT_CAPTURE = (b"\xef\xbb\xbf# a capture\r\n# build 7D7D9DE0768A419DA9C3B593855BDB0A\r\n\r\n"
                 b"0x1cd0 148 02 00 00 00  # the same record\n# build 00112233445566778899aabbccddeeff\n"
-                b"8433 0x2cc40007 00000012 00000011 00010000 01000000\n48 0x0")
+                b"8433 0x2cc40007 00000012 00000011 00010000 01000000\n2026-01-31T12:00:00.5Z 48 0x0")
+NOON = 1769860800500000000  # 2026-01-31T12:00:00.5Z
+# Version 2: channel 7376, id 0x94, time NOON, payload 02 00 00 00, CRC-32.
+V2 = b"TKDECCAP\2\0\0\0" + bytes(16) + bytes.fromhex("a55a d01c 94000000 00e5b05b05cf8f18 04000000 02000000 a6f104f9")
 
 
 class Captures(unittest.TestCase):
@@ -84,10 +87,12 @@ class Captures(unittest.TestCase):
         self.assertEqual((binary.form, binary.version, binary.build, len(records)), ("binary", 1, UUID, 51))
         self.assertEqual([r[:4] for r in records[:2]], [(48, 0, b"", 28), (48, 4, b"\x11" * 4, 38)])
         text = tkdec.read_capture(io.BytesIO(TEXT_CAPTURE))
-        self.assertEqual([r[:4] for r in text], [(7376, 0x94, b"\2\0\0\0", 4),
-                                      (8433, 0x2CC40007, bytes.fromhex("00000012000000110001000001000000"), 6),
-                                      (48, 0, b"", 7)])
+        self.assertEqual(list(text), [(7376, 0x94, b"\2\0\0\0", 4, None),
+                                      (8433, 0x2CC40007, bytes.fromhex("00000012000000110001000001000000"), 6, None),
+                                      (48, 0, b"", 7, NOON)])
         self.assertEqual((text.form, text.build), ("text", UUID))
+        v2 = tkdec.read_capture(io.BytesIO(V2))
+        self.assertEqual((list(v2), v2.version, v2.build), ([(7376, 0x94, b"\2\0\0\0", 28, NOON)], 2, None))
         late = tkdec.read_capture(io.BytesIO(b"48 0\n# build 00112233445566778899aabbccddeeff\n"))
         self.assertEqual((len(list(late)), late.build), (1, None))
 
@@ -97,7 +102,11 @@ class Captures(unittest.TestCase):
         cases = [
             (sample[:200], "capture: record cut short at byte offset 193: 7 of its 10 header bytes present"),
             (sample[:50], "capture: record cut short at byte offset 38: 2 of its 4 payload bytes present"),
-            (b"TKDECCAP\2\0\0\0" + bytes(16), "capture: capture version 2 is not supported"),
+            (b"TKDECCAP\3\0\0\0" + bytes(16), "capture: capture version 3 is not supported"),
+            (V2[:-1] + b"\0", "capture: damaged record at byte offset 28: checksum mismatch"),
+            (V2[:29] + b"\0" + V2[30:], "capture: damaged record at byte offset 28: no sync mark"),
+            (V2[:-3], "capture: record cut short at byte offset 28: 1 of its 4 checksum bytes present"),
+            (b"2026-02-30T00:00:00Z 48 0\n", 'capture:1: time "2026-02-30T00:00:00Z" is not an ISO-8601 UTC time'),
             (b"PK\3\4", "capture: bad magic: not a tkdec capture"),
             (b"TKDECCAP\1\0", "capture: capture header cut short (10 of 28 bytes)"),
             (b"48 0\n70000 0\n", 'capture:2: channel "70000" is not a number from 0 to 65535'),
@@ -107,9 +116,10 @@ class Captures(unittest.TestCase):
             (b"48 0 123\n", 'capture:1: bad hexadecimal "123" in the payload'),
         ]
         for data, message in cases:
-            with self.subTest(message=message), self.assertRaises(tkdec.CaptureError) as caught:
-                list(tkdec.read_capture(io.BytesIO(data)))
-            self.assertTrue(str(caught.exception).startswith(message), caught.exception)
+            with self.subTest(message=message):
+                with self.assertRaises(tkdec.CaptureError) as caught:
+                    list(tkdec.read_capture(io.BytesIO(data)))
+                self.assertTrue(str(caught.exception).startswith(message), caught.exception)
 
 
 class JsonLinesRecords(unittest.TestCase):
@@ -136,9 +146,10 @@ class JsonLinesRecords(unittest.TestCase):
         self.assertFalse({"group", "file", "line", "payload", "time"} & records[34].keys())
         self.assertEqual(len(json.loads(json.dumps(list(records.values())))), 51)
 
-    def test_assert_a_log_line_appeared(self):
-        texts = [r["text"] for r in tkdec.decode_capture(io.BytesIO(TEXT_CAPTURE), DECODER)]
-        self.assertIn(BANKS, texts)
+    def test_times_and_text_captures(self):
+        records = list(tkdec.decode_capture(io.BytesIO(TEXT_CAPTURE), DECODER))
+        self.assertIn(BANKS, [r["text"] for r in records])
+        self.assertEqual([r.get("time") for r in records], [None, None, "2026-01-31T12:00:00.500000000Z"])
 
 
 if __name__ == "__main__":
