@@ -45,11 +45,9 @@ _PACKAGE_DIR = os.path.dirname(os.path.abspath(__file__))
 
 
 def _candidates():
-    """Where a library is looked for when none is given: $TKDEC_LIBRARY, the
-    one installed beside this package, the build trees of a source checkout,
-    then the system's search path."""
-    if os.environ.get("TKDEC_LIBRARY"):
-        yield os.environ["TKDEC_LIBRARY"]
+    """Where a library is looked for when neither a path nor $TKDEC_LIBRARY
+    names one: the one installed beside this package, the build trees of a
+    source checkout, then the system's search path."""
     try:
         from ._installed import LIBRARY
         yield os.path.normpath(os.path.join(_PACKAGE_DIR, LIBRARY))
@@ -64,6 +62,8 @@ def _candidates():
 
 
 def default_path():
+    if os.environ.get("TKDEC_LIBRARY"):
+        return os.environ["TKDEC_LIBRARY"]
     for path in _candidates():
         if os.path.isfile(path) or not os.path.dirname(path):
             return path
