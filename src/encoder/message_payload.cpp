@@ -1,5 +1,6 @@
 #include "encoder/message_payload.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "encoder/little_endian_writer.h"
@@ -21,6 +22,7 @@ constexpr const char *kThreeTextHeader =
 constexpr const char *kJsonHeader = "{.m_srcTask=%u .m_postedCounter=0 .m_deleteMe=1 .m_processing=0 .m_flags=0}";
 
 constexpr uint32_t kTextBufferSize = 256;
+constexpr size_t kMaxMessageNameLength = kTextBufferSize - 1;  // JSON form; longer names are refused
 constexpr uint32_t kMinimumSize = 7;
 constexpr uint32_t kIdentifierSize = 4;
 constexpr uint32_t kLengthOffset = 4;
@@ -106,7 +108,7 @@ int32_t jsonForm(const PayloadTables &tables, uint8_t *buffer, uint32_t size, co
     while (*p != '\0' && *p != '"') ++p;
     const auto nameLength = static_cast<size_t>(p - nameStart);
     char name[kTextBufferSize];
-    if (*p++ != '"' || nameLength >= sizeof name) return -1;
+    if (*p++ != '"' || nameLength > kMaxMessageNameLength) return -1;
     std::memcpy(name, nameStart, nameLength);
     name[nameLength] = '\0';
     p = skipSpace(p);

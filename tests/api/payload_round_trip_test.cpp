@@ -211,6 +211,7 @@ void expectShown(const std::string &text, const Value &value) {
     for (const std::string &fragment : value.shown) EXPECT_NE(text.find(fragment), std::string::npos) << fragment << " not in " << text;
 }
 
+// A message structure's name finds its message entry, not its type entry.
 bool isMessageType(const TypeDescriptor *type) {
     for (const tkdec::MessageTypeEntry *e = tkdec::build::messageTypeTable; e->print != nullptr; ++e)
         if (e->id != 0 && e->type == type) return true;

@@ -88,8 +88,8 @@ TEST(MessagePayload, EveryRule) {
     for (int i = 1; i <= 25; ++i) list25 += std::to_string(i) + (i < 25 ? "," : "}");
     Bytes first24;
     for (uint8_t i = 1; i <= 24; ++i) first24.push_back(i);
-    const std::string long127 = "{.m_long=" + std::string(127, 'N') + "}";
-    const std::string long128 = "{.m_long=" + std::string(128, 'N') + "}";
+    const std::string long127 = "{.m_long2=" + std::string(127, 'N') + "}";
+    const std::string long128 = "{.m_long2=" + std::string(128, 'N') + "}";
     const Bytes cnf = {0x07, 0x00, 0xC4, 0x2C, 0x10, 0x00, 0x00, 0x00, 0xC4, 0x13, 0x00,
                        0x00, 0x00, 0x12, 0x00, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
     run({
@@ -164,6 +164,7 @@ TEST(MessagePayload, EveryRule) {
         // A malformed name or a missing '=' ends parsing with 0, keeping what
         // was written; so do "{}" and an empty text.
         {kCnf, kPtp, "{.m_status=1 .m_bad#=2}", 22, 22, {kCnfId, kHead, {18, {1}}}},
+        {kCnf, kPtp, "{.m_status=1 .9x=2}", 22, 22, {kCnfId, kHead, {18, {1}}}},  // a name begins with a letter
         {kCnf, kPtp, "{.m_status 1}", 22, 22, {kCnfId, kHead}},
         {kCnf, kPtp, "", 22, 22, {kCnfId, kHead}},
         {kCnf, kPtp, "{.m_status=1", 22, -11, {kHead, {18, {1}}}},  // no '}': stops at the end
@@ -178,7 +179,12 @@ TEST(MessagePayload, EveryRule) {
         // Integer parser: octal, negative, truncation, hexadecimal, size 8.
         {kAt, kPtp, "{.m_channel=010 .m_length=-1}", 102, 102, {kAtId, kHead, {18, {8, 0, 0xFF, 0xFF}}}},
         {kAt, kPtp, "{.m_channel=300 .m_length=0x10}", 102, 102, {kAtId, kHead, {18, {0x2C, 0, 0x10}}}},
+        {kTests, kPtp, "{.m_count=0x123456789 .m_tests={{.m_testId=+7 .m_duration=-0x10}}}", 982, 982,
+         {kTestsId, kHead, {18, {0x89, 0x67, 0x45, 0x23, 7}}, {28, {0xF0, 0xFF}}}},  // modulo 2^32
         {kAt, kPtp, "{.m_channel=1ABC}", 102, -12, {kHead, {18, {1}}}},  // 'A' is no separator
+        {kAt, kPtp, "{.m_channel=0xg}", 102, -12, {kHead}},  // "0x" without a digit reads 0: stops at "xg}"
+        {kAt, kPtp, "{.m_channel=08}", 102, -12, {kHead}},   // octal 0: stops at "8}"
+        {kAt, kPtp, "{.m_length=- 5}", 102, -10, {kHead}},   // no number
         {kAt, kPtp, "{.m_channel=\"5\"}", 102, -11, {kHead}},            // quotes only in JSON
         // Nested structure with an array, a 1-byte bitmask (ended by the ","),
         // a 64-bit number.
@@ -205,7 +211,7 @@ TEST(MessagePayload, EveryRule) {
          {kHead, {18, {1}}}},  // no closing quote: written, stops at the last '}'
         // Identifiers up to 127 characters (hand-made table).
         {"CKI_TEST_MSG_ID", kPtp, long127.c_str(), 30, 30, {kTestId, kHead, {23, {5}}}, true, &enctest::kTables},
-        {"CKI_TEST_MSG_ID", kPtp, long128.c_str(), 30, -8, {kHead}, true, &enctest::kTables},
+        {"CKI_TEST_MSG_ID", kPtp, long128.c_str(), 30, -9, {kHead}, true, &enctest::kTables},
 
         // Bitmask parser: items ORed and written once; a ',' ends the list.
         {kHw, kPtp, "{.m_groups=LOG_HW_GROUP_MCE_PRINT|0x80 | LOG_HW_GROUP_MCE_DSP, .m_events=LOG_HW_EVENT_SLEEP}", 30,

@@ -74,7 +74,7 @@ inline const TypeDescriptor *eventMapType() { return &eventMap; }
 inline constexpr FieldDescriptor kTestFields[] = {
     field(&tkdec::encodeStructure<testBase>, "TestBase", "^", 0, 20, &testBaseType),
     field(&tkdec::encodeEnumeration<statusInfo>, "Status", "m_value", 20, 1),
-    field(&tkdec::encodeEnumeration<longNameInfo>, "LongName", "m_long", 21, 1),
+    field(&tkdec::encodeEnumeration<longNameInfo>, "LongName", "m_long2", 21, 1),
     field(&tkdec::encodeAlias<eventMap>, "EventMap", "m_events", 24, 2, &eventMapType),
     {},
 };
