@@ -103,7 +103,7 @@ TEST(MessagePayload, EveryRule) {
         // JSON form, chosen by a null destination, an empty one or a null body.
         {json("CkiTestAppQueryStatusCnfMessage", kDst + "\"m_status\": 1"), nullptr, nullptr, 22, 22, {{0, cnf}}},  // destination null
         {json(kCnf, kDst + "\"m_status\": 1"), "", "{.m_status=0}", 22, 22, {{0, cnf}}},  // destination empty: the body is ignored
-        {json(kCnf, kDst + "\"m_status\": 1"), kPtp, nullptr, 22, 22, {{0, cnf}}},  // body null
+        {" { \"" + std::string(kCnf) + "\" :{" + kDst + "\"m_status\": 1}}", kPtp, nullptr, 22, 22, {{0, cnf}}},  // body null; blanks
         // An event by number; its header members lie two base parts deep.
         {"0x92010B01", kPtp, "{.m_eventId=CKI_EVENT_IPC_LINK_UP .m_link=3 .m_mtu=1500}", 26, 26,
          {kLinkId, kHead, {18, {0x01, 0x0B, 0x01, 0x92, 3, 0, 0xDC, 0x05}}}},  // events too
@@ -116,8 +116,8 @@ TEST(MessagePayload, EveryRule) {
         {kCnf, "CKI_TIMER_MCE_TASK_ID", "{.m_status=1}", 22, -1, {kCnfId, kHead, {13, {0x11}}, {18, {1}}}},  // CPU 1
         {json(kCnf, "\"m_status\": 1"), nullptr, nullptr, 22, -1, {kCnfId, kHead, kNoDst, {18, {1}}}},  // the JSON header has no m_dstTask
         {kCnf, "NOT_A_TASK", "{}", 22, -1, {kCnfId, kHead, kNoDst}},  // neither number nor name: task 0
-        {kCnf, "NOT_A_TASK", "{.m_dstTask=CKI_IPC_DRIVER_TASK_ID}", 22, 22, {kCnfId, kHead, {12, {0x01}}}},  // the body sets it
-        {kCnf, kPtp, "{.m_dstTask=0}", 22, -1, {kCnfId, kHead, kNoDst}},  // set to 0
+        {kCnf, "NOT_A_TASK", "{.m_dstTask=0x32000000}", 22, 22, {kCnfId, kHead, {13, {0x32}}}},  // set by the body; bits 28+ ignored
+        {kCnf, kPtp, "{.m_dstTask=0x06000000}", 22, -1, {kCnfId, kHead, {13, {0x06}}}},  // CPU 6: all of bits 24-27 count
         // Refused before clearing: size 6 or less, an empty name. Size 7 is
         // accepted (a type value of 4 bytes).
         {kCnf, kPtp, "{}", 6, -1, {}, false},  // size 6
