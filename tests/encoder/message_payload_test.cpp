@@ -102,7 +102,7 @@ TEST(MessagePayload, EveryRule) {
          {{0, cnf}}},  // structure name: the message entry first
         // JSON form, chosen by a null destination, an empty one or a null body.
         {json("CkiTestAppQueryStatusCnfMessage", kDst + "\"m_status\": 1"), nullptr, nullptr, 22, 22, {{0, cnf}}},  // destination null
-        {json(kCnf, kDst + "\"m_status\": 1"), "", "{.m_status=0}", 22, 22, {{0, cnf}}},  // destination empty: the body is ignored
+        {json(kCnf, kDst + "\"m_status\" : 1"), "", "{.m_status=0}", 22, 22, {{0, cnf}}},  // destination empty: the body is ignored
         {" { \"" + std::string(kCnf) + "\" :{" + kDst + "\"m_status\": 1}}", kPtp, nullptr, 22, 22, {{0, cnf}}},  // body null; blanks
         // An event by number; its header members lie two base parts deep.
         {"0x92010B01", kPtp, "{.m_eventId=CKI_EVENT_IPC_LINK_UP .m_link=3 .m_mtu=1500}", 26, 26,
@@ -152,7 +152,7 @@ TEST(MessagePayload, EveryRule) {
         {"LogHwEvent", "{.v=LOG_HW_EVENT_WATCHDOG}", "", 8, -1, {}},  // the bit lies behind the buffer
         {"uint8_t[24]", "{1, 2, 3}", "", 24, 24, {{0, {1, 2, 3}}}},  // elements not given keep their bytes
         {"uint8_t[24]", "{1, 2, 3}", "", 23, -1, {}},  // shorter than the type
-        {"uint8_t[24]", list25.c_str(), "", 24, -1, {{0, first24}}},  // 25 elements into 24
+        {"uint8_t[24]", list25.c_str(), "", 32, -1, {{0, first24}}},  // 25 elements into 24
         {"uint8_t[24]", "{}", "", 24, -1, {}},  // an empty list fails
         // JSON form naming a type: header, body, identifier and length share
         // the buffer's window (the length S - 4 of a 1-byte type is FFFD),
@@ -160,7 +160,7 @@ TEST(MessagePayload, EveryRule) {
         {json("CkiTestAppStatus", "\"v\": 1"), nullptr, nullptr, 22, -1, {{4, {0xFD, 0xFF}}}},  // a type named in JSON
 
         // Structure parser: accepted forms.
-        {kCnf, kPtp, "{.m_srcTask = CKI_TIMER_PTP_TASK_ID, .m_status = 1}", 22, 22,
+        {kCnf, kPtp, "{.m_srcTask\r= CKI_TIMER_PTP_TASK_ID,\n.m_status =\t1}", 22, 22,
          {kCnfId, kHead, {6, {0, 0, 0, 0x12}}, {18, {1}}}},  // blanks around '=', ',' between members
         {kCnf, kPtp, "Name {m_status=1, m_deleteMe=0}", 22, 22,
          {kCnfId, kHead, {15, {0}}, {18, {1}}}},  // text before '{' skipped; names without '.'
@@ -239,7 +239,7 @@ TEST(MessagePayload, EveryRule) {
         // Bit-offset parser: bit k sets bit k % 8 of byte k / 8, read back.
         {kHw, kPtp, "{.m_events=LOG_HW_EVENT_WAKEUP|LOG_HW_EVENT_USB_SUSPEND|LOG_HW_EVENT_USB_RESUME}", 30, 30,
          {kHwId, kHead, {22, {0x02, 0, 0, 0, 0x06}}}},  // bits 1, 33, 34
-        {kHw, kPtp, "{.m_events=LOG_HW_EVENT_SLEEP|0x10}", 30, 30, {kHwId, kHead, {22, {0x10}}}},  // a number is byte 0
+        {kHw, kPtp, "{.m_events=LOG_HW_EVENT_SLEEP | 0x10}", 30, 30, {kHwId, kHead, {22, {0x10}}}},  // a number is byte 0
         // Bits behind the structure are written within the buffer; a failed
         // write does not end the list, whose result is the last write's.
         {kHw, kPtp, "{.m_events=LOG_HW_EVENT_WATCHDOG}", 64, 30, {kHwId, kHead, {30, {0x01}}}},  // bit 64: payload offset 30
