@@ -116,11 +116,10 @@ TKDEC_API uint32_t TKDEC_CALL tkdec_decodeType(const char *name, uint32_t length
  * Returns the payload length (size of the message structure + 2), -1 on a
  * bad argument, an unknown name or a failed destination check, or 0 or
  * below -2: the negated index of the character before the position where
- * parsing stopped. A buffer shorter than the whole payload is refused with
- * -1 and nothing is written past its end. A destination that is neither a
- * number nor a CKI_TaskId name stands for task 0, which the destination
- * check refuses unless the body sets m_dstTask. A JSON message name longer
- * than 255 characters is refused with -1. */
+ * parsing stopped. Where the behaviour is left open, this library refuses a
+ * buffer shorter than the payload with -1, refuses a JSON message name
+ * longer than 255 characters with -1, and takes a destination that is
+ * neither a number nor a CKI_TaskId name as task 0. */
 TKDEC_API int32_t TKDEC_CALL tkdec_createMessagePayload(uint8_t *buffer, uint32_t size,
                                                         const char *name, const char *destination,
                                                         const char *body);

@@ -31,7 +31,8 @@ bool readBitItem(uint8_t *start, uint8_t *end, const char **text, OutputFormat s
 }  // namespace
 
 // Every item is written as soon as it is read. A byte that lies outside the
-// window fails the list at once.
+// window fails its write, but the list goes on: the result is that of the
+// last write. Only a text that is no item or a missing separator ends it.
 int32_t parseBitOffset(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax,
                        uint32_t size, const Enumerator *table) {
     if (text == nullptr || *text == nullptr) return -1;
@@ -45,7 +46,7 @@ int32_t parseBitOffset(uint8_t *start, uint8_t *end, const char **text, OutputFo
         *text = skipSpace(*text);
         if (!read) break;
         result = writeLittleEndian(1, item.byte, offsetWithin(start, end, item.byteIndex), end);
-        if (result != 0 || **text != separator) break;
+        if (**text != separator) break;
         ++*text;
     }
     return closeList(text, bracketed, result);

@@ -15,10 +15,10 @@ const char *skipSpaceAndSeparators(const char *text, char separator) {
 
 }  // namespace
 
-// Items are ORed into one value, written once when the list ends: at a
-// closing bracket or brace, a ',', the end of the text, or a text that is
-// no item (such as the " .m_next=" of the next member), which the caller
-// then checks. An empty list writes nothing.
+// Items are ORed into one value, written once when the list ends at a
+// closing bracket or brace, a ',' or the end of the text. A text that is no
+// item (such as the " .m_next=" of the next member) stops the list without
+// writing anything and is left for the caller to check.
 int32_t parseBitmask(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax, uint32_t size,
                      const Enumerator *table) {
     if (text == nullptr || *text == nullptr) return -1;
@@ -27,12 +27,10 @@ int32_t parseBitmask(uint8_t *start, uint8_t *end, const char **text, OutputForm
     if (!openList(start, end, text, syntax, size, &bracketed, &result)) return result;
     const char separator = syntax == UF_AsJson ? ',' : '|';
     uint32_t mask = 0;
-    for (bool any = false;; any = true) {
+    for (;;) {
         uint32_t item = 0;
-        if (readNumberItem(text, syntax, size, &item) != 0 && readNameItem(text, syntax, size, table, &item) != 0) {
-            if (any) result = writeLittleEndian(size, mask, start, end);
+        if (readNumberItem(text, syntax, size, &item) != 0 && readNameItem(text, syntax, size, table, &item) != 0)
             break;
-        }
         mask |= item;
         *text = skipSpaceAndSeparators(*text, separator);
         if (endsMask(**text)) {

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "encoder/little_endian_writer.h"
 #include "encoder/structure_encoding.h"
 #include "encoder/value_parsers.h"
 #include "render/type_descriptor.h"
@@ -38,12 +37,12 @@ int32_t encodeStructure(uint8_t *start, uint8_t *end, const char **text, OutputF
     return parseStructure(start, end, text, syntax, &T);
 }
 
-// An alias of a single field: that field's entry, with the window cut to
-// the alias's size so that a bitmap never spills into the next member.
+// An alias of a single field: that field's entry over the same window, which
+// ends with the caller's buffer like every member's.
 template <const TypeDescriptor &T>
 int32_t encodeAlias(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax) {
     if (T.fields == nullptr || T.fields[0].encode == nullptr) return -1;
-    return T.fields[0].encode(start, offsetWithin(start, end, T.size), text, syntax);
+    return T.fields[0].encode(start, end, text, syntax);
 }
 
 // A type without a value syntax (an opaque handle type) takes no text.

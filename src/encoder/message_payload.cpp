@@ -1,5 +1,6 @@
 #include "encoder/message_payload.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "encoder/little_endian_writer.h"
@@ -21,6 +22,7 @@ constexpr const char *kThreeTextHeader =
 constexpr const char *kJsonHeader = "{.m_srcTask=%u .m_postedCounter=0 .m_deleteMe=1 .m_processing=0 .m_flags=0}";
 
 constexpr uint32_t kTextBufferSize = 256;
+constexpr size_t kMaxMessageNameLength = kTextBufferSize - 1;  // JSON form; longer names are refused
 constexpr uint32_t kMinimumSize = 7;
 constexpr uint32_t kIdentifierSize = 4;
 constexpr uint32_t kLengthOffset = 4;
@@ -50,14 +52,15 @@ int32_t checkDestination(const uint8_t *buffer, uint32_t size, int32_t result) {
 }
 
 // Encodes the header text, then the description (syntax) from *text, then
-// identifier and length, all within the payload (the buffer holds it).
-// Returns the payload length, or the error result of the position where the
-// description stopped: 1 - (its index in the text that begins at origin).
-int32_t encodeMessage(const MessageTypeEntry &entry, uint8_t *buffer, const char *header, const char *origin,
-                      const char *text, OutputFormat syntax) {
+// identifier and length, all within the caller's buffer: a member value that
+// lies behind the structure but inside the buffer is written. Returns the
+// payload length, or the error result of the position where the description
+// stopped: 1 - (its index in the text that begins at origin).
+int32_t encodeMessage(const MessageTypeEntry &entry, uint8_t *buffer, uint32_t size, const char *header,
+                      const char *origin, const char *text, OutputFormat syntax) {
     const TypeDescriptor &type = *entry.type;
     uint8_t *const start = buffer + kStructureOffset;
-    uint8_t *const end = start + type.size;
+    uint8_t *const end = buffer + size;
     const char *p = text;
     const bool encoded = parseStructure(start, end, &header, UF_AsText, &type) == 0 &&
                          parseStructure(start, end, &p, syntax, &type) == 0 &&
@@ -72,11 +75,12 @@ bool fitsPayload(const TypeDescriptor &type, uint32_t size) {
 }
 
 // A type entry named in the three-text form: the destination text is a
-// value of the type, written at offset 0.
+// value of the type, written from offset 0 within the whole buffer. A buffer
+// shorter than the type is refused, as a short payload buffer is.
 int32_t encodeTypeValue(const MessageTypeEntry &entry, uint8_t *buffer, uint32_t size, const char *text) {
     if (entry.type->size > size) return -1;
     const char *p = text;
-    return parseStructure(buffer, buffer + entry.type->size, &p, UF_AsText, entry.type) == 0
+    return parseStructure(buffer, buffer + size, &p, UF_AsText, entry.type) == 0
                ? static_cast<int32_t>(entry.type->size)
                : -1;
 }
@@ -90,7 +94,7 @@ int32_t threeTextForm(const PayloadTables &tables, uint8_t *buffer, uint32_t siz
     char header[kTextBufferSize];
     char *pos = header;
     append(&pos, header + sizeof header, kThreeTextHeader, taskValue(tables.taskIds, destination), source);
-    return checkDestination(buffer, size, encodeMessage(*entry, buffer, header, body, body, UF_AsText));
+    return checkDestination(buffer, size, encodeMessage(*entry, buffer, size, header, body, body, UF_AsText));
 }
 
 // {"MessageName": {members...}}: the name is copied (at most 255
@@ -104,7 +108,7 @@ int32_t jsonForm(const PayloadTables &tables, uint8_t *buffer, uint32_t size, co
     while (*p != '\0' && *p != '"') ++p;
     const auto nameLength = static_cast<size_t>(p - nameStart);
     char name[kTextBufferSize];
-    if (*p++ != '"' || nameLength >= sizeof name) return -1;
+    if (*p++ != '"' || nameLength > kMaxMessageNameLength) return -1;
     std::memcpy(name, nameStart, nameLength);
     name[nameLength] = '\0';
     p = skipSpace(p);
@@ -114,7 +118,7 @@ int32_t jsonForm(const PayloadTables &tables, uint8_t *buffer, uint32_t size, co
     char header[kTextBufferSize];
     char *pos = header;
     append(&pos, header + sizeof header, kJsonHeader, source);
-    return checkDestination(buffer, size, encodeMessage(*entry, buffer, header, text, p, UF_AsJson));
+    return checkDestination(buffer, size, encodeMessage(*entry, buffer, size, header, text, p, UF_AsJson));
 }
 
 }  // namespace

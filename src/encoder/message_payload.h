@@ -23,9 +23,9 @@ struct PayloadTables {
 // entry whose type descriptor's name is the whole text. Null when none.
 const MessageTypeEntry *findMessageEntry(const PayloadTables &tables, const char *name);
 
-// tkdec_createMessagePayload over the given tables. Members are written
-// within the payload (S + 2 bytes for a message structure of S bytes, S for
-// a type value), never behind it, even in a larger buffer.
+// tkdec_createMessagePayload over the given tables. A buffer shorter than
+// the payload (S + 2 bytes for a message structure of S bytes, S for a type
+// value) is refused with -1; members are written anywhere within the buffer.
 int32_t buildMessagePayload(const PayloadTables &tables, uint8_t *buffer, uint32_t size, const char *name,
                             const char *destination, const char *body);
 

@@ -15,12 +15,10 @@ struct QuotedItem {
     bool quoted;
 };
 
-// In JSON syntax whitespace may stand before the opening quote, as it does
-// behind every ':' of a JSON writer.
+// In JSON syntax a quote opens an item only as the very first character of
+// its text: ` "7"` holds no number, as the host's encoder reads it.
 inline QuotedItem openQuote(const char *text, OutputFormat syntax) {
-    if (syntax != UF_AsJson) return {text, false};
-    const char *const first = skipSpace(text);
-    return *first == '"' ? QuotedItem{first + 1, true} : QuotedItem{text, false};
+    return syntax == UF_AsJson && *text == '"' ? QuotedItem{text + 1, true} : QuotedItem{text, false};
 }
 
 // Sets the position after an item of `length` characters that was (result

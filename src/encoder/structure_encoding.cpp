@@ -4,7 +4,6 @@
 
 #include "encoder/little_endian_writer.h"
 #include "encoder/structure_encoding.h"
-#include "encoder/text_scan.h"
 
 namespace tkdec {
 namespace {
@@ -16,22 +15,11 @@ int32_t encodeField(uint8_t *start, uint8_t *end, const char **text, OutputForma
     return field.encode != nullptr ? field.encode(start, end, text, syntax) : -1;
 }
 
-// A quoted text opens the string form. In JSON, where numbers may be quoted
-// as well, only a quoted text that the closing ']' follows is a string:
-// ["abc"] is a string, ["6", 7] a list of two numbers.
-bool isStringForm(const char *text, OutputFormat syntax) {
-    const char quote = *text;
-    if (quote != '"' && quote != '\'') return false;
-    if (syntax != UF_AsJson) return true;
-    const char *p = text + 1;
-    while (*p != '\0' && *p != quote) ++p;
-    return *p == quote && *skipSpace(p + 1) == ']';
-}
-
 // A quoted string into a one-byte array of `count` elements; the text is at
-// the opening quote. Characters that do not fit are stepped over and fail
-// the value.
-int32_t encodeString(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax, uint32_t count) {
+// the opening quote (" or '). Characters that do not fit are stepped over
+// and fail the value. What follows the closing quote, a ']' included, is
+// left for the caller.
+int32_t encodeString(uint8_t *start, uint8_t *end, const char **text, uint32_t count) {
     const char *p = *text;
     const char quote = *p++;
     const uint64_t room = static_cast<uint64_t>(end - start);
@@ -44,13 +32,6 @@ int32_t encodeString(uint8_t *start, uint8_t *end, const char **text, OutputForm
         ++p;
     else
         result = -1;
-    if (syntax == UF_AsJson && result == 0) {
-        p = skipSpace(p);
-        if (*p == ']')
-            ++p;
-        else
-            result = -1;
-    }
     *text = p;
     return result;
 }
@@ -109,8 +90,9 @@ int32_t encodeMember(uint8_t *start, uint8_t *end, const char **text, OutputForm
 int32_t encodeArray(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax,
                     const FieldDescriptor &field) {
     if (text == nullptr || *text == nullptr) return -1;
-    if (isStringForm(*text, syntax) && field.elementSize == 1)
-        return encodeString(start, end, text, syntax, field.elementCount);
+    // The first character alone chooses the string form, in both syntaxes.
+    const char first = **text;
+    if ((first == '"' || first == '\'') && field.elementSize == 1) return encodeString(start, end, text, field.elementCount);
     return encodeElements(start, end, text, syntax, field);
 }
 

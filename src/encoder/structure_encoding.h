@@ -38,12 +38,12 @@ int32_t encodeValue(uint8_t *start, uint8_t *end, const char **text, OutputForma
 int32_t encodeMember(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax,
                      const TypeDescriptor *type, const char *name);
 
-// The elements of an array field from start: a quoted string for one-byte
-// elements ("abc" or 'abc', NUL-terminated when shorter than the array), or
-// an element list closed by '}' (designated, left for the caller) or ']'
-// (JSON, consumed). In JSON syntax a string is closed by the ']' behind it
-// as well, so ["abc"] reads like [1, 2, 3]; a quoted text that no ']'
-// follows is a quoted number of an element list (["6", 7]).
+// The elements of an array field from start: for one-byte elements whose
+// value text begins with a quote, a string ("abc" or 'abc', NUL-terminated
+// when shorter than the array, the text after its closing quote left for
+// the caller, so that in JSON ["abc"] leaves its ']' unread); otherwise an
+// element list closed by '}' (designated, left for the caller) or ']'
+// (JSON, consumed).
 int32_t encodeArray(uint8_t *start, uint8_t *end, const char **text, OutputFormat syntax,
                     const FieldDescriptor &field);
 
