@@ -29,8 +29,8 @@ TEST(ExtendedPayload, ItemLookupStatuses) {
         {"second key", kHelloAbc, 1, ItemStatus::Found, 3},
         {"first key", kHelloAbc, 0, ItemStatus::Found, 6},
         {"absent key", kHelloAbc, 2, ItemStatus::LookupFailed, 0},
-        {"word 16", kHelloAbc, 16, ItemStatus::LookupFailed, 0},
-        {"word 19", kHelloAbc, 19, ItemStatus::LookupFailed, 0},
+        {"word 16 is no key", item(16, {1}), 16, ItemStatus::LookupFailed, 0},
+        {"word 19 is no key", item(19, {1}), 19, ItemStatus::LookupFailed, 0},
         {"word 17 null pointer", {}, 17, ItemStatus::NullPointer, 0},
         {"word 18 no data", {}, 18, ItemStatus::NoData, 0},
         {"empty payload", {}, 0, ItemStatus::PayloadTooSmall, 0},
@@ -127,6 +127,8 @@ struct DumpCase {
 TEST(ExtendedPayload, DumpUnitsAndLimit) {
     const DumpCase cases[] = {
         {"units of 4", {1, 2, 3, 4, 5, 6}, 4, 64, "04030201 00000605 "},
+        {"last unit short by 3", {1, 2, 3, 4, 5}, 4, 64, "04030201 00000005 "},
+        {"last unit short by 1", {1, 2, 3, 4, 5, 6, 7}, 4, 64, "04030201 00070605 "},
         {"units of 1", {1, 0x0A, 0xFF}, 1, 64, "01 0a ff "},
         // The dump limit lies 2 * unit + 1 bytes before the scratch end.
         {"limit stops behind a separator", {1, 2, 3, 4}, 1, 3 + 6, "01 02 "},

@@ -109,7 +109,7 @@ TEST(TokenFormatter, CatalogueOfRules) {
         {"choice without that option", "[%s]",
          {{.kind = RuleKind::Choice, .source = arg(0, 3, 3), .options = kChoiceOptions, .optionCount = 2,
            .listText = "([1$0:2]A|[1$0:2]B)"}},
-         {5 << 3, 0x6}, {}, "[(No option 5 in (([1$0:2]A|[1$0:2]B)))]"},
+         {2 << 3, 0x6}, {}, "[(No option 2 in (([1$0:2]A|[1$0:2]B)))]"},
         {"extended strings", "[Build Info] %s = %s",
          {{.kind = RuleKind::ExtendedString, .source = arg(0)}, {.kind = RuleKind::ExtendedString, .source = arg(1)}},
          {1, 0}, test::concat({test::item(0, test::text("KESTRELMAX", true)), test::item(1, test::text("BOARD", false))}),

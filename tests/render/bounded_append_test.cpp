@@ -73,6 +73,27 @@ TEST(BoundedAppend, AllEntryPointsFollowTheSameRule) {
     }
 }
 
+// Every empty text still ends the output with a NUL; a null text is "(null)".
+TEST(BoundedAppend, EmptyAndNullTexts) {
+    using Writer = void (*)(char **, char *);
+    const struct {
+        Writer write;
+        const char *expected;
+    } cases[] = {
+        {[](char **pos, char *end) { tkdec::appendText(pos, end, ""); }, ""},
+        {[](char **pos, char *end) { tkdec::appendArguments(pos, end, "", nullptr, 0); }, ""},
+        {[](char **pos, char *end) { tkdec::appendRow(pos, end, {{"", "", "", ""}}, UF_AsXml); }, ""},
+        {[](char **pos, char *end) { tkdec::appendText(pos, end, nullptr); }, "(null)"},
+    };
+    for (const auto &c : cases) {
+        GuardedBuffer buffer(8);
+        char *pos = buffer.begin();
+        c.write(&pos, buffer.end());
+        EXPECT_EQ(std::string(buffer.begin(), pos), c.expected);
+        EXPECT_EQ(*pos, '\0');
+    }
+}
+
 TEST(BoundedAppend, NullPositionAppendsNothing) {
     char buffer[8] = "keep";
     char *pos = nullptr;
