@@ -3,17 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 #include "tkdec.h"
 
 namespace {
 
 using tkdec::test::Bytes;
 using tkdec::test::decode;
+using tkdec::test::kFormats;
 using tkdec::test::words;
 
-constexpr tkdec_OutputFormat kFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
 constexpr uint16_t kPowerDomainChannel = 7376;  // log group 230
 constexpr uint16_t kDefaultChannel = 48;        // log group 1
 constexpr uint16_t kAlarmChannel = 8209;

@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 
 namespace {
 

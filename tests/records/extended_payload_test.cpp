@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "support/payload.h"
+#include "support/support.h"
 
 namespace tkdec {
 namespace {

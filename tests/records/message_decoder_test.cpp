@@ -5,16 +5,14 @@
 #include <vector>
 
 #include "render/document_checks.h"
-#include "support/decode.h"
+#include "support/support.h"
 #include "tkdec.h"
 
 namespace tkdec::test {
 namespace {
 
 constexpr uint16_t kMessageChannel = 8433;
-constexpr tkdec_OutputFormat kAllFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
 
-using Bytes = std::vector<uint8_t>;
 
 Bytes le32(uint32_t value) {
     return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
@@ -66,7 +64,7 @@ TEST(MessageDecoder, RegisteredMessage) {
               R"("m_flags":0, "m_status":"CKI_TESTAPP_STATUS_PASSED"}})");
     // Every format prints the class's structure, offsets as message
     // offsets, without a record frame; the result is 0.
-    for (tkdec_OutputFormat format : kAllFormats) {
+    for (tkdec_OutputFormat format : kFormats) {
         const Decoded decoded = decode(kMessageChannel, kStatusCnf, body, format);
         EXPECT_EQ(decoded.result, 0);
         EXPECT_EQ(decoded.text, decodeWhole("CkiTestAppQueryStatusCnfMessage", kStatusCnf, body, format)) << format;
@@ -115,7 +113,7 @@ const HintCase kHintCases[] = {
 
 TEST(MessageDecoder, IdsWithoutClass) {
     for (const HintCase &c : kHintCases) {
-        for (tkdec_OutputFormat format : kAllFormats) {
+        for (tkdec_OutputFormat format : kFormats) {
             const Decoded decoded = decode(kMessageChannel, c.id, c.payload, format);
             EXPECT_EQ(decoded.result, 0);
             EXPECT_EQ(decoded.text, c.expected[format] + decodeWhole(c.structure, c.id, c.payload, format))
@@ -170,7 +168,7 @@ TEST(MessageDecoder, PayloadLengthSweep) {
     for (size_t length = 0; length <= full.size(); ++length) {
         const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
         const bool complete = length == full.size();
-        for (tkdec_OutputFormat format : kAllFormats) {
+        for (tkdec_OutputFormat format : kFormats) {
             const Decoded decoded = decode(kMessageChannel, kTestsCnf, part, format);
             ASSERT_EQ(decoded.result, 0);
             if (format == UF_AsText) {

@@ -8,7 +8,7 @@
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
-#include "support/payload.h"
+#include "support/support.h"
 
 namespace tkdec {
 namespace {

@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 
 namespace {
 

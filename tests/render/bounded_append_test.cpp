@@ -8,20 +8,11 @@
 #include "render/argument_renderer.h"
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
+#include "support/support.h"
 
 namespace {
 
-constexpr char kGuard = '\x5A';
-
-// A buffer of `space` usable bytes between guard bytes.
-struct GuardedBuffer {
-    explicit GuardedBuffer(size_t space) : bytes(space + 2, kGuard), size(space) {}
-    char *begin() { return bytes.data() + 1; }
-    char *end() { return begin() + size; }
-    bool guardsIntact() const { return bytes.front() == kGuard && bytes.back() == kGuard; }
-    std::string bytes;
-    size_t size;
-};
+using tkdec::test::GuardedBuffer;
 
 struct AppendCase {
     size_t space;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "render/print_entries.h"
-#include "render/print_support.h"
+#include "support/support.h"
 #include "render/value_printers.h"
 #include "type_tables.h"
 

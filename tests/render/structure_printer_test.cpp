@@ -2,29 +2,12 @@
 
 #include "render/document_checks.h"
 #include "render/print_entries.h"
-#include "render/print_support.h"
+#include "support/support.h"
 #include "tkdec.h"
 #include "type_tables.h"
 
 namespace tkdec::test {
 namespace {
-
-// The output of tkdec_decodeType, or "<result N>" when it failed.
-std::string decode(const char *name, const Bytes &data, OutputFormat format) {
-    std::vector<char> out(65536, '#');
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[data.size()]);
-    if (!data.empty()) std::memcpy(copy.get(), data.data(), data.size());
-    const uint32_t result = tkdec_decodeType(name, static_cast<uint32_t>(data.size()), copy.get(),
-                                             static_cast<uint32_t>(out.size()), out.data(), format);
-    if (result != 0) return "<result " + std::to_string(result) + ">";
-    return std::string(out.data());
-}
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-    Bytes bytes;
-    for (const Bytes &part : parts) bytes.insert(bytes.end(), part.begin(), part.end());
-    return bytes;
-}
 
 // A CKI_Message header: id, source, destination, the four flag bytes.
 Bytes header(uint32_t id, uint32_t source, uint32_t destination, Bytes flags = {0, 0, 0, 0}) {
@@ -131,7 +114,7 @@ const DecodeCase kStructureCases[] = {
 TEST(StructurePrinter, WholeStructuresInEveryFormat) {
     for (const DecodeCase &c : kStructureCases) {
         for (OutputFormat format : kFormats)
-            EXPECT_EQ(decode(c.name, c.data, format), c.expected[format]) << c.name << ", " << kFormatNames[format];
+            EXPECT_EQ(decodeType(c.name, c.data, format), c.expected[format]) << c.name << ", " << kFormatNames[format];
     }
 }
 
@@ -267,18 +250,18 @@ TEST(AliasPrinter, ConfinesTheBitmapToItsSize) {
     data[0] = 0x02;    // group 1
     data[8] = 0x01;    // group 64
     data[256] = 0xFF;  // behind the alias
-    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsText),
+    EXPECT_EQ(decodeType("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsText),
               "(LOG_GROUP_CKI_DEFAULT|LOG_GROUP_COMMS_TASK)");
-    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsJson),
+    EXPECT_EQ(decodeType("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsJson),
               R"({"CKI_LogGroupId_BITMAP_ARRAY_BITMAP":["LOG_GROUP_CKI_DEFAULT","LOG_GROUP_COMMS_TASK"]})");
     // Shorter data is not extended.
     data.resize(12);
     data[8] = 0;
-    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsXml), "<xml><LOG_GROUP_CKI_DEFAULT/></xml>");
+    EXPECT_EQ(decodeType("CKI_LogGroupId_BITMAP_ARRAY_BITMAP[64]", data, UF_AsXml), "<xml><LOG_GROUP_CKI_DEFAULT/></xml>");
     // The bare bit-offset type runs to the data end.
     data.resize(260);
     data[256] = 0x01;
-    EXPECT_EQ(decode("CKI_LogGroupId_BITMAP_ARRAY_BITMAP", data, UF_AsText), "(LOG_GROUP_CKI_DEFAULT|(0x00000001)<<2048)");
+    EXPECT_EQ(decodeType("CKI_LogGroupId_BITMAP_ARRAY_BITMAP", data, UF_AsText), "(LOG_GROUP_CKI_DEFAULT|(0x00000001)<<2048)");
 }
 
 // The validators themselves reject what they must.

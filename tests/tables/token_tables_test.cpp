@@ -10,8 +10,7 @@
 #include "api/channel_table.h"
 #include "records/token_table.h"
 #include "render/document_checks.h"
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 #include "tkdec.h"
 
 namespace tkdec::test {

@@ -14,15 +14,12 @@
 #include "api/channel_table.h"
 #include "render/name_filters.h"
 #include "render/document_checks.h"
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 #include "tkdec.h"
 #include "type_tables.h"
 
 namespace tkdec::test {
 namespace {
-
-constexpr tkdec_OutputFormat kAllFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
 
 size_t messageCount() {
     size_t count = 0;
@@ -40,18 +37,6 @@ uint16_t channelOf(ChannelKind kind) {
     for (uint32_t i = 0; i < build::channelCount; ++i)
         if (build::channelKind(build::channels[i].id) == kind) return build::channels[i].id;
     return 0;
-}
-
-// The output of tkdec_decodeType from a copy of the data of its own size,
-// or "<result N>" when it failed.
-std::string decodeType(const char *name, const Bytes &data, tkdec_OutputFormat format) {
-    std::vector<char> out(1 << 17, '#');
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[data.size() + 1]);
-    if (!data.empty()) std::memcpy(copy.get(), data.data(), data.size());
-    const uint32_t result = tkdec_decodeType(name, static_cast<uint32_t>(data.size()), copy.get(),
-                                             static_cast<uint32_t>(out.size()), out.data(), format);
-    if (result != 0) return "<result " + std::to_string(result) + ">";
-    return std::string(out.data());
 }
 
 // The task of the build's PTP CPU with the lowest id, and the last task.
@@ -193,7 +178,7 @@ TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
     for (size_t i = 0; i < messageCount(); ++i) {
         const MessageTypeEntry &entry = build::messageTypeTable[i];
         const Bytes full = messagePayload(*entry.type);
-        for (tkdec_OutputFormat format : kAllFormats) {
+        for (tkdec_OutputFormat format : kFormats) {
             const Decoded decoded = decode(channel, entry.id, full, format);
             EXPECT_EQ(decoded.result, 0);
             EXPECT_TRUE(validDocument(format, decoded.text)) << entry.name << ": " << decoded.text;

@@ -3,11 +3,13 @@
 rebuilds the unit-test binary incrementally, runs it and reports which
 mutants the tests kill.
 
-    python3 tools/mutation/run.py [--build-dir build/default] [--only PATTERN] [--check]
+    python3 tools/mutation/run.py [--build-dir build/default] [--only PATTERN] [--check] [--matrix]
 
 A mutant whose exact text does not occur exactly once in its file is
 "stale" (the code moved on; refresh its row). A mutant that does not
-compile is "broken". Neither counts in the score. Every file is restored
+compile is "broken". Neither counts in the score. --matrix runs every test
+on every mutant (no fail-fast) and lists the tests that kill no mutant that
+another test does not kill as well: candidates to cut. Every file is restored
 after its mutant, also on Ctrl-C.
 """
 import argparse
@@ -30,19 +32,38 @@ def build(build_dir):
     return subprocess.run(command, capture_output=True, text=True).returncode == 0
 
 
-def tests_pass(build_dir):
+def failing_tests(build_dir, fail_fast=True):
+    """The tests that fail (a crash or hang counts as "<crash>"); empty when all pass."""
+    failed = set()
     for binary in TEST_BINARIES:
+        command = [str(build_dir / binary), "--gtest_brief=1"] + (["--gtest_fail_fast"] if fail_fast else [])
         try:
-            run = subprocess.run([str(build_dir / binary), "--gtest_fail_fast", "--gtest_brief=1"],
-                                 capture_output=True, text=True, timeout=TIMEOUT)
+            run = subprocess.run(command, capture_output=True, text=True, timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
-            return False
+            failed.add("<crash>")
+            continue
+        names = set(re.findall(r"^\[  FAILED  \] (\w+\.\w+)", run.stdout, re.MULTILINE))
         if run.returncode != 0:
-            return False
-    return True
+            failed |= names or {"<crash>"}
+        if failed and fail_fast:
+            break
+    return failed
 
 
-def outcome(mutant, build_dir):
+def all_tests(build_dir):
+    names = []
+    for binary in TEST_BINARIES:
+        listing = subprocess.run([str(build_dir / binary), "--gtest_list_tests"], capture_output=True, text=True).stdout
+        suite = ""
+        for line in listing.splitlines():
+            if not line.startswith(" "):
+                suite = line.strip()
+            else:
+                names.append(suite + line.split()[0])
+    return names
+
+
+def outcome(mutant, build_dir, killers=None):
     path = ROOT / mutant.file
     original = path.read_text()
     if original.count(mutant.text) != 1:
@@ -51,9 +72,28 @@ def outcome(mutant, build_dir):
         path.write_text(original.replace(mutant.text, mutant.replacement))
         if not build(build_dir):
             return "broken"
-        return "survived" if tests_pass(build_dir) else "killed"
+        failed = failing_tests(build_dir, fail_fast=killers is None)
+        if killers is not None:
+            killers[mutant] = failed
+        return "killed" if failed else "survived"
     finally:
         path.write_text(original)
+
+
+def report_matrix(killers, tests):
+    """Per test: the mutants it kills, and those that no other test kills."""
+    kills = {test: 0 for test in tests}
+    alone = {test: 0 for test in tests}
+    for failed in killers.values():
+        for test in failed:
+            kills[test] = kills.get(test, 0) + 1
+        if len(failed) == 1:
+            test = next(iter(failed))
+            alone[test] = alone.get(test, 0) + 1
+    print("\ntests that kill no mutant alone (kills in all):")
+    for test in sorted(tests, key=lambda t: kills.get(t, 0)):
+        if alone.get(test, 0) == 0:
+            print(f"  {test} ({kills.get(test, 0)})")
 
 
 def main():
@@ -61,6 +101,7 @@ def main():
     parser.add_argument("--build-dir", default="build/default")
     parser.add_argument("--only", help="regular expression on file and description")
     parser.add_argument("--check", action="store_true", help="only list stale mutants; build nothing")
+    parser.add_argument("--matrix", action="store_true", help="run all tests per mutant; list tests that kill nothing alone")
     args = parser.parse_args()
     build_dir = (ROOT / args.build_dir).resolve()
     mutants = [m for m in MUTANTS if not args.only or re.search(args.only, f"{m.file} {m.description}")]
@@ -74,13 +115,14 @@ def main():
 
     # A stopped run still restores the mutated file.
     signal.signal(signal.SIGTERM, signal.default_int_handler)
-    if not build(build_dir) or not tests_pass(build_dir):
+    if not build(build_dir) or failing_tests(build_dir):
         sys.exit("the unmutated build or its tests fail: nothing to measure")
     results = {"killed": [], "survived": [], "stale": [], "broken": []}
+    killers = {} if args.matrix else None
     started = time.monotonic()
     try:
         for index, mutant in enumerate(mutants, 1):
-            result = outcome(mutant, build_dir)
+            result = outcome(mutant, build_dir, killers)
             results[result].append(mutant)
             note = f"  (equivalent: {mutant.equivalent})" if result == "survived" and mutant.equivalent else ""
             print(f"[{index}/{len(mutants)}] {result:8} {mutant.file}: {mutant.description}{note}", flush=True)
@@ -96,6 +138,8 @@ def main():
     for mutant in results["survived"]:
         reason = f" -- equivalent: {mutant.equivalent}" if mutant.equivalent else ""
         print(f"survivor: {mutant.file}: {mutant.description}{reason}")
+    if killers is not None:
+        report_matrix(killers, all_tests(build_dir))
     return 0 if not results["survived"] or all(m.equivalent for m in results["survived"]) else 1
 
 
