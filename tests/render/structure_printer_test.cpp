@@ -91,20 +91,7 @@ const DecodeCase kStructureCases[] = {
       R"({"typename":"CKI_SoftwareVersion","value":{"sv":{"typename":"uint8_t[2]","value":"expected 2 have 1"[{"number":1},{"typename":"uint8_t"}]}, )"
       R"("m_build":{"typename":"uint16_t"}}})",
       R"({"CKI_SoftwareVersion":{"sv":"expected 2 have 1"[1,"uint8_t"], "m_build":"uint16_t"}})"}},
-    // An array type at top level.
-    {"uint8_t[24]",
-     Bytes(24, 7),
-     {"(uint8_t[24]){{7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7}}",
-      "<xml>uint8_t[24]<_0>0x07 (7)</_0><_1>0x07 (7)</_1><_2>0x07 (7)</_2><_3>0x07 (7)</_3><_4>0x07 (7)</_4>"
-      "<_5>0x07 (7)</_5><_6>0x07 (7)</_6><_7>0x07 (7)</_7><_8>0x07 (7)</_8><_9>0x07 (7)</_9><_10>0x07 (7)</_10>"
-      "<_11>0x07 (7)</_11><_12>0x07 (7)</_12><_13>0x07 (7)</_13><_14>0x07 (7)</_14><_15>0x07 (7)</_15>"
-      "<_16>0x07 (7)</_16><_17>0x07 (7)</_17><_18>0x07 (7)</_18><_19>0x07 (7)</_19><_20>0x07 (7)</_20>"
-      "<_21>0x07 (7)</_21><_22>0x07 (7)</_22><_23>0x07 (7)</_23></xml>",
-      R"({"typename":"uint8_t[24]","value":[{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},)"
-      R"({"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},)"
-      R"({"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},{"number":7},)"
-      R"({"number":7},{"number":7},{"number":7}]})",
-      R"({"uint8_t[24]":[7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7,7]})"}},
+    // An array type at top level, without data.
     {"char[80]",
      {},
      {"(char[80]){{}}", "<xml>char[80]</xml>", R"({"typename":"char[80]","type":"nested","value":})",
@@ -151,23 +138,11 @@ const ModeCase kModeCases[] = {
      {".sv=(uint8_t[2])(no data) .m_build=(uint16_t)(no data)",
       "<CKI_SoftwareVersion><sv>uint8_t[2](no data)</sv><m_build>(uint16_t)(no data)</m_build></CKI_SoftwareVersion>",
       R"("sv":{"typename":"uint8_t[2]"}, "m_build":{"typename":"uint16_t"})", R"("sv":"uint8_t[2]", "m_build":"uint16_t")"}},
-    // An array of structures: each element is its members only.
-    {&printStructure<build::type_CkiTestAppQueryTestsCnfMessage__TestDescriptor_30_>,
-     concat({word(5), {3, 0, 0x10, 0}, Bytes(24, 0x41), word(6), {1}}), E_TYPE,
-     {"(CkiTestAppQueryTestsCnfMessage::TestDescriptor[30])**expected 30 have 1**{.m_testId=5 "
-      ".m_status=CKI_TESTAPP_STATUS_FAILED .m_duration=16 .m_digest=(uint8_t[24]){65,65,65,65,65,65,65,65,65,65,"
-      "65,65,65,65,65,65,65,65,65,65,65,65,65,65},.m_testId=6 .m_status=CKI_TESTAPP_STATUS_RUNNING "
-      ".m_duration=(uint16_t)(no data) .m_digest=(uint8_t[24])(no data),(no data),(no data),(no data),(no data),"
-      "(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),"
-      "(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),(no data),"
-      "(no data),(no data),(no data),(no data)}",
-      nullptr, nullptr, nullptr}},
 };
 
 TEST(StructurePrinter, PrintModes) {
     for (const ModeCase &c : kModeCases) {
         for (OutputFormat format : kFormats) {
-            if (c.expected[format] == nullptr) continue;
             EXPECT_EQ(render(c.printer, c.data, format, c.mode), c.expected[format])
                 << kFormatNames[format] << ", mode " << c.mode << ", first expected " << c.expected[0];
         }

@@ -123,53 +123,6 @@ TEST(TypeTables, EveryTypeGivesValidDocuments) {
     EXPECT_GT(checked, 0);
 }
 
-// The entry that tkdec_decodeType takes for a name, as a search of the
-// table in order finds it: by name, or by an id that the name spells as
-// "0x%.8x" or "%i"; a message entry only for a message from a PTP task.
-const MessageTypeEntry *firstInOrder(const std::string &name, bool fromPtp) {
-    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
-        char hex[16], decimal[16];
-        std::snprintf(hex, sizeof hex, "0x%.8x", entry->id);
-        std::snprintf(decimal, sizeof decimal, "%i", static_cast<int>(entry->id));
-        const bool named = name == entry->name || name == hex || name == decimal;
-        if (named && (entry->id == 0 || fromPtp)) return entry;
-    }
-    return nullptr;
-}
-
-TEST(TypeTables, DecodeTypeTakesTheFirstEntryInTableOrder) {
-    std::vector<std::string> names = {"0", "0x00000000", "-1", "", "NoSuchType", "0x"};
-    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
-        char text[16];
-        names.push_back(entry->name);
-        std::snprintf(text, sizeof text, "0x%.8x", entry->id);
-        names.push_back(text);
-        std::snprintf(text, sizeof text, "%i", static_cast<int>(entry->id));
-        names.push_back(text);
-    }
-    Bytes fromPtp(32, 0), fromApp(32, 0);
-    const uint32_t ptp = firstPtpTask();
-    for (int i = 0; i < 4; ++i) {
-        fromPtp[4 + i] = static_cast<uint8_t>(ptp >> (8 * i));
-        fromApp[4 + i] = static_cast<uint8_t>((ptp ^ 0x01000000u) >> (8 * i));  // another CPU
-    }
-    for (const std::string &name : names) {
-        for (const Bytes *data : {&fromPtp, &fromApp}) {
-            const MessageTypeEntry *expected = firstInOrder(name, data == &fromPtp);
-            const std::string text = decodeType(name.c_str(), *data, UF_AsJson);
-            if (expected == nullptr) {
-                EXPECT_EQ(text, "<result 1>") << name;
-                continue;
-            }
-            std::vector<char> out(1 << 17);
-            char *pos = out.data();
-            expected->print(data->data(), data->data() + data->size(), &pos, out.data() + out.size(), UF_AsJson,
-                            E_TOP_LEVEL, 0, nullptr, filterIdentity);
-            EXPECT_EQ(text, std::string(out.data(), pos)) << name;
-        }
-    }
-}
-
 // Every message and event decodes on the message channel: valid documents
 // when complete, well-formed XML and marked gaps when cut short.
 TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
