@@ -44,17 +44,11 @@ const EnumCase kEnumCases[] = {
      {"CKI_ALARM_ERROR", "<xml>CKI_ALARM_ERROR 0x00000002</xml>",
       R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_ERROR","number":2}})",
       R"({"CkiAlarmLevel":"CKI_ALARM_ERROR"})"}},
-    {&printEnumeration<enum_CkiAlarmLevel>, word(0), mode(E_ARRAY),
-     {"CKI_NO_ALARM", "CKI_NO_ALARM 0x00000000",
-      R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_NO_ALARM","number":0}})", R"("CKI_NO_ALARM")"}},
     {&printEnumeration<enum_CkiAlarmLevel>, word(8), mode(E_INHERITED),
      {"CKI_ALARM_INFO", "CKI_ALARM_INFO 0x00000008",
       R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_INFO","number":8}})", R"("CKI_ALARM_INFO")"}},
-    // Unknown values: the search stops on 8 for 5, on 2 for 3, on the first
-    // pair outside the table's range.
-    {&printEnumeration<enum_CkiAlarmLevel>, word(5), mode(E_TYPE),
-     {"(CkiAlarmLevel) 0x00000005 (CKI_ALARM_INFO + -3)", "(CkiAlarmLevel) 0x00000005",
-      R"({"typename":"CkiAlarmLevel","value":{"number":5}})", "5"}},
+    // Unknown values: the search stops on 2 for 3, on the first pair outside
+    // the table's range.
     {&printEnumeration<enum_CkiAlarmLevel>, word(3), mode(E_TYPE, 0, filterSkip2Words),
      {"(CkiAlarmLevel) 0x00000003 (ERROR + 1)", "(CkiAlarmLevel) 0x00000003",
       R"({"typename":"CkiAlarmLevel","value":{"number":3}})", "3"}},
@@ -65,20 +59,13 @@ const EnumCase kEnumCases[] = {
      {"(CkiAlarmLevel) 0xffffffff (CKI_NO_ALARM + -1)", "(CkiAlarmLevel) 0xffffffff",
       R"({"typename":"CkiAlarmLevel","value":{"number":4294967295}})", "4294967295"}},
     // Aliases: the alias index picks among the names of one value.
-    {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 0), {"FIRST", "FIRST 0x00000000",
-      R"({"typename":"Seek","value":{"text":"FIRST","number":0}})", R"("FIRST")"}},
     {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 1), {"SET", "SET 0x00000000",
       R"({"typename":"Seek","value":{"text":"SET","number":0}})", R"("SET")"}},
     {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 2), {"FIRST", "FIRST 0x00000000",
       R"({"typename":"Seek","value":{"text":"FIRST","number":0}})", R"("FIRST")"}},
-    {&printEnumeration<kSeek>, word(1), mode(E_TYPE, 1), {"CUR", "CUR 0x00000001",
-      R"({"typename":"Seek","value":{"text":"CUR","number":1}})", R"("CUR")"}},
     // An empty table: the type and the value, no nearest pair.
     {&printEnumeration<kEmpty>, {7, 0}, mode(E_TYPE),
      {"(Empty) 0x0007", "(Empty) 0x0007", R"({"typename":"Empty","value":{"number":7}})", "7"}},
-    {&printEnumeration<kEmpty>, {7, 0}, mode(E_TOP_LEVEL),
-     {"(Empty) 0x0007", "<xml>(Empty) 0x0007</xml>", R"({"typename":"Empty","value":{"number":7}})",
-      R"({"Empty":7})"}},
     // A one-byte enumeration reads one byte, with two hex digits.
     {&printEnumeration<kSmall>, {0xFE, 0x55}, mode(E_TYPE),
      {"BIG", "BIG 0xfe", R"({"typename":"Small","value":{"text":"BIG","number":254}})", R"("BIG")"}},
@@ -88,8 +75,6 @@ const EnumCase kEnumCases[] = {
     {&printEnumeration<enum_CkiAlarmLevel>, {1, 2, 3}, mode(E_TYPE),
      {"(CkiAlarmLevel)(no data)", "(CkiAlarmLevel)(no data)", R"({"typename":"CkiAlarmLevel"})",
       R"("CkiAlarmLevel")"}},
-    {&printEnumeration<enum_CkiAlarmLevel>, {}, mode(E_ARRAY),
-     {"(CkiAlarmLevel)(no data)", "(CkiAlarmLevel)(no data)", R"({"typename":"CkiAlarmLevel"})", ""}},
     {&printEnumeration<enum_CkiAlarmLevel>, {}, mode(E_INHERITED),
      {"(CkiAlarmLevel)(no data)", "(CkiAlarmLevel)(no data)", R"({"typename":"CkiAlarmLevel"})", ""}},
     {&printEnumeration<enum_CkiAlarmLevel>, {}, mode(E_TOP_LEVEL),
