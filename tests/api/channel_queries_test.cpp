@@ -60,15 +60,4 @@ TEST(ChannelQueries, TextQueriesCopyWhatFits) {
     }
 }
 
-TEST(ChannelQueries, TextQueriesRefuseBadArgumentsInOrder) {
-    for (TextQuery query : {tkdec_getSource, tkdec_getType, tkdec_getLabel}) {
-        char buffer[8] = "#######";
-        EXPECT_EQ(query(0, 8, nullptr), 1);
-        EXPECT_EQ(query(0, 0, buffer), 1);
-        EXPECT_EQ(query(-1, 8, buffer), 1);
-        EXPECT_EQ(query(166, 8, buffer), 1);
-        EXPECT_STREQ(buffer, "#######");
-    }
-}
-
 }  // namespace

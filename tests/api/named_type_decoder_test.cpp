@@ -51,6 +51,7 @@ TEST(DecodeType, LookupByNameAndId) {
         {" 751042567", fromPtp, 1, ""},
         // The source check: an APPS sender, or too few bytes for one.
         {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", fromApps, 1, ""},
+        {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", statusCnf(0x16000000), 1, ""},  // CPU 6, not 2
         {"0x2cc40007", Bytes(fromPtp.begin(), fromPtp.begin() + 7), 1, ""},
         {"0x2cc40007", {}, 1, ""},
         // The structure's type entry has id 0: no source check.

@@ -99,16 +99,21 @@ TEST(RecordDispatch, ArgumentsAndRecordFields) {
     for (const RecordCase &c : cases) expectRecord(c);
 }
 
-TEST(RecordDispatch, RefusesBadArguments) {
-    char buffer[8] = "xxxxxxx";
+// Null pointers and bad formats are refused with 1, and nothing is written.
+TEST(RecordDispatch, RefusesNullArgumentsAndBadFormats) {
+    char buffer[8] = "#######";
     char *pos = buffer;
+    uint32_t line = 7;
     const Bytes payload = words({2});
     EXPECT_EQ(tkdec_getText(payload.data(), payload.data() + 4, nullptr, buffer + 8, UF_AsText, 0x94, 7376), 1);
-    for (int32_t format : {-1, 4, 1000}) {
+    for (int32_t format : {-1, 4})
         EXPECT_EQ(tkdec_getText(payload.data(), payload.data() + 4, &pos, buffer + 8, format, 0x94, 7376), 1);
-        EXPECT_EQ(pos, buffer);
-    }
-    EXPECT_EQ(std::string(buffer), "xxxxxxx");
+    EXPECT_EQ(tkdec_getSourceReference(48, 0, nullptr, sizeof buffer, buffer), 1);
+    EXPECT_EQ(tkdec_getSourceReference(48, 0, &line, sizeof buffer, nullptr), 1);
+    EXPECT_EQ(tkdec_getLabel(0, sizeof buffer, nullptr), 1);
+    EXPECT_EQ(pos, buffer);
+    EXPECT_EQ(line, 7u);
+    EXPECT_STREQ(buffer, "#######");
 }
 
 TEST(RecordDispatch, AdvancesTheCallersPosition) {
@@ -119,19 +124,6 @@ TEST(RecordDispatch, AdvancesTheCallersPosition) {
     ASSERT_EQ(tkdec_getText(nullptr, nullptr, &pos, buffer + sizeof buffer, UF_AsText, 0, 48), 0);
     EXPECT_EQ(pos, buffer + std::string(buffer).size());
     EXPECT_EQ(std::string(buffer), "{\"ERROR\":\"Channel ID 0x0063 is NOT handled by this decoder\"}2nd stage boot");
-}
-
-TEST(RecordDispatch, WrappersWithoutOutputSpace) {
-    char buffer[1] = {'x'};
-    const Bytes payload = words({2});
-    for (tkdec::OutputFormat format : kFormats) {
-        const auto wrapper = tkdec::test::wrapperOf(format);
-        EXPECT_EQ(wrapper(7376, 0x94, 4, payload.data(), 0, buffer), 0);
-        EXPECT_EQ(wrapper(48, 0x1234, 4, payload.data(), 0, buffer), 1);
-        EXPECT_EQ(wrapper(0x1234, 0x94, 4, payload.data(), 0, buffer), 1);
-        EXPECT_EQ(wrapper(7376, 0x94, 4, payload.data(), 0, nullptr), 0);
-        EXPECT_EQ(buffer[0], 'x');
-    }
 }
 
 }  // namespace

@@ -36,35 +36,4 @@ TEST(SourceReference, FoundAndNotFound) {
     }
 }
 
-TEST(SourceReference, CutsAtTheBufferSize) {
-    const struct {
-        uint32_t id;
-        uint32_t size;
-        int32_t result;
-        const char *text;  // the bytes written, no terminator
-    } cases[] = {
-        {0, 8, 0, "../../pl"},
-        {2, 8, 1, "Source r"},
-        {0, 36, 0, "../../platform/ptp/boot/src/boot.cpp"},  // exactly the name: no NUL
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.size);
-        char buffer[48];
-        std::fill(std::begin(buffer), std::end(buffer), '#');
-        uint32_t line = 0;
-        EXPECT_EQ(tkdec_getSourceReference(48, c.id, &line, c.size, buffer), c.result);
-        EXPECT_EQ(std::string(buffer, c.size), c.text);
-        EXPECT_EQ(buffer[c.size], '#') << "wrote past the size";
-    }
-}
-
-TEST(SourceReference, NullArgumentsTouchNothing) {
-    char buffer[8] = "#######";
-    uint32_t line = 7;
-    EXPECT_EQ(tkdec_getSourceReference(48, 0, nullptr, sizeof buffer, buffer), 1);
-    EXPECT_EQ(tkdec_getSourceReference(48, 0, &line, sizeof buffer, nullptr), 1);
-    EXPECT_EQ(line, 7u);
-    EXPECT_STREQ(buffer, "#######");
-}
-
 }  // namespace

@@ -153,18 +153,5 @@ TEST(ExtendedPayload, DumpUnitsAndLimit) {
     }
 }
 
-TEST(ExtendedPayload, DumpWithoutScratchRoom) {
-    const Bytes payload = item(0, {1, 2});
-    const uint8_t *end = payload.data() + payload.size();
-    char scratch[4];
-    char *pos = scratch + 4;
-    EXPECT_STREQ(extendedData(0, 1, "%.2x", " ", payload.data(), end, &pos, scratch + 4),
-                 "** Cannot print to buffer, not enough space **");
-    EXPECT_STREQ(extendedData(0, 1, "%.2x", " ", payload.data(), end, nullptr, scratch + 4),
-                 "** Cannot print to buffer, not enough space **");
-    // A failed lookup is reported before the scratch room is looked at.
-    EXPECT_STREQ(extendedData(18, 1, "%.2x", " ", payload.data(), end, &pos, scratch + 4), "(no data)");
-}
-
 }  // namespace
 }  // namespace tkdec

@@ -126,21 +126,6 @@ TEST(TokenFormatter, CatalogueOfRules) {
     }
 }
 
-TEST(TokenFormatter, PassesTheOutputFormatToPrinters) {
-    EXPECT_EQ(run("%s", {enumeration(arg(0), showingPrinter)}, {1}, {}, 64, UF_AsJson), "<1 f3 m3 a0 CKI_ALARM_ERROR>");
-}
-
-TEST(TokenFormatter, FullOutputWritesNothing) {
-    char buffer[4] = {'x', 'x', 'x', 'x'};
-    char *pos = buffer + 4;
-    const ConversionRule rule = raw(arg(0));
-    const TokenFormatter formatter{"%u", &rule, 1};
-    const uint32_t arguments[32] = {};
-    formatToken(formatter, nullptr, nullptr, arguments, 32, &pos, buffer + 4, UF_AsText);
-    EXPECT_EQ(pos, buffer + 4);
-    EXPECT_EQ(std::string(buffer, 4), "xxxx");
-}
-
 TEST(TokenFormatter, LongTextIsCutInOnePiece) {
     const std::vector<ConversionRule> rules = {raw(arg(0)), {.kind = RuleKind::DottedAddress, .source = arg(1)}};
     EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 15), "value 12345 at ");
@@ -189,6 +174,23 @@ TEST(TokenFormatter, EnumerationNamesAsRendered) {
                 EXPECT_EQ(out(inPlace), out(rendered)) << std::hex << value << " room " << std::dec << room;
             }
         }
+    }
+}
+
+// At the scratch end: binary digits need room for their NUL beside them; a
+// dotted address cut there gives up its last character for one.
+TEST(TokenFormatter, TextsAtTheScratchEnd) {
+    const ConversionRule binary{.kind = RuleKind::BinaryDigits, .source = arg(1), .digits = 4};
+    const ConversionRule dotted{.kind = RuleKind::DottedAddress, .source = arg(1)};
+    const struct {
+        ConversionRule rule;
+        uint32_t room;
+        std::string text;
+    } cases[] = {{binary, 5, "0"}, {binary, 6, "0000"}, {dotted, 5, "192."}, {dotted, 12, "192.168.0.1"}};
+    for (const auto &c : cases) {
+        const uint32_t filler = kFormatterScratchSize - 1 - c.room;  // the long text and its NUL leave room bytes
+        EXPECT_EQ(run("%s|%.3s", {c.rule, enumeration(arg(0), longPrinter)}, {filler, 0x0100A8C0}, {}), c.text + "|abc")
+            << c.room;
     }
 }
 

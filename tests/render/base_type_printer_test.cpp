@@ -86,23 +86,5 @@ TEST(BaseTypePrinter, RowsInEveryFormat) {
     }
 }
 
-TEST(BaseTypePrinter, NullDataIsNoData) {
-    PrintOptions options;
-    EXPECT_EQ(render(&printBaseType<base_uint32_t>, {}, UF_AsXml, options, true), "<xml>(uint32_t)(no data)</xml>");
-}
-
-TEST(BaseTypePrinter, NullPositionAppendsNothing) {
-    const uint8_t data[4] = {1, 0, 0, 0};
-    char buffer[8] = "xxxxxxx";
-    char *pos = nullptr;
-    printBaseType<base_uint32_t>(data, data + 4, &pos, buffer + 8, UF_AsText, E_TOP_LEVEL, 0, nullptr, filterIdentity);
-    printBaseType<base_uint32_t>(data, data + 4, nullptr, buffer + 8, UF_AsText, E_TOP_LEVEL, 0, nullptr,
-                                 filterIdentity);
-    printOpaque<build::base_TokenisedPrintChannels>(data, data + 4, nullptr, buffer + 8, UF_AsText, E_TOP_LEVEL, 0,
-                                                    nullptr, filterIdentity);
-    EXPECT_EQ(pos, nullptr);
-    EXPECT_STREQ(buffer, "xxxxxxx");
-}
-
 }  // namespace
 }  // namespace tkdec::test

@@ -85,16 +85,6 @@ TEST(BoundedAppend, EmptyAndNullTexts) {
     }
 }
 
-TEST(BoundedAppend, NullPositionAppendsNothing) {
-    char buffer[8] = "keep";
-    char *pos = nullptr;
-    tkdec::append(&pos, buffer + sizeof buffer, "%s", "x");
-    tkdec::append(nullptr, buffer + sizeof buffer, "%s", "x");
-    tkdec::appendText(&pos, buffer + sizeof buffer, "x");
-    EXPECT_EQ(pos, nullptr);
-    EXPECT_STREQ(buffer, "keep");
-}
-
 TEST(NameFilters, SkipLeadingWords) {
     struct Case {
         tkdec::NameFilter filter;
@@ -141,16 +131,6 @@ TEST(ArgumentRenderer, PlacesTextsBehindEachOther) {
     EXPECT_STREQ(second, "ab");
     EXPECT_STREQ(empty, "");
     EXPECT_EQ(pos, empty + 1);
-}
-
-TEST(ArgumentRenderer, FullScratchAreaGivesTheMarkedText) {
-    char scratch[4];
-    char *pos = scratch + sizeof scratch;
-    EXPECT_STREQ(tkdec::renderArgument(1, &pos, scratch + sizeof scratch, hexPrinter, UF_AsText, 0,
-                                       tkdec::filterIdentity),
-                 "** No output buffer space **");
-    EXPECT_STREQ(tkdec::renderArgument(1, nullptr, scratch, hexPrinter, UF_AsText, 0, tkdec::filterIdentity),
-                 "** No output buffer space **");
 }
 
 TEST(ArgumentRenderer, CutTextIsStillTerminated) {

@@ -123,27 +123,6 @@ TEST(EnumerationPrinter, RowsInEveryFormat) {
     }
 }
 
-// The search stops where the halving of the table does, so that an
-// unknown value prints its nearest pair as the firmware's tools do.
-TEST(EnumerationPrinter, SearchStopsWhereTheHalvingDoes) {
-    struct SearchCase {
-        uint32_t value;
-        uint32_t alias;
-        uint32_t index;
-    };
-    const SearchCase cases[] = {
-        {0, 0, 0}, {1, 0, 1}, {2, 0, 2}, {4, 0, 3}, {8, 0, 4},  // found
-        {5, 0, 4}, {3, 0, 2}, {6, 0, 4}, {7, 0, 4},             // stopped on a neighbour
-        {9, 0, 0}, {0xFFFFFFFF, 0, 0},                          // outside the range
-        {2, 1, 2},                                              // no alias: the first name stays
-    };
-    for (const SearchCase &c : cases)
-        EXPECT_EQ(searchEnumerator(enum_CkiAlarmLevel, c.value, c.alias), c.index) << c.value;
-    EXPECT_EQ(searchEnumerator(kSeek, 0, 1), 1u);
-    EXPECT_EQ(searchEnumerator(kSeek, 1, 0), 2u);
-    EXPECT_EQ(searchEnumerator(kEmpty, 5, 0), 0u);
-}
-
 // The alias index counts from the first name of a value's run; one that
 // leaves the run, or reaches the table's terminator {0, null}, keeps the
 // first name.
@@ -154,16 +133,6 @@ TEST(EnumerationPrinter, AliasIndexWithinTheRun) {
         uint32_t value, alias, index;
     } cases[] = {{3, 0, 2}, {3, 1, 3}, {3, 2, 4}, {3, 3, 2}, {7, 0, 5}, {0, 6, 0}, {1, 5, 1}};
     for (const auto &c : cases) EXPECT_EQ(searchEnumerator(info, c.value, c.alias), c.index) << c.value << " " << c.alias;
-}
-
-TEST(EnumerationPrinter, NullPositionAppendsNothing) {
-    const uint8_t data[4] = {2, 0, 0, 0};
-    char *pos = nullptr;
-    printEnumeration<enum_CkiAlarmLevel>(data, data + 4, &pos, nullptr, UF_AsText, E_TOP_LEVEL, 0, nullptr,
-                                         filterIdentity);
-    printEnumeration<enum_CkiAlarmLevel>(nullptr, nullptr, nullptr, nullptr, UF_AsText, E_TOP_LEVEL, 0, nullptr,
-                                         filterIdentity);
-    EXPECT_EQ(pos, nullptr);
 }
 
 }  // namespace

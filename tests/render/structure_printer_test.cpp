@@ -207,17 +207,6 @@ TEST(StructurePrinter, CountFunctions) {
     EXPECT_EQ(std::string(out.data(), pos), "(uint8_t[30])");
 }
 
-TEST(ArrayPrinter, NoDataAtTheArrayStart) {
-    for (OutputFormat format : kFormats) {
-        std::string out(16, '#');
-        char *pos = out.data();
-        const ValueCall call = {nullptr, nullptr, &pos, out.data() + out.size(), format, E_ARRAY, 0, nullptr,
-                                filterIdentity};
-        printArray(kBytes30Fields[0], call);
-        EXPECT_EQ(std::string(out.data(), pos), format == UF_AsText ? "{}" : "") << kFormatNames[format];
-    }
-}
-
 // The alias confines the bitmap to its 256 bytes: set bits behind them
 // are not part of the value.
 TEST(AliasPrinter, ConfinesTheBitmapToItsSize) {

@@ -76,11 +76,9 @@ void sizedCalls(const Api &api, Sink &sink) {
         bool null;
     } rows[] = {
         {api.tkdec_getUniqueId, "tkdec_getUniqueId", 33, false}, {api.tkdec_getUniqueId, "tkdec_getUniqueId", 32, false},
-        {api.tkdec_getUniqueId, "tkdec_getUniqueId", 31, false}, {api.tkdec_getUniqueId, "tkdec_getUniqueId", 0, false},
         {api.tkdec_getUniqueId, "tkdec_getUniqueId", 33, true},
         {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 4096, false},
         {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 10, false},
-        {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 0, false},
         {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 64, true},
     };
     for (const auto &row : rows) {
@@ -99,7 +97,6 @@ void channelCalls(const Api &api, Sink &sink) {
         bool null;
     } numbers[] = {
         {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", 165, false},
-        {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", 166, false},
         {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", -1, false},
         {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", 0, true},
         {api.tkdec_getChannelMaster, "tkdec_getChannelMaster", 166, false},
@@ -119,7 +116,6 @@ void channelCalls(const Api &api, Sink &sink) {
         bool null;
     } texts[] = {
         {api.tkdec_getLabel, "tkdec_getLabel", 3, 26, false},   {api.tkdec_getLabel, "tkdec_getLabel", 3, 25, false},
-        {api.tkdec_getSource, "tkdec_getSource", 0, 3, false},  {api.tkdec_getSource, "tkdec_getSource", 0, 0, false},
         {api.tkdec_getSource, "tkdec_getSource", -1, 64, false}, {api.tkdec_getType, "tkdec_getType", 166, 64, false},
         {api.tkdec_getSource, "tkdec_getSource", 0, 64, true},
     };

@@ -92,17 +92,6 @@ TEST(TypeTables, MessageTypeTableLayout) {
     EXPECT_EQ(build::findMessageClass(0), nullptr);
 }
 
-TEST(TypeTables, EnumeratorTablesAreSortedAndEnded) {
-    for (const EnumerationInfo *info :
-         {&build::enum_CKI_TaskId, &build::enum_CKI_MsgId, &build::enum_CKI_EventId, &build::enum_CKI_LogGroupId}) {
-        ASSERT_GT(info->count, 0u) << info->name;
-        for (uint32_t i = 1; i < info->count; ++i) EXPECT_LE(info->table[i - 1].value, info->table[i].value) << info->name;
-        for (uint32_t i = 0; i < info->count; ++i) EXPECT_NE(info->table[i].name, nullptr) << info->name;
-        EXPECT_EQ(info->table[info->count].name, nullptr) << info->name;
-        EXPECT_EQ(info->table[info->count].value, 0u) << info->name;
-    }
-}
-
 // Every type of the build, with complete data, prints one JSON value in
 // both JSON formats and well-formed XML.
 TEST(TypeTables, EveryTypeGivesValidDocuments) {

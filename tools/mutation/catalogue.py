@@ -379,8 +379,10 @@ RECORDS = rows(
     ("for (uint32_t task = 0; task < 2; ++task) {", "for (uint32_t task = 0; task < 1; ++task) {",
      "destination task never marks a timer"),
     ("if (idText[0] == '(')", "if (idText[0] != '(')", "unknown-id and no-class hints swapped"),
-    ('constexpr const char *kTimerMark = "TIMER";', 'constexpr const char *kTimerMark = "TIMER_";', "timer mark narrowed"),
-    ("scratchEnd[-1] = '\\0';  // cut", "// cut", "cut task text unterminated"),
+    ('constexpr const char *kTimerMark = "TIMER";', 'constexpr const char *kTimerMark = "TIMER_";', "timer mark narrowed",
+     "every message id and task name of this build that holds TIMER holds TIMER_"),
+    ("scratchEnd[-1] = '\\0';  // cut", "// cut", "cut task text unterminated",
+     "the id and task texts of this build take far less than the 256-byte scratch area: no text is cut"),
 )
 
 API = rows(
@@ -388,6 +390,8 @@ API = rows(
     ("static_cast<uint32_t>(index) >= tkdec::build::channelCount", "static_cast<uint32_t>(index) > tkdec::build::channelCount",
      "index equal to the channel count accepted"),
     ("return pos < end ? 0 : 1;", "return pos <= end ? 0 : 1;", "cut text reported as copied"),
+    ("if (buffer == nullptr || size == 0) return 1;", "if (size == 0) return 1;", "null text buffer not refused"),
+    ("if (out == nullptr) return 1;", "if (out == nullptr) return 0;", "null number pointer reported as stored"),
     ("return storeNumber(index, master, &ChannelDescriptor::master);",
      "return storeNumber(index, master, &ChannelDescriptor::id);", "master reads the id"),
     ("return copyText(index, size, buffer, &ChannelDescriptor::type);",
@@ -395,6 +399,8 @@ API = rows(
 ) + rows(
     "src/api/identity_queries.cpp",
     ("constexpr int32_t kApiVersion = 6;", "constexpr int32_t kApiVersion = 5;", "interface version 5"),
+    ("if (buffer == nullptr) return -1;\n    char *pos = buffer;\n    char *const end", "char *pos = buffer;\n    char *const end",
+     "null target information buffer not refused"),
     ("return pos - buffer == kUniqueIdLength ? kUniqueIdLength : -1;",
      "return pos - buffer >= kUniqueIdLength - 1 ? kUniqueIdLength : -1;", "unique id cut by one accepted"),
     ("for (uint32_t i = 0; i < tkdec::build::targetInformationPieceCount && pos < end; ++i)",
@@ -421,12 +427,14 @@ API = rows(
     ("if (entry == nullptr || (entry->id != 0 && !fromPtp_)) return;", "if (entry == nullptr) return;",
      "messages of non-PTP tasks accepted"),
     ("if (best_ == nullptr || entry < best_) best_ = entry;", "if (best_ == nullptr || entry > best_) best_ = entry;",
-     "last match wins"),
+     "last match wins", "no name of this build matches two entries (by name, hex id or decimal id) at once"),
     ("name, name) < 0) lo = mid + 1;", "name, name) <= 0) lo = mid + 1;", "name search passes the equal names"),
     ("&build::messageTypeTable[build::messageEntryCount];", "&build::messageTypeTable[build::messageEntryCount + 1];",
      "id 0 finds the second type entry"),
     ("if (name == nullptr || out == nullptr || outSize == 0 ||", "if (name == nullptr || out == nullptr ||",
      "output size 0 accepted"),
+    ("if (name == nullptr || out == nullptr || outSize == 0 ||", "if (out == nullptr || outSize == 0 ||",
+     "null name not refused"),
 ) + rows(
     "src/api/record_dispatch.cpp",
     ('constexpr FormatRow kOpening = {{"", "<xml>", "{", "{"}};', 'constexpr FormatRow kOpening = {{"", "<xml>", "{", ""}};',
@@ -445,11 +453,14 @@ API = rows(
     ("output != nullptr ? output + outputSize : nullptr", "output != nullptr ? output + outputSize - 1 : nullptr",
      "output one byte short"),
     ("*position = pos;\n", "", "position not advanced"),
+    ("if (position == nullptr || !tkdec::isValidFormat(format)) return 1;", "if (!tkdec::isValidFormat(format)) return 1;",
+     "null position not refused"),
     ("outputSize, output, UF_AsJson);", "outputSize, output, UF_AsLongJson);", "compact JSON wrapper writes long JSON"),
     ("outputSize, output, UF_AsXml);", "outputSize, output, UF_AsText);", "XML wrapper writes text"),
 ) + rows(
     "src/api/source_reference.cpp",
     ("constexpr uint32_t kNoLine = 0xFFFFFFFF;", "constexpr uint32_t kNoLine = 0;", "no line reads 0"),
+    ("if (line == nullptr || buffer == nullptr) return 1;", "if (buffer == nullptr) return 1;", "null line not refused"),
     ("static_cast<unsigned>(channel), tokenId);", "tokenId, static_cast<unsigned>(channel));", "not-found values swapped"),
 )
 
