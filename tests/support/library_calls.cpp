@@ -68,62 +68,37 @@ const Bytes kStatusMessage = {7, 0, 0xc4, 0x2c, 0, 0, 0, 0x12, 0, 0, 0xc4, 0x13,
 const Bytes kStatusRecord(kStatusMessage.begin() + 4, kStatusMessage.end());
 const Bytes kAppsStatusMessage = {7, 0, 0xc4, 0x2c, 0, 0, 0xc4, 0x13, 0, 0, 0, 0x12, 0, 1, 0, 0, 1, 0, 0, 0};
 
-void sizedCalls(const Api &api, Sink &sink) {
-    const struct {
-        decltype(&tkdec_getUniqueId) function;
-        const char *name;
-        uint32_t size;
-        bool null;
-    } rows[] = {
-        {api.tkdec_getUniqueId, "tkdec_getUniqueId", 33, false}, {api.tkdec_getUniqueId, "tkdec_getUniqueId", 32, false},
-        {api.tkdec_getUniqueId, "tkdec_getUniqueId", 33, true},
-        {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 4096, false},
-        {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 10, false},
-        {api.tkdec_getTargetInformation, "tkdec_getTargetInformation", 64, true},
-    };
-    for (const auto &row : rows) {
-        if (row.function == nullptr) continue;
-        Buffer out(row.size, row.null);
-        const int32_t result = bracketed(sink, [&] { return row.function(row.size, out.data()); });
-        sink.call(call(row.name, {n(row.size), row.null ? "null" : "out"}), result, out.all());
-    }
+// One call given an output buffer of size bytes, or a null pointer.
+template <class Call>
+void withBuffer(Sink &sink, const std::string &text, uint32_t size, bool null, Call library) {
+    Buffer out(size, null);
+    const int64_t result = bracketed(sink, [&] { return library(out.data()); });
+    sink.call(text + (null ? " null" : ""), result, out.all());
 }
 
-void channelCalls(const Api &api, Sink &sink) {
-    const struct {
-        decltype(&tkdec_getSupportedChannels) function;
-        const char *name;
-        int32_t index;
-        bool null;
-    } numbers[] = {
-        {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", 165, false},
-        {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", -1, false},
-        {api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels", 0, true},
-        {api.tkdec_getChannelMaster, "tkdec_getChannelMaster", 166, false},
-        {api.tkdec_getChannelMaster, "tkdec_getChannelMaster", 0, true},
-    };
-    for (const auto &row : numbers) {
-        if (row.function == nullptr) continue;
-        uint16_t value = 0xa5a5;
-        const int32_t result = bracketed(sink, [&] { return row.function(row.index, row.null ? nullptr : &value); });
-        sink.call(call(row.name, {n(row.index), row.null ? "null" : "&value"}) + " value " + n(value), result, {});
+void identityAndChannelCalls(const Api &api, Sink &sink) {
+    for (auto [function, name] : {std::pair{api.tkdec_getUniqueId, "tkdec_getUniqueId"},
+                                  {api.tkdec_getTargetInformation, "tkdec_getTargetInformation"}}) {
+        if (function == nullptr) continue;
+        for (uint32_t size : {10u, 32u, 33u, 4096u})
+            for (bool null : {false, true})
+                withBuffer(sink, call(name, {n(size)}), size, null, [&](char *out) { return function(size, out); });
     }
-    const struct {
-        decltype(&tkdec_getLabel) function;
-        const char *name;
-        int32_t index;
-        uint32_t size;
-        bool null;
-    } texts[] = {
-        {api.tkdec_getLabel, "tkdec_getLabel", 3, 26, false},   {api.tkdec_getLabel, "tkdec_getLabel", 3, 25, false},
-        {api.tkdec_getSource, "tkdec_getSource", -1, 64, false}, {api.tkdec_getType, "tkdec_getType", 166, 64, false},
-        {api.tkdec_getSource, "tkdec_getSource", 0, 64, true},
-    };
-    for (const auto &row : texts) {
-        if (row.function == nullptr) continue;
-        Buffer out(row.size, row.null);
-        const int32_t result = bracketed(sink, [&] { return row.function(row.index, row.size, out.data()); });
-        sink.call(call(row.name, {n(row.index), n(row.size), row.null ? "null" : "out"}), result, out.all());
+    for (auto [function, name] : {std::pair{api.tkdec_getSource, "tkdec_getSource"}, {api.tkdec_getType, "tkdec_getType"},
+                                  {api.tkdec_getLabel, "tkdec_getLabel"}}) {
+        if (function == nullptr) continue;
+        for (auto [index, size] : {std::pair{3, 25u}, {3, 26u}, {-1, 64u}, {166, 64u}})
+            withBuffer(sink, call(name, {n(index), n(size)}), size, false,
+                       [&](char *out) { return function(index, size, out); });
+    }
+    for (auto [function, name] : {std::pair{api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels"},
+                                  {api.tkdec_getChannelMaster, "tkdec_getChannelMaster"}}) {
+        if (function == nullptr) continue;
+        for (int32_t index : {165, 166, -1}) {
+            uint16_t value = 0xa5a5;
+            const int32_t result = bracketed(sink, [&] { return function(index, &value); });
+            sink.call(call(name, {n(index)}) + " value " + n(value), result, {});
+        }
     }
 }
 
@@ -222,8 +197,7 @@ void runCalls(const Api &api, Sink &sink) {
     for (auto [function, name] : {std::pair{api.tkdec_init, "tkdec_init"}, {api.tkdec_getApiVersion, "tkdec_getApiVersion"},
                                   {api.tkdec_exit, "tkdec_exit"}})
         if (function != nullptr) sink.call(call(name, {}), bracketed(sink, function), {});
-    sizedCalls(api, sink);
-    channelCalls(api, sink);
+    identityAndChannelCalls(api, sink);
     channelTable(api, sink);
 
     decodeRecord(api, sink, 48, 0, kFourWords, 4096);                   // a tokenised print
