@@ -40,14 +40,8 @@ TEST(Alarms, LocatedAndNamed) {
         {"mutex not used", 0x34C, words({0x30000304, 4, 1, 2, 0xABC, 7, 0x12030000}),
          "[ALARM:CKI_ALARM_MUTEX_NOT_USED(30000304) WARNING at mpmutex.cpp:MpMutex::unlock:212] "
          "Mutex not used (01) by this domain MPMUTEX_DOMAIN_PTP. 00000abc [7] CKI_COMMS_TASK_ID"},
-        {"alarm id without a name", 0x348, words({0x30000310, 8, 1}),
-         "[ALARM:(CKI_AlarmId) 0x30000310 (IPC_ALARM_LINK_DOWN + -16842224)(30000310) INFO at "
-         "systemhwinit.cpp:postSleepSetup:844] VSP power-up timeout: 1"},
         {"named alarm", 0x30000300, words({2, 374, 0x12030000, 1, 2, 0xFFFFFFFF}),
          "[ALARM:COOKIE_ALARM_01 ERROR line=374 in CKI_COMMS_TASK_ID] 0x00000001, 0x00000002, 0xffffffff"},
-        {"named alarm, last enumerator", 0x32C40006, words({8, 1, 0x13C40000, 0, 0, 0}),
-         "[ALARM:TESTAPP_ALARM_TEST_FAILED INFO line=1 in CKI_TEST_APP_APPS_TASK_ID] "
-         "0x00000000, 0x00000000, 0x00000000"},
         {"named alarm with a short payload", 0x31010100, words({1, 2}),
          "*DECODER ERROR* Arguments missing (have 2 want 6):[ALARM:IPC_ALARM_LINK_DOWN FATAL line=2 in "
          "(CKI_TaskId) 0xdeadbeef (CKI_TIMER_MCE_TASK_ID + -844251409)] 0xdeadbeef, 0xdeadbeef, 0xdeadbeef"},
