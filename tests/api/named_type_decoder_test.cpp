@@ -59,8 +59,8 @@ TEST(DecodeType, LookupByNameAndId) {
          "(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TEST_APP_APPS_TASK_ID .m_dstTask=CKI_TEST_APP_APPS_TASK_ID "
          ".m_postedCounter=0 .m_deleteMe=0 .m_processing=0 .m_flags=0 .m_status=CKI_TESTAPP_STATUS_PASSED}"},
         // 0 names the first type entry.
-        {"0", {65}, 0, "65"},
-        {"0x00000000", {65}, 0, "65"},
+        {"0", {200}, 0, "200"},  // "unsigned char", not the "char" behind it
+        {"0x00000000", {200}, 0, "200"},
         {"-0", {65}, 1, ""},
         // An event by its negative decimal id.
         {"-1845165567", {1, 2, 0x05, 0x92, 0, 0, 1, 0x12}, 0,

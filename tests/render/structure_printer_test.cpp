@@ -169,6 +169,11 @@ constexpr FieldDescriptor kCountedFields[] = {
     {}};
 constexpr TypeDescriptor kCounted = {"Counted", 32, kCountedFields};
 
+// An array whose elements are wider than a byte: "have" counts whole ones.
+constexpr FieldDescriptor kHalvesFields[] = {
+    {&printBaseType<build::base_uint16_t>, nullptr, "uint16_t", "^", 0, 2, 3, nullptr, nullptr, true}, {}};
+constexpr TypeDescriptor kHalves = {"uint16_t[3]", 6, kHalvesFields};
+
 constexpr FieldDescriptor kShortFields[] = {
     {&printStructure<kBytes30>, nullptr, "uint8_t[30]", "m_bytes", 0, 30, 1, nullptr, &countFromFirstByte, false},
     {}};
@@ -189,6 +194,8 @@ TEST(StructurePrinter, CountFunctions) {
     EXPECT_EQ(render(&printStructure<kCounted>, data, UF_AsJson, E_TOP_LEVEL).substr(0, 52),
               R"({"Counted":{"m_length":9, "m_forty":"expected 40 max)");
 
+    EXPECT_EQ(render(&printStructure<kHalves>, {1, 0, 2}, UF_AsText, E_TOP_LEVEL),
+              "(uint16_t[3]){**expected 3 have 1**{1,(uint16_t)(no data),(uint16_t)(no data)}}");
     // The actual count: the first byte of the array.
     EXPECT_EQ(render(&printStructure<kShort>, {3, 1, 2, 4}, UF_AsText, E_TOP_LEVEL), "(Short){.m_bytes=(uint8_t[30]){3,1,2}}");
     EXPECT_EQ(render(&printStructure<kShort>, {3, 1, 2, 4}, UF_AsJson, E_TOP_LEVEL), R"({"Short":{"m_bytes":[3,1,2]}})");

@@ -13,6 +13,7 @@ another test does not kill as well: candidates to cut. Every file is restored
 after its mutant, also on Ctrl-C.
 """
 import argparse
+import os
 import pathlib
 import re
 import signal
@@ -63,13 +64,21 @@ def all_tests(build_dir):
     return names
 
 
+def write(path, text):
+    """Writes the file with a time stamp ahead of every object built so far,
+    so that the next build always recompiles it."""
+    path.write_text(text)
+    ahead = time.time() + 2
+    os.utime(path, (ahead, ahead))
+
+
 def outcome(mutant, build_dir, killers=None):
     path = ROOT / mutant.file
     original = path.read_text()
     if original.count(mutant.text) != 1:
         return "stale"
     try:
-        path.write_text(original.replace(mutant.text, mutant.replacement))
+        write(path, original.replace(mutant.text, mutant.replacement))
         if not build(build_dir):
             return "broken"
         failed = failing_tests(build_dir, fail_fast=killers is None)
@@ -77,7 +86,7 @@ def outcome(mutant, build_dir, killers=None):
             killers[mutant] = failed
         return "killed" if failed else "survived"
     finally:
-        path.write_text(original)
+        write(path, original)
 
 
 def report_matrix(killers, tests):
