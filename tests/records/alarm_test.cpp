@@ -2,7 +2,6 @@
 // interface on the two alarm channels.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "support/support.h"
@@ -79,69 +78,6 @@ TEST(Alarms, NoTextOutsidePlainText) {
               "{\"sourceref\":{\"file\":\"../../platform/common/mpmutex/src/mpmutex.cpp\",\"line\":212},"
               "\"group\":\"LOG_GROUP_CRASHDUMP\",\"params\":[\"0x30000304\",\"0x00000004\",\"0x00000001\","
               "\"0x00000002\",\"0x00000abc\",\"0x00000007\",\"0x12030000\"]}");
-}
-
-// The text of the SWI abort report for a cpsr: its flags and mode.
-std::string swiReport(uint32_t cpsr) {
-    return alarmText(0x32030201, words({cpsr, 0x8000}));
-}
-
-std::string expectedSwi(uint32_t cpsr, const char *flags, const char *mode) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  "[ABORT:EXH_SWI_ABORT] cpsr = 0x%.8x [R4:FLAGS=%s MODE=%s] pc = 0x00008000", cpsr, flags, mode);
-    return text;
-}
-
-TEST(ExceptionReports, FlagLettersAndModes) {
-    const struct {
-        uint32_t cpsr;
-        const char *flags;
-        const char *mode;
-    } cases[] = {
-        {0x600001D3, "-ZC---AIF-", "SVC"},
-        {0x0000001E, "----------", "UNKNOWN"},
-        {0x80000010, "N---------", "USER"},
-        {0x08000017, "----Q-----", "ABORT"},
-        {0xF80003FF, "NZCVQEAIFT", "SYS"},
-        {0x07FFFC00, "----------", "UNKNOWN"},  // bits without a letter
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.cpsr);
-        EXPECT_EQ(swiReport(c.cpsr), expectedSwi(c.cpsr, c.flags, c.mode));
-    }
-}
-
-TEST(ExceptionReports, FaultStatusBusSourceAndAccess) {
-    const struct {
-        uint32_t status;  // dfsr and ifsr
-        const char *bus;
-        const char *fault;
-        const char *access;
-    } cases[] = {
-        {0x000, "AXI Decode", "Background", "RD"},
-        {0x008, "AXI Decode", "Synchronous External Abort", "RD"},
-        {0x406, "AXI Decode", "Asynchronous External Abort", "RD"},
-        {0x003, "AXI Decode", "RESERVED", "RD"},
-        {0x1808, "AXI Slave", "Synchronous External Abort", "WR"},
-        {0x0800, "AXI Decode", "Background", "WR"},
-        {0xFFFFE3F0, "AXI Decode", "Background", "RD"},  // only bits 12, 11 and 0x40F count
-        {0xFFFFFFFF, "AXI Slave", "RESERVED", "WR"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.status);
-        char text[400];
-        std::snprintf(text, sizeof text,
-                      "[ABORT:EXH_DATA_ABORT] cpsr = 0x00000017 [R4:FLAGS=---------- MODE=ABORT] pc = 0x00000100 "
-                      "sp = 0x00000200 dfsr = 0x%.8x [R4:DFSR=%s:%s:%s] adfsr = 0x00000300 dfar = 0x00000400",
-                      c.status, c.bus, c.fault, c.access);
-        EXPECT_EQ(alarmText(0x32030203, words({0x17, 0x100, 0x200, c.status, 0x300, 0x400})), text);
-        std::snprintf(text, sizeof text,
-                      "[ABORT:EXH_PREFETCH_ABORT] cpsr = 0x00000017 [R4:FLAGS=---------- MODE=ABORT] pc = 0x00000100 "
-                      "sp = 0x00000200 ifsr = 0x%.8x [R4:IFSR=%s:%s] aifsr = 0x00000300 ifar = 0x00000400",
-                      c.status, c.bus, c.fault);
-        EXPECT_EQ(alarmText(0x32030202, words({0x17, 0x100, 0x200, c.status, 0x300, 0x400})), text);
-    }
 }
 
 TEST(ExceptionReports, TheSixReports) {

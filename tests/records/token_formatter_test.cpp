@@ -126,12 +126,6 @@ TEST(TokenFormatter, CatalogueOfRules) {
     }
 }
 
-TEST(TokenFormatter, LongTextIsCutInOnePiece) {
-    const std::vector<ConversionRule> rules = {raw(arg(0)), {.kind = RuleKind::DottedAddress, .source = arg(1)}};
-    EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 15), "value 12345 at ");
-    EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 18), "value 12345 at 192");
-}
-
 // Rules run from the last conversion to the first, so when the scratch area
 // runs out it is the leftmost texts that give way.
 TEST(TokenFormatter, ScratchExhaustionHitsTheLeftmostTexts) {

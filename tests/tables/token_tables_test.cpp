@@ -117,25 +117,5 @@ TEST(TokenTables, EmptyPayloadsReportTheMissingArguments) {
     }
 }
 
-TEST(TokenTables, SourceReferencesOfLocatedRecords) {
-    for (const TokenTable *table : {&build::printTokenTable, &build::alarmTokenTable}) {
-        for (const Token &token : tokensOf(*table)) {
-            const TokenRecord &record = *token.record;
-            const uint16_t channel = channelOf(*table, record);
-            uint32_t line = 0;
-            char file[512];
-            const int32_t result = tkdec_getSourceReference(channel, token.id, &line, sizeof file, file);
-            if (record.file == nullptr) {
-                EXPECT_EQ(result, 1);
-                EXPECT_EQ(line, 0xFFFFFFFFu);
-            } else {
-                EXPECT_EQ(result, 0);
-                EXPECT_EQ(line, record.line);
-                EXPECT_STREQ(file, record.file);
-            }
-        }
-    }
-}
-
 }  // namespace
 }  // namespace tkdec::test

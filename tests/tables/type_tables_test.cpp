@@ -94,21 +94,5 @@ TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
     }
 }
 
-// The trace of every message names its structure between the two tasks.
-TEST(TypeTables, EveryMessageTraces) {
-    const uint16_t channel = channelOf(ChannelKind::MessageTrace);
-    ASSERT_NE(channel, 0);
-    const EnumerationInfo &tasks = build::enum_CKI_TaskId;
-    uint32_t last = tasks.count - 1;
-    while (last > 0 && tasks.table[last - 1].value == tasks.table[last].value) --last;  // the first of its aliases
-    const Bytes payload = words({tasks.table[0].value, tasks.table[last].value});
-    for (size_t i = 0; i < messageCount(); ++i) {
-        const MessageTypeEntry &entry = build::messageTypeTable[i];
-        const std::string expected =
-            std::string(tasks.table[0].name) + " -> (" + entry.type->name + ") -> " + tasks.table[last].name;
-        EXPECT_EQ(decode(channel, entry.id, payload, UF_AsText).text, expected);
-    }
-}
-
 }  // namespace
 }  // namespace tkdec::test
