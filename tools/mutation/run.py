@@ -75,12 +75,15 @@ def all_tests(build_dir):
     return names
 
 
-def write(path, text):
-    """Writes the file with a time stamp ahead of every object built so far,
-    so that the next build always recompiles it."""
+def write(path, text, build_dir):
+    """Writes the file and removes the objects compiled from it, so that the
+    next build recompiles it whatever the time stamps say; a header gets a
+    time stamp ahead of every object built so far."""
     path.write_text(text)
     ahead = time.time() + 2
     os.utime(path, (ahead, ahead))
+    for stale in build_dir.glob(f"**/{path.relative_to(ROOT)}.o"):
+        stale.unlink()
 
 
 def outcome(mutant, build_dir, killers=None):
@@ -89,15 +92,23 @@ def outcome(mutant, build_dir, killers=None):
     if original.count(mutant.text) != 1:
         return "stale"
     try:
-        write(path, original.replace(mutant.text, mutant.replacement))
+        write(path, original.replace(mutant.text, mutant.replacement), build_dir)
         if not build(build_dir, must_compile=[path]):
             return "broken"
         failed = failing_tests(build_dir, fail_fast=killers is None)
+        if not failed:
+            # A survivor is confirmed on a second build of the mutant, so
+            # that a build that missed the change cannot make one.
+            time.sleep(1)
+            write(path, original.replace(mutant.text, mutant.replacement), build_dir)
+            if not build(build_dir, must_compile=[path]):
+                return "broken"
+            failed = failing_tests(build_dir, fail_fast=killers is None)
         if killers is not None:
             killers[mutant] = failed
         return "killed" if failed else "survived"
     finally:
-        write(path, original)
+        write(path, original, build_dir)
 
 
 def report_matrix(killers, tests):
@@ -133,8 +144,17 @@ def main():
         print(f"{len(mutants)} mutants, {len(stale)} stale")
         return 1 if stale else 0
 
-    # A stopped run still restores the mutated file.
-    signal.signal(signal.SIGTERM, signal.default_int_handler)
+    # A stopped run ends after the mutant at hand, whose file is restored
+    # once its build is over: restoring it under a running compiler could
+    # leave a compiler cache entry of the mutant's text with the original
+    # object.
+    stop = []
+    for signum in (signal.SIGTERM, signal.SIGINT):
+        signal.signal(signum, lambda *_: stop.append(True))
+    # Objects built from an earlier mutant are rebuilt: a copied or checked
+    # out file can carry a time stamp older than them.
+    for file in {m.file for m in mutants}:
+        os.utime(ROOT / file)
     if not build(build_dir) or failing_tests(build_dir):
         sys.exit("the unmutated build or its tests fail: nothing to measure")
     results = {"killed": [], "survived": [], "stale": [], "broken": []}
@@ -142,6 +162,9 @@ def main():
     started = time.monotonic()
     try:
         for index, mutant in enumerate(mutants, 1):
+            if stop:
+                print("stopped")
+                break
             result = outcome(mutant, build_dir, killers)
             results[result].append(mutant)
             note = f"  (equivalent: {mutant.equivalent})" if result == "survived" and mutant.equivalent else ""
