@@ -77,27 +77,30 @@ void withBuffer(Sink &sink, const std::string &text, uint32_t size, bool null, C
 }
 
 void identityAndChannelCalls(const Api &api, Sink &sink) {
-    for (auto [function, name] : {std::pair{api.tkdec_getUniqueId, "tkdec_getUniqueId"},
-                                  {api.tkdec_getTargetInformation, "tkdec_getTargetInformation"}}) {
+    for (const auto &named : {std::pair{api.tkdec_getUniqueId, "tkdec_getUniqueId"},
+                              {api.tkdec_getTargetInformation, "tkdec_getTargetInformation"}}) {
+        const auto function = named.first;
         if (function == nullptr) continue;
         for (uint32_t size : {10u, 32u, 33u, 4096u})
             for (bool null : {false, true})
-                withBuffer(sink, call(name, {n(size)}), size, null, [&](char *out) { return function(size, out); });
+                withBuffer(sink, call(named.second, {n(size)}), size, null, [&](char *out) { return function(size, out); });
     }
-    for (auto [function, name] : {std::pair{api.tkdec_getSource, "tkdec_getSource"}, {api.tkdec_getType, "tkdec_getType"},
-                                  {api.tkdec_getLabel, "tkdec_getLabel"}}) {
+    for (const auto &named : {std::pair{api.tkdec_getSource, "tkdec_getSource"}, {api.tkdec_getType, "tkdec_getType"},
+                              {api.tkdec_getLabel, "tkdec_getLabel"}}) {
+        const auto function = named.first;
         if (function == nullptr) continue;
-        for (auto [index, size] : {std::pair{3, 25u}, {3, 26u}, {-1, 64u}, {166, 64u}})
-            withBuffer(sink, call(name, {n(index), n(size)}), size, false,
-                       [&](char *out) { return function(index, size, out); });
+        for (const auto &at : {std::pair{3, 25u}, {3, 26u}, {-1, 64u}, {166, 64u}})
+            withBuffer(sink, call(named.second, {n(at.first), n(at.second)}), at.second, false,
+                       [&](char *out) { return function(at.first, at.second, out); });
     }
-    for (auto [function, name] : {std::pair{api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels"},
-                                  {api.tkdec_getChannelMaster, "tkdec_getChannelMaster"}}) {
+    for (const auto &named : {std::pair{api.tkdec_getSupportedChannels, "tkdec_getSupportedChannels"},
+                              {api.tkdec_getChannelMaster, "tkdec_getChannelMaster"}}) {
+        const auto function = named.first;
         if (function == nullptr) continue;
         for (int32_t index : {165, 166, -1}) {
             uint16_t value = 0xa5a5;
             const int32_t result = bracketed(sink, [&] { return function(index, &value); });
-            sink.call(call(name, {n(index)}) + " value " + n(value), result, {});
+            sink.call(call(named.second, {n(index)}) + " value " + n(value), result, {});
         }
     }
 }
