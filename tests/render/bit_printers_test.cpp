@@ -134,13 +134,5 @@ TEST(BitPrinters, NameFilterAppliesToValueNames) {
     EXPECT_EQ(render(&printBitOffset<kBits>, word(8), UF_AsJson, options), R"([""])");
 }
 
-// The log groups of the build: one group as one name, and a group bitmap.
-TEST(BitPrinters, LogGroupsOfTheBuild) {
-    using build::enum_CKI_LogGroupId;
-    EXPECT_EQ(render(&printEnumeration<enum_CKI_LogGroupId>, word(1), UF_AsText, E_TYPE), "LOG_GROUP_CKI_DEFAULT");
-    EXPECT_EQ(render(&printBitOffset<enum_CKI_LogGroupId>, words({0x6, 0x1, 0x1}), UF_AsText, E_TYPE),
-              "(LOG_GROUP_CKI_DEFAULT|LOG_GROUP_CKI_PROTOCOL|(0x00000001)<<32|LOG_GROUP_COMMS_TASK)");
-}
-
 }  // namespace
 }  // namespace tkdec::test

@@ -29,13 +29,6 @@ def checked(files):
         return rows, tables, token_tables, errors.messages
 
 
-def rules_of(token):
-    """Every rule of a token, the options of a choice included."""
-    for rule in token["rules"]:
-        yield rule
-        yield from rule.get("options", [])
-
-
 class FullSizeBuild(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -80,21 +73,6 @@ class FullSizeBuild(unittest.TestCase):
                 self.assertIn(token["arguments"], totals.NAMED_ALARM_ARGUMENTS)
                 self.assertEqual((token["group"], token["line"]), (0, 0))
         self.assertEqual(sum(1 for t in self.tokens["alarm"] if t["group"] != 0), 1)
-
-    def test_rule_shares(self):
-        formatters = {key: 0 for key in totals.RULE_FORMATTERS}
-        conversions = 0
-        for token in self.tokens["print"] + self.tokens["alarm"]:
-            rules = list(rules_of(token))
-            kinds = {r["rule"] for r in rules} | ({"bit_field"} if any(
-                r["rule"] == "raw" and r["width"] < 32 for r in token["rules"]) else set())
-            for kind in kinds & set(formatters):
-                formatters[kind] += 1
-            conversions += sum(1 for r in token["rules"] if r["rule"] == "enum")
-        self.assertEqual(formatters, totals.RULE_FORMATTERS)
-        self.assertEqual(conversions, totals.ENUM_CONVERSIONS)
-        no_conversions = sum(1 for t in self.tokens["print"] if not t["rules"])
-        self.assertEqual(no_conversions, totals.ARGUMENT_COUNTS[0])
 
     def test_types(self):
         shapes = {}
