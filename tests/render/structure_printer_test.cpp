@@ -38,22 +38,6 @@ const DecodeCase kStructureCases[] = {
       R"("m_flags":{"typename":"unsigned char","value":{"number":0}}}})",
       R"({"CKI_Message":{"m_srcTask":"CKI_TIMER_MCE_TASK_ID", "m_dstTask":"CKI_TIMER_MCE_TASK_ID", )"
       R"("m_postedCounter":0, "m_deleteMe":0, "m_processing":0, "m_flags":0}})"}},
-    // Without data every member prints its no-data form: the description.
-    {"CKI_Message",
-     {},
-     {"(CKI_Message){.m_srcTask=(CKI_TaskId)(no data) .m_dstTask=(CKI_TaskId)(no data) "
-      ".m_postedCounter=(unsigned char)(no data) .m_deleteMe=(unsigned char)(no data) "
-      ".m_processing=(unsigned char)(no data) .m_flags=(unsigned char)(no data)}",
-      "<xml>CKI_Message<m_srcTask>(CKI_TaskId)(no data)</m_srcTask><m_dstTask>(CKI_TaskId)(no data)</m_dstTask>"
-      "<m_postedCounter>(unsigned char)(no data)</m_postedCounter><m_deleteMe>(unsigned char)(no data)</m_deleteMe>"
-      "<m_processing>(unsigned char)(no data)</m_processing><m_flags>(unsigned char)(no data)</m_flags></xml>",
-      R"({"typename":"CKI_Message","type":"nested","value":{"m_srcTask":{"typename":"CKI_TaskId"}, )"
-      R"("m_dstTask":{"typename":"CKI_TaskId"}, "m_postedCounter":{"typename":"unsigned char"}, )"
-      R"("m_deleteMe":{"typename":"unsigned char"}, "m_processing":{"typename":"unsigned char"}, )"
-      R"("m_flags":{"typename":"unsigned char"}}})",
-      R"({"CKI_Message":["nested",{"m_srcTask":"CKI_TaskId", "m_dstTask":"CKI_TaskId", )"
-      R"("m_postedCounter":"unsigned char", "m_deleteMe":"unsigned char", "m_processing":"unsigned char", )"
-      R"("m_flags":"unsigned char"}]})"}},
     // A derived structure: the base's members inline, without braces or name.
     {"CkiTestAppQueryStatusCnfMessage",
      concat({header(0x2CC40007, 0x12000000, 0x13C40000, {1, 0, 0, 0}), {2, 0, 0, 0}}),
