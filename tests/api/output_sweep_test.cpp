@@ -1,24 +1,15 @@
-// Every record decoded into buffers of every size from 0 to its full
-// length + 1: the output is the full output cut at the size, terminated
-// exactly when the terminator fits, and nothing is written past the size.
+// Every kind of record decoded into buffers of every size from 0 to its full
+// length + 1: the same result, the full output cut at the size, a NUL
+// exactly when it fits, nothing written past the size.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 
+namespace tkdec::test {
 namespace {
-
-using tkdec::test::Bytes;
-using tkdec::test::concat;
-using tkdec::test::item;
-using tkdec::test::words;
-
-constexpr size_t kGuard = 16;
-constexpr char kGuardByte = '\xA5';
 
 struct SweepRecord {
     const char *name;
@@ -27,24 +18,20 @@ struct SweepRecord {
     Bytes payload;
 };
 
-void sweep(const SweepRecord &record, tkdec_OutputFormat format) {
-    const tkdec::test::Decoded full = tkdec::test::decode(record.channel, record.id, record.payload, format);
+void sweep(const SweepRecord &record, OutputFormat format, const Decoded &full) {
     const size_t length = full.text.size();
-    ASSERT_GT(length, 0u);
-    const auto wrapper = tkdec::test::wrapperOf(format);
+    const ExactCopy payload(record.payload);
     for (size_t size = 0; size <= length + 1; ++size) {
-        std::vector<char> buffer(size + kGuard, kGuardByte);
-        const int32_t result = wrapper(record.channel, record.id, static_cast<uint32_t>(record.payload.size()),
-                                       record.payload.empty() ? nullptr : record.payload.data(),
-                                       static_cast<uint32_t>(size), buffer.data());
+        GuardedBuffer buffer(size);
+        const int32_t result = wrapperOf(format)(record.channel, record.id, static_cast<uint32_t>(payload.size),
+                                                 payload.size == 0 ? nullptr : payload.begin(),
+                                                 static_cast<uint32_t>(size), buffer.begin());
         ASSERT_EQ(result, full.result) << "size " << size;
         const size_t kept = size < length ? size : length;
-        ASSERT_EQ(std::string(buffer.data(), kept), full.text.substr(0, kept)) << "size " << size;
-        if (size > length) ASSERT_EQ(buffer[length], '\0') << "size " << size;
-        else ASSERT_EQ(std::memchr(buffer.data(), '\0', size), nullptr) << "a NUL that does not fit, size " << size;
-        const size_t untouched = size > length ? length + 1 : size;
-        for (size_t i = untouched; i < buffer.size(); ++i)
-            ASSERT_EQ(buffer[i], kGuardByte) << "byte " << i << " written with size " << size;
+        ASSERT_EQ(buffer.bytes.substr(1, kept), full.text.substr(0, kept)) << "size " << size;
+        if (size > length) ASSERT_EQ(buffer.begin()[length], '\0') << "size " << size;
+        else ASSERT_EQ(std::memchr(buffer.begin(), '\0', size), nullptr) << "a NUL that does not fit, size " << size;
+        ASSERT_TRUE(buffer.guardsIntact()) << "size " << size;
     }
 }
 
@@ -58,17 +45,21 @@ TEST(OutputSweep, EveryBufferSize) {
         {"located alarm", 8209, 0x348, words({0x30000301, 2, 7})},
         {"named alarm", 8241, 0x30000300, words({2, 99, 0x12030000, 1, 2, 3})},
         {"exception report", 8241, 0x32030203, words({0x600001D3, 1, 2, 0x1808, 4, 5})},
+        {"message trace", 8465, 0x2CC40007, words({0x11000000, 0x11010000})},
+        {"message", 8433, 0x2CC40007, words({0x12000000, 0x13C40000, 0, 2})},
+        {"message without class", 8433, 0x2C0000FF, words({0x12030000, 0x12050000, 0})},
         {"unknown token", 48, 0x1234, words({1})},
         {"unknown channel", 0x1234, 0, {}},
     };
     for (const SweepRecord &record : records) {
-        for (tkdec_OutputFormat format : {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson}) {
-            const tkdec::test::Decoded full = tkdec::test::decode(record.channel, record.id, record.payload, format);
+        for (OutputFormat format : kFormats) {
+            const Decoded full = decode(record.channel, record.id, record.payload, format);
             if (full.text.empty()) continue;  // an unknown token in text: nothing to cut
-            SCOPED_TRACE(std::string(record.name) + " in format " + std::to_string(format));
-            sweep(record, format);
+            SCOPED_TRACE(std::string(record.name) + " in " + kFormatNames[format]);
+            sweep(record, format, full);
         }
     }
 }
 
 }  // namespace
+}  // namespace tkdec::test

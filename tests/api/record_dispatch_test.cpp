@@ -3,17 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 #include "tkdec.h"
 
 namespace {
 
 using tkdec::test::Bytes;
 using tkdec::test::decode;
+using tkdec::test::kFormats;
 using tkdec::test::words;
 
-constexpr tkdec_OutputFormat kFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
 constexpr uint16_t kPowerDomainChannel = 7376;  // log group 230
 constexpr uint16_t kDefaultChannel = 48;        // log group 1
 constexpr uint16_t kAlarmChannel = 8209;
@@ -30,7 +29,7 @@ struct RecordCase {
 };
 
 void expectRecord(const RecordCase &c) {
-    for (tkdec_OutputFormat format : kFormats) {
+    for (tkdec::OutputFormat format : kFormats) {
         SCOPED_TRACE(std::string(c.name) + " in format " + std::to_string(format));
         const tkdec::test::Decoded decoded = decode(c.channel, c.id, c.payload, format);
         EXPECT_EQ(decoded.result, c.result);
@@ -54,10 +53,6 @@ TEST(RecordDispatch, WholeOutputOfToken0x94) {
 
 TEST(RecordDispatch, UnknownChannelsAndTokens) {
     const RecordCase cases[] = {
-        {"unknown channel", 0x1234, 0x94, words({2}), 1,
-         {"Channel ID 0x1234 is NOT handled by this decoder", "Channel ID 0x1234 is NOT handled by this decoder",
-          "{\"ERROR\":\"Channel ID 0x1234 is NOT handled by this decoder\"}",
-          "{\"ERROR\":\"Channel ID 0x1234 is NOT handled by this decoder\"}"}},
         {"unknown channel with a short id", 17, 0, {}, 1,
          {"Channel ID 0x0011 is NOT handled by this decoder", "Channel ID 0x0011 is NOT handled by this decoder",
           "{\"ERROR\":\"Channel ID 0x0011 is NOT handled by this decoder\"}",
@@ -65,12 +60,6 @@ TEST(RecordDispatch, UnknownChannelsAndTokens) {
         {"unknown token", kDefaultChannel, 0x1234, words({1}), 1,
          {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x0030 tokenId 0x00001234\"}",
           "{\"token_not_found\":\"channel 0x0030 tokenId 0x00001234\"}"}},
-        {"id not a multiple of 4", kDefaultChannel, 2, {}, 1,
-         {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000002\"}",
-          "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000002\"}"}},
-        {"alarm token on a print channel", kDefaultChannel, 52, words({0x30000300, 1, 0}), 1,
-         {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000034\"}",
-          "{\"token_not_found\":\"channel 0x0030 tokenId 0x00000034\"}"}},
         {"print token on an alarm channel", kAlarmChannel, 0x94, words({2}), 1,
          {"", "<xml></xml>", "{\"token_not_found\":\"channel 0x2011 tokenId 0x00000094\"}",
           "{\"token_not_found\":\"channel 0x2011 tokenId 0x00000094\"}"}},
@@ -101,17 +90,6 @@ TEST(RecordDispatch, ArgumentsAndRecordFields) {
           (dumpJsonRef + "\"group\":{\"typename\":\"CKI_LogGroupId\",\"value\":{\"text\":\"LOG_GROUP_CRASHDUMP\","
                          "\"number\":12}},\"params\":[\"0x00000002\",\"0xdeadbeef\"]}"),
           (dumpJsonRef + "\"group\":\"LOG_GROUP_CRASHDUMP\",\"params\":[\"0x00000002\",\"0xdeadbeef\"]}")}},
-        {"no payload for 3 arguments", kDefaultChannel, 0x100, {}, 0,
-         {"*DECODER ERROR* Arguments missing (have 0 want 3):CkiMsgSocketLayer::_open true _open : address "
-          "239.190.173.222 port -559038737",
-          "<xml><sourceref><file>../../cki/msgsocket/src/ckimsgsocketlayer.cpp</file><line>318</line></sourceref>"
-          "<group>LOG_GROUP_CKI_MSG_SOCKET 0x00000041</group><params><p0>0xdeadbeef</p0><p1>0xdeadbeef</p1>"
-          "<p2>0xdeadbeef</p2></params></xml>",
-          "{\"sourceref\":{\"file\":\"../../cki/msgsocket/src/ckimsgsocketlayer.cpp\",\"line\":318},\"group\":{"
-          "\"typename\":\"CKI_LogGroupId\",\"value\":{\"text\":\"LOG_GROUP_CKI_MSG_SOCKET\",\"number\":65}},"
-          "\"params\":[\"0xdeadbeef\",\"0xdeadbeef\",\"0xdeadbeef\"]}",
-          "{\"sourceref\":{\"file\":\"../../cki/msgsocket/src/ckimsgsocketlayer.cpp\",\"line\":318},"
-          "\"group\":\"LOG_GROUP_CKI_MSG_SOCKET\",\"params\":[\"0xdeadbeef\",\"0xdeadbeef\",\"0xdeadbeef\"]}"}},
         {"named alarm: no file, no group", kAlarmChannel, 0x30000300, words({4, 99, 0x12030000, 1, 2, 3}), 0,
          {"[ALARM:COOKIE_ALARM_01 WARNING line=99 in CKI_COMMS_TASK_ID] 0x00000001, 0x00000002, 0x00000003",
           "<xml><params><p0>0x00000004</p0><p1>0x00000063</p1><p2>0x12030000</p2><p3>0x00000001</p3>"
@@ -121,16 +99,21 @@ TEST(RecordDispatch, ArgumentsAndRecordFields) {
     for (const RecordCase &c : cases) expectRecord(c);
 }
 
-TEST(RecordDispatch, RefusesBadArguments) {
-    char buffer[8] = "xxxxxxx";
+// Null pointers and bad formats are refused with 1, and nothing is written.
+TEST(RecordDispatch, RefusesNullArgumentsAndBadFormats) {
+    char buffer[8] = "#######";
     char *pos = buffer;
+    uint32_t line = 7;
     const Bytes payload = words({2});
     EXPECT_EQ(tkdec_getText(payload.data(), payload.data() + 4, nullptr, buffer + 8, UF_AsText, 0x94, 7376), 1);
-    for (int32_t format : {-1, 4, 1000}) {
+    for (int32_t format : {-1, 4})
         EXPECT_EQ(tkdec_getText(payload.data(), payload.data() + 4, &pos, buffer + 8, format, 0x94, 7376), 1);
-        EXPECT_EQ(pos, buffer);
-    }
-    EXPECT_EQ(std::string(buffer), "xxxxxxx");
+    EXPECT_EQ(tkdec_getSourceReference(48, 0, nullptr, sizeof buffer, buffer), 1);
+    EXPECT_EQ(tkdec_getSourceReference(48, 0, &line, sizeof buffer, nullptr), 1);
+    EXPECT_EQ(tkdec_getLabel(0, sizeof buffer, nullptr), 1);
+    EXPECT_EQ(pos, buffer);
+    EXPECT_EQ(line, 7u);
+    EXPECT_STREQ(buffer, "#######");
 }
 
 TEST(RecordDispatch, AdvancesTheCallersPosition) {
@@ -141,19 +124,6 @@ TEST(RecordDispatch, AdvancesTheCallersPosition) {
     ASSERT_EQ(tkdec_getText(nullptr, nullptr, &pos, buffer + sizeof buffer, UF_AsText, 0, 48), 0);
     EXPECT_EQ(pos, buffer + std::string(buffer).size());
     EXPECT_EQ(std::string(buffer), "{\"ERROR\":\"Channel ID 0x0063 is NOT handled by this decoder\"}2nd stage boot");
-}
-
-TEST(RecordDispatch, WrappersWithoutOutputSpace) {
-    char buffer[1] = {'x'};
-    const Bytes payload = words({2});
-    for (tkdec_OutputFormat format : kFormats) {
-        const auto wrapper = tkdec::test::wrapperOf(format);
-        EXPECT_EQ(wrapper(7376, 0x94, 4, payload.data(), 0, buffer), 0);
-        EXPECT_EQ(wrapper(48, 0x1234, 4, payload.data(), 0, buffer), 1);
-        EXPECT_EQ(wrapper(0x1234, 0x94, 4, payload.data(), 0, buffer), 1);
-        EXPECT_EQ(wrapper(7376, 0x94, 4, payload.data(), 0, nullptr), 0);
-        EXPECT_EQ(buffer[0], 'x');
-    }
 }
 
 }  // namespace

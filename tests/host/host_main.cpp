@@ -1,30 +1,45 @@
 // tkdec_host: loads the decoder library by name as the log viewer host
-// does, finds the functions named on the command line, calls them and
-// writes what they returned and wrote to a report file.
+// does, finds the functions named on the command line, makes the calls of
+// tests/support/library_calls.cpp and writes what they returned and wrote
+// to a report file.
 //
 //   tkdec_host LIBRARY REPORT FUNCTION...
 //
 // Exit status: 0 when every function was found, 1 when one was not, 2 when
 // the library or the report could not be opened.
 #include <cstdio>
+#include <cstring>
 #include <string>
-#include <vector>
 
-#include "host_calls.h"
+#include "library_loader.h"
+#include "support/library_calls.h"
 
 namespace {
 
-void complain(const std::string &text) {
-    const std::string line = "tkdec_host: " + text + "\n";
-    std::fputs(line.c_str(), stderr);
-}
+void complain(const std::string &text) { std::fputs(("tkdec_host: " + text + "\n").c_str(), stderr); }
 
-bool writeFile(const char *path, const std::string &contents) {
-    std::FILE *file = std::fopen(path, "wb");  // binary: the same bytes on every platform
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    return std::fclose(file) == 0 && written;
-}
+// One line per call, then its output with the bytes that are not printable
+// escaped, so that the reports of two platforms compare as text.
+class Report : public calls::Sink {
+public:
+    void call(const std::string &text, int64_t result, std::string_view output) override {
+        contents += text + " = " + std::to_string(result) + "\n";
+        if (output.empty()) return;
+        contents += "  out: ";
+        for (const char c : output) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x20 && byte < 0x7f && c != '\\') {
+                contents += c;
+            } else {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+                contents += escaped;
+            }
+        }
+        contents += "\n";
+    }
+    std::string contents;
+};
 
 }  // namespace
 
@@ -38,25 +53,25 @@ int main(int argc, char **argv) {
         complain(std::string("cannot load ") + argv[1]);
         return 2;
     }
-
-    host::Report report;
-    std::vector<host::Api::Entry> found;
+    Report report;
+    calls::Api api;
     bool complete = true;
     for (int i = 3; i < argc; ++i) {
         const loader::RawFunction function = loader::findFunction(library, argv[i]);
-        report.line(std::string(argv[i]) + (function != nullptr ? ": found" : ": not found"));
-        if (function != nullptr) {
-            found.push_back({argv[i], function});
-        } else {
-            complain(std::string(argv[i]) + " is not exported by " + argv[1]);
-            complete = false;
-        }
+        report.contents += std::string(argv[i]) + (function != nullptr ? ": found\n" : ": not found\n");
+        complete = complete && function != nullptr;
+#define TKDEC_FIND(name) \
+    if (std::strcmp(argv[i], #name) == 0) api.name = reinterpret_cast<decltype(api.name)>(function);
+        TKDEC_FUNCTIONS(TKDEC_FIND)
+#undef TKDEC_FIND
     }
-    const host::Api api(std::move(found));
-    host::runCalls(api, report);
-    host::runFormats(report);
+    if (!complete) complain(std::string("a function is not exported by ") + argv[1]);
+    calls::runCalls(api, report);
 
-    if (!writeFile(argv[2], report.contents())) {
+    std::FILE *file = std::fopen(argv[2], "wb");  // binary: the same bytes on every platform
+    const bool written = file != nullptr &&
+                         std::fwrite(report.contents.data(), 1, report.contents.size(), file) == report.contents.size();
+    if (file == nullptr || std::fclose(file) != 0 || !written) {
         complain(std::string("cannot write ") + argv[2]);
         return 2;
     }

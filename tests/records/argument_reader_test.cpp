@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "support/payload.h"
+#include "support/support.h"
 
 namespace tkdec {
 namespace {

@@ -8,7 +8,7 @@
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
-#include "support/payload.h"
+#include "support/support.h"
 
 namespace tkdec {
 namespace {
@@ -109,7 +109,7 @@ TEST(TokenFormatter, CatalogueOfRules) {
         {"choice without that option", "[%s]",
          {{.kind = RuleKind::Choice, .source = arg(0, 3, 3), .options = kChoiceOptions, .optionCount = 2,
            .listText = "([1$0:2]A|[1$0:2]B)"}},
-         {5 << 3, 0x6}, {}, "[(No option 5 in (([1$0:2]A|[1$0:2]B)))]"},
+         {2 << 3, 0x6}, {}, "[(No option 2 in (([1$0:2]A|[1$0:2]B)))]"},
         {"extended strings", "[Build Info] %s = %s",
          {{.kind = RuleKind::ExtendedString, .source = arg(0)}, {.kind = RuleKind::ExtendedString, .source = arg(1)}},
          {1, 0}, test::concat({test::item(0, test::text("KESTRELMAX", true)), test::item(1, test::text("BOARD", false))}),
@@ -124,27 +124,6 @@ TEST(TokenFormatter, CatalogueOfRules) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(run(c.format, c.rules, c.arguments, c.extended), c.output);
     }
-}
-
-TEST(TokenFormatter, PassesTheOutputFormatToPrinters) {
-    EXPECT_EQ(run("%s", {enumeration(arg(0), showingPrinter)}, {1}, {}, 64, UF_AsJson), "<1 f3 m3 a0 CKI_ALARM_ERROR>");
-}
-
-TEST(TokenFormatter, FullOutputWritesNothing) {
-    char buffer[4] = {'x', 'x', 'x', 'x'};
-    char *pos = buffer + 4;
-    const ConversionRule rule = raw(arg(0));
-    const TokenFormatter formatter{"%u", &rule, 1};
-    const uint32_t arguments[32] = {};
-    formatToken(formatter, nullptr, nullptr, arguments, 32, &pos, buffer + 4, UF_AsText);
-    EXPECT_EQ(pos, buffer + 4);
-    EXPECT_EQ(std::string(buffer, 4), "xxxx");
-}
-
-TEST(TokenFormatter, LongTextIsCutInOnePiece) {
-    const std::vector<ConversionRule> rules = {raw(arg(0)), {.kind = RuleKind::DottedAddress, .source = arg(1)}};
-    EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 15), "value 12345 at ");
-    EXPECT_EQ(run("value %u at %s", rules, {12345, 0x0100A8C0}, {}, 18), "value 12345 at 192");
 }
 
 // Rules run from the last conversion to the first, so when the scratch area
@@ -189,6 +168,23 @@ TEST(TokenFormatter, EnumerationNamesAsRendered) {
                 EXPECT_EQ(out(inPlace), out(rendered)) << std::hex << value << " room " << std::dec << room;
             }
         }
+    }
+}
+
+// At the scratch end: binary digits need room for their NUL beside them; a
+// dotted address cut there gives up its last character for one.
+TEST(TokenFormatter, TextsAtTheScratchEnd) {
+    const ConversionRule binary{.kind = RuleKind::BinaryDigits, .source = arg(1), .digits = 4};
+    const ConversionRule dotted{.kind = RuleKind::DottedAddress, .source = arg(1)};
+    const struct {
+        ConversionRule rule;
+        uint32_t room;
+        std::string text;
+    } cases[] = {{binary, 5, "0"}, {binary, 6, "0000"}, {dotted, 5, "192."}, {dotted, 12, "192.168.0.1"}};
+    for (const auto &c : cases) {
+        const uint32_t filler = kFormatterScratchSize - 1 - c.room;  // the long text and its NUL leave room bytes
+        EXPECT_EQ(run("%s|%.3s", {c.rule, enumeration(arg(0), longPrinter)}, {filler, 0x0100A8C0}, {}), c.text + "|abc")
+            << c.room;
     }
 }
 

@@ -49,18 +49,5 @@ TEST(TokenTable, ExactMatchOnAllBits) {
     }
 }
 
-TEST(TokenTable, EmptyTableFindsNothing) {
-    constexpr TokenTable empty = {nullptr, nullptr, 0, nullptr, 0, 0, 0, nullptr, 0, nullptr, 0};
-    for (uint32_t id : {0u, 4u, 0x30000300u, 0xFFFFFFFFu}) EXPECT_EQ(findToken(empty, id), nullptr) << id;
-}
-
-TEST(TokenTable, ChannelKindsSelectTheirTable) {
-    EXPECT_EQ(tokenTableOf(ChannelKind::TokenisedPrint), &build::printTokenTable);
-    EXPECT_EQ(tokenTableOf(ChannelKind::Alarm), &build::alarmTokenTable);
-    EXPECT_EQ(tokenTableOf(ChannelKind::Message), nullptr);
-    EXPECT_EQ(tokenTableOf(ChannelKind::MessageTrace), nullptr);
-    EXPECT_EQ(tokenTableOf(ChannelKind::Unknown), nullptr);
-}
-
 }  // namespace
 }  // namespace tkdec

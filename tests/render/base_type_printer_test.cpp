@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "render/print_entries.h"
-#include "render/print_support.h"
+#include "support/support.h"
 #include "type_tables.h"
 
 namespace tkdec::test {
@@ -36,7 +36,7 @@ const BaseCase kBaseCases[] = {
      {"4294967295", "0xffffffff (4294967295)", R"({"number":4294967295})", "4294967295"}},
     // Characters: signed "%d", escapes in XML.
     {&printBaseType<base_char>, {0xFF}, E_TYPE, {"-1", "0xff (-1)", R"({"typename":"char","value":{"number":-1}})", "-1"}},
-    {&printBaseType<base_char>, {0x41}, E_ARRAY, {"65", "0x41 &apos;A&apos; (65)", R"({"number":65})", "65"}},
+    {&printBaseType<base_char>, {0x20}, E_ARRAY, {"32", "0x20 &apos; &apos; (32)", R"({"number":32})", "32"}},
     {&printBaseType<base_char>, {0x27}, E_ARRAY, {"39", "0x27 &apos;&apos;&apos; (39)", R"({"number":39})", "39"}},
     {&printBaseType<base_char>, {0x22}, E_ARRAY, {"34", "0x22 &apos;&quot;&apos; (34)", R"({"number":34})", "34"}},
     {&printBaseType<base_char>, {0x3C}, E_ARRAY, {"60", "0x3c &apos;&lt;&apos; (60)", R"({"number":60})", "60"}},
@@ -45,7 +45,6 @@ const BaseCase kBaseCases[] = {
     {&printBaseType<base_char>, {0x1F}, E_ARRAY, {"31", "0x1f (31)", R"({"number":31})", "31"}},
     {&printBaseType<base_char>, {0x7E}, E_ARRAY, {"126", "0x7e &apos;~&apos; (126)", R"({"number":126})", "126"}},
     {&printBaseType<base_char>, {0x7F}, E_ARRAY, {"127", "0x7f (127)", R"({"number":127})", "127"}},
-    {&printBaseType<base_char>, {0x80}, E_ARRAY, {"-128", "0x80 (-128)", R"({"number":-128})", "-128"}},
     // uint8_t prints 0 to 255 with "%d"; NimbaChar with "%hhu"; bool with "%u".
     {&printBaseType<base_uint8_t>, {0xFF}, E_ARRAY, {"255", "0xff (255)", R"({"number":255})", "255"}},
     {&printBaseType<base_NimbaChar>, {0xFF}, E_TYPE,
@@ -61,17 +60,12 @@ const BaseCase kBaseCases[] = {
     // Too few bytes: the no-data rows, by print mode.
     {&printBaseType<base_uint32_t>, {1, 2, 3}, E_TYPE,
      {"(uint32_t)(no data)", "(uint32_t)(no data)", R"({"typename":"uint32_t"})", R"("uint32_t")"}},
-    {&printBaseType<base_uint32_t>, {1, 2, 3}, E_ARRAY,
-     {"(uint32_t)(no data)", "(uint32_t)(no data)", R"({"typename":"uint32_t"})", R"("uint32_t")"}},
     {&printBaseType<base_uint32_t>, {1, 2, 3}, E_TOP_LEVEL,
      {"(uint32_t)(no data)", "<xml>(uint32_t)(no data)</xml>", R"({"typename":"uint32_t","type":"base"})",
       R"({"uint32_t":["base"]})"}},
     {&printBaseType<base_uint64_t>, {}, E_INHERITED,
      {"(uint64_t)(no data)", "(uint64_t)(no data)", R"({"typename":"uint64_t"})", R"("uint64_t")"}},
     // The opaque printer: one row in every format and mode.
-    {&printOpaque<build::base_TokenisedPrintChannels>, {5, 0, 0, 0}, E_TOP_LEVEL,
-     {"(TokenisedPrintChannels) 0x00000005 (5)", "(TokenisedPrintChannels) 0x00000005 (5)",
-      "(TokenisedPrintChannels) 0x00000005 (5)", "(TokenisedPrintChannels) 0x00000005 (5)"}},
     {&printOpaque<build::base_TokenisedPrintChannels>, {0xFF, 0xFF, 0xFF, 0xFF}, E_TYPE,
      {"(TokenisedPrintChannels) 0xffffffff (-1)", "(TokenisedPrintChannels) 0xffffffff (-1)",
       "(TokenisedPrintChannels) 0xffffffff (-1)", "(TokenisedPrintChannels) 0xffffffff (-1)"}},
@@ -90,35 +84,6 @@ TEST(BaseTypePrinter, RowsInEveryFormat) {
                 << kFormatNames[format] << ", mode " << c.mode << ", first expected " << c.expected[0];
         }
     }
-}
-
-TEST(BaseTypePrinter, NullDataIsNoData) {
-    PrintOptions options;
-    EXPECT_EQ(render(&printBaseType<base_uint32_t>, {}, UF_AsXml, options, true), "<xml>(uint32_t)(no data)</xml>");
-}
-
-TEST(BaseTypePrinter, NullPositionAppendsNothing) {
-    const uint8_t data[4] = {1, 0, 0, 0};
-    char buffer[8] = "xxxxxxx";
-    char *pos = nullptr;
-    printBaseType<base_uint32_t>(data, data + 4, &pos, buffer + 8, UF_AsText, E_TOP_LEVEL, 0, nullptr, filterIdentity);
-    printBaseType<base_uint32_t>(data, data + 4, nullptr, buffer + 8, UF_AsText, E_TOP_LEVEL, 0, nullptr,
-                                 filterIdentity);
-    printOpaque<build::base_TokenisedPrintChannels>(data, data + 4, nullptr, buffer + 8, UF_AsText, E_TOP_LEVEL, 0,
-                                                    nullptr, filterIdentity);
-    EXPECT_EQ(pos, nullptr);
-    EXPECT_STREQ(buffer, "xxxxxxx");
-}
-
-TEST(BaseTypePrinter, OutputIsCutAtTheBufferEnd) {
-    const uint8_t data[4] = {10, 0, 0, 0};
-    char buffer[12];
-    std::memset(buffer, '#', sizeof buffer);
-    char *pos = buffer;
-    // "<xml>0x0000000a (10)</xml>" cut after 10 characters, no terminator.
-    printBaseType<base_uint32_t>(data, data + 4, &pos, buffer + 10, UF_AsXml, E_TOP_LEVEL, 0, nullptr, filterIdentity);
-    EXPECT_EQ(pos, buffer + 10);
-    EXPECT_EQ(std::string(buffer, 12), "<xml>0x000##");
 }
 
 }  // namespace

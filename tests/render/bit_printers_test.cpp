@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "render/print_entries.h"
-#include "render/print_support.h"
+#include "support/support.h"
 #include "type_tables.h"
 
 namespace tkdec::test {
@@ -25,15 +25,6 @@ struct BitCase {
     const char *expected[4];  // text, XML, long JSON, JSON
 };
 
-Bytes words(std::initializer_list<uint32_t> values) {
-    Bytes bytes;
-    for (uint32_t v : values) {
-        const Bytes w = word(v);
-        bytes.insert(bytes.end(), w.begin(), w.end());
-    }
-    return bytes;
-}
-
 const BitCase kBitmaskCases[] = {
     {&printBitmask<kGroup>, word(0x13), E_TYPE,
      {"(LOG_HW_GROUP_MCE_PRINT|LOG_HW_GROUP_MCE_CKI|LOG_HW_GROUP_MCE_LAYER1)",
@@ -50,9 +41,6 @@ const BitCase kBitmaskCases[] = {
       "(LOG_HW_GROUP_MCE_PRINT|LOG_HW_GROUP_MCE_LAYER1|(LogHwGroup)0x80000000)",
       R"({"typename":"LogHwGroup","value":{"number":2147483665,"text":["LOG_HW_GROUP_MCE_PRINT","LOG_HW_GROUP_MCE_LAYER1",2147483648]}})",
       R"(["LOG_HW_GROUP_MCE_PRINT","LOG_HW_GROUP_MCE_LAYER1",2147483648])"}},
-    {&printBitmask<kGroup>, word(0x8), E_ARRAY,
-     {"((LogHwGroup)0x00000008)", "((LogHwGroup)0x00000008)",
-      R"({"typename":"LogHwGroup","value":{"number":8,"text":[8]}})", "[8]"}},
     // Zero: the name of the zero mask, or the type with 0.
     {&printBitmask<kGroup>, word(0), E_TYPE,
      {"((LogHwGroup)0x00000000)", "((LogHwGroup)0x00000000)",
@@ -107,9 +95,6 @@ const BitCase kBitOffsetCases[] = {
     // Zero words are passed over in blocks; the bit numbers still count them.
     {&printBitOffset<kBits>, words({0, 0, 0x40}), E_TYPE,
      {"(BIT_70)", "<BIT_70/>", R"({"typename":"Bits","text":["BIT_70"]})", R"(["BIT_70"])"}},
-    {&printBitOffset<kBits>, words({0, 0, 0, 0x40}), E_TYPE,
-     {"((0x00000040)<<96)", "(0x00000040)&lt;&lt;96", R"({"typename":"Bits","text":["(0x00000040)<<96"]})",
-      R"(["(0x00000040)<<96"])"}},
     {&printBitOffset<kBits2>, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0}, E_TYPE,
      {"((0x0040)<<160)", "(0x0040)&lt;&lt;160", R"({"typename":"Bits2","text":["(0x0040)<<160"]})",
       R"(["(0x0040)<<160"])"}},
@@ -147,14 +132,6 @@ TEST(BitPrinters, NameFilterAppliesToValueNames) {
     options.filter = filterSkip3Words;
     EXPECT_EQ(render(&printBitmask<kGroup>, word(3), UF_AsText, options), "(MCE_PRINT|MCE_CKI)");
     EXPECT_EQ(render(&printBitOffset<kBits>, word(8), UF_AsJson, options), R"([""])");
-}
-
-// The log groups of the build: one group as one name, and a group bitmap.
-TEST(BitPrinters, LogGroupsOfTheBuild) {
-    using build::enum_CKI_LogGroupId;
-    EXPECT_EQ(render(&printEnumeration<enum_CKI_LogGroupId>, word(1), UF_AsText, E_TYPE), "LOG_GROUP_CKI_DEFAULT");
-    EXPECT_EQ(render(&printBitOffset<enum_CKI_LogGroupId>, words({0x6, 0x1, 0x1}), UF_AsText, E_TYPE),
-              "(LOG_GROUP_CKI_DEFAULT|LOG_GROUP_CKI_PROTOCOL|(0x00000001)<<32|LOG_GROUP_COMMS_TASK)");
 }
 
 }  // namespace

@@ -56,23 +56,10 @@ private:
         while (std::isdigit(static_cast<unsigned char>(peek()))) ++pos_;
         return pos_ > start;
     }
+    // The library writes integers only.
     bool number() {
         if (peek() == '-') ++pos_;
-        if (peek() == '0') {
-            ++pos_;
-        } else if (!digits()) {
-            return false;
-        }
-        if (peek() == '.') {
-            ++pos_;
-            if (!digits()) return false;
-        }
-        if (peek() == 'e' || peek() == 'E') {
-            ++pos_;
-            if (peek() == '+' || peek() == '-') ++pos_;
-            if (!digits()) return false;
-        }
-        return true;
+        return peek() == '0' ? (++pos_, true) : digits();
     }
     bool sequence(char close, int depth, bool members) {
         ++pos_;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "render/bounded_append.h"
 
@@ -41,7 +42,7 @@ TEST(FormatEngine, IntegersMatchPrintf) {
                     static_cast<unsigned>(v), static_cast<unsigned>(v), static_cast<unsigned>(v),
                     static_cast<unsigned>(v), static_cast<unsigned>(v), static_cast<unsigned>(v),
                     static_cast<unsigned>(v));
-        EXPECT_SAME("[%.*x][%*d][%-*d][%.*d]", 8, static_cast<unsigned>(v), 6, v, -6, v, -1, v);
+        EXPECT_SAME("[%.*x][%*d][%-*d][%.*d][%*d]", 8, static_cast<unsigned>(v), 6, v, -6, v, -1, v, -6, v);
     }
 }
 
@@ -49,7 +50,7 @@ TEST(FormatEngine, LengthModifiersMatchPrintf) {
     EXPECT_SAME("%hhu %hhd %hu %hd", 0x1FF, 0xFF, 0x1FFFF, 0xFFFF);
     EXPECT_SAME("%llu %lld %llx %.16llx", 18446744073709551615ULL, -9223372036854775807LL - 1,
                 0x0000000100000002ULL, 0x0000000100000002ULL);
-    EXPECT_SAME("%lu %ld %zu", 4294967296UL, -5L, static_cast<size_t>(12345));
+    EXPECT_SAME("%lu %ld %zu", 4294967295UL, -5L, static_cast<size_t>(12345));
 }
 
 TEST(FormatEngine, TextsAndCharactersMatchPrintf) {
@@ -65,22 +66,34 @@ TEST(FormatEngine, TextPrecisionReadsNoFurtherThanItsLength) {
     EXPECT_EQ(viaEngine("%.3s|%.0s", unterminated, unterminated), "abc|");
 }
 
+// Array arguments are the target's words: no length modifier reads 32
+// bits, "h" 16, "hh" 8, "ll" 64; a missing argument reads 0 or the empty
+// text, and a null text prints as printf prints it.
 TEST(FormatEngine, ArrayArgumentsUseTheTargetsWidths) {
-    const tkdec::FormatArgument args[] = {
-        {0xFFFFFFFFu, nullptr}, {0xFFFFFFFFu, nullptr}, {8, nullptr}, {0xDEADBEEF, nullptr},
-        {0, "text"}, {0x141, nullptr}, {0x0000000100000002ULL, nullptr},
+    const struct {
+        const char *format;
+        std::vector<tkdec::FormatArgument> arguments;
+        const char *expected;
+    } cases[] = {
+        {"%d %u %.*x %s %c %llu",
+         {{0xFFFFFFFFu, nullptr}, {0x1FFFFFFFFu, nullptr}, {8, nullptr}, {0xDEADBEEF, nullptr}, {0, "text"},
+          {0x141, nullptr}, {0x0000000100000002ULL, nullptr}},
+         "-1 4294967295 deadbeef text A 4294967298"},
+        {"%hhd %hd %hhu %hu %d", {{0x1FF, nullptr}, {0x18000, nullptr}, {0x1FF, nullptr}, {0x1FFFF, nullptr},
+                                  {0x100000005, nullptr}},
+         "-1 -32768 255 65535 5"},
+        {"[%s][%.3s][%.6s][%5.7s]", {{0, nullptr}, {0, nullptr}, {0, nullptr}, {0, nullptr}},
+         "[(null)][][(null)][(null)]"},
+        {"[%d][%s][%x]", {}, "[0][][0]"},
+        // printf ignores '0' beside a precision or '-'
+        {"[%08.3d][%-08d]", {{0xFFFFFFFB, nullptr}, {0xFFFFFFFB, nullptr}}, "[    -005][-5      ]"},
     };
-    char buffer[128];
-    char *pos = buffer;
-    tkdec::appendArguments(&pos, buffer + sizeof buffer, "%d %u %.*x %s %c %llu", args, 7);
-    EXPECT_STREQ(buffer, "-1 4294967295 deadbeef text A 4294967298");
-}
-
-TEST(FormatEngine, MissingArrayArgumentsReadZeroAndEmptyText) {
-    char buffer[64];
-    char *pos = buffer;
-    tkdec::appendArguments(&pos, buffer + sizeof buffer, "[%d][%s][%x]", nullptr, 0);
-    EXPECT_STREQ(buffer, "[0][][0]");
+    for (const auto &c : cases) {
+        char buffer[128];
+        char *pos = buffer;
+        tkdec::appendArguments(&pos, buffer + sizeof buffer, c.format, c.arguments.data(), c.arguments.size());
+        EXPECT_STREQ(buffer, c.expected);
+    }
 }
 
 }  // namespace

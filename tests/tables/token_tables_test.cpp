@@ -10,8 +10,7 @@
 #include "api/channel_table.h"
 #include "records/token_table.h"
 #include "render/document_checks.h"
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 #include "tkdec.h"
 
 namespace tkdec::test {
@@ -114,26 +113,6 @@ TEST(TokenTables, EmptyPayloadsReportTheMissingArguments) {
                 EXPECT_EQ(text.find("*DECODER ERROR*"), std::string::npos) << text;
             else
                 EXPECT_EQ(text.compare(0, expected.size(), expected), 0) << text;
-        }
-    }
-}
-
-TEST(TokenTables, SourceReferencesOfLocatedRecords) {
-    for (const TokenTable *table : {&build::printTokenTable, &build::alarmTokenTable}) {
-        for (const Token &token : tokensOf(*table)) {
-            const TokenRecord &record = *token.record;
-            const uint16_t channel = channelOf(*table, record);
-            uint32_t line = 0;
-            char file[512];
-            const int32_t result = tkdec_getSourceReference(channel, token.id, &line, sizeof file, file);
-            if (record.file == nullptr) {
-                EXPECT_EQ(result, 1);
-                EXPECT_EQ(line, 0xFFFFFFFFu);
-            } else {
-                EXPECT_EQ(result, 0);
-                EXPECT_EQ(line, record.line);
-                EXPECT_STREQ(file, record.file);
-            }
         }
     }
 }

@@ -1,28 +1,20 @@
-// Invariants of the generated type tables that hold for every build
-// description: the layout of the message type table, the enumerator
-// tables the decoders use by name, and every type and message printing as
-// valid documents.
+// What the generated type tables of any build description do: every type
+// and message prints as valid documents, decodes and traces on its channels.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "api/channel_table.h"
 #include "render/name_filters.h"
 #include "render/document_checks.h"
-#include "support/decode.h"
-#include "support/payload.h"
+#include "support/support.h"
 #include "tkdec.h"
 #include "type_tables.h"
 
 namespace tkdec::test {
 namespace {
-
-constexpr tkdec_OutputFormat kAllFormats[] = {UF_AsText, UF_AsXml, UF_AsLongJson, UF_AsJson};
 
 size_t messageCount() {
     size_t count = 0;
@@ -30,28 +22,10 @@ size_t messageCount() {
     return count;
 }
 
-size_t entryCount() {
-    size_t count = 0;
-    while (build::messageTypeTable[count].print != nullptr) ++count;
-    return count;
-}
-
 uint16_t channelOf(ChannelKind kind) {
     for (uint32_t i = 0; i < build::channelCount; ++i)
         if (build::channelKind(build::channels[i].id) == kind) return build::channels[i].id;
     return 0;
-}
-
-// The output of tkdec_decodeType from a copy of the data of its own size,
-// or "<result N>" when it failed.
-std::string decodeType(const char *name, const Bytes &data, tkdec_OutputFormat format) {
-    std::vector<char> out(1 << 17, '#');
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[data.size() + 1]);
-    if (!data.empty()) std::memcpy(copy.get(), data.data(), data.size());
-    const uint32_t result = tkdec_decodeType(name, static_cast<uint32_t>(data.size()), copy.get(),
-                                             static_cast<uint32_t>(out.size()), out.data(), format);
-    if (result != 0) return "<result " + std::to_string(result) + ">";
-    return std::string(out.data());
 }
 
 // The task of the build's PTP CPU with the lowest id, and the last task.
@@ -79,45 +53,6 @@ bool validDocument(tkdec_OutputFormat format, const std::string &text) {
     return format == UF_AsXml ? isWellFormedXml(text) : isJson(text);
 }
 
-TEST(TypeTables, MessageTypeTableLayout) {
-    const MessageTypeEntry *const table = build::messageTypeTable;
-    const size_t messages = messageCount();
-    const size_t entries = entryCount();
-    ASSERT_GE(messages, 1u);
-    for (size_t i = 0; i < entries; ++i) {
-        const MessageTypeEntry &entry = table[i];
-        ASSERT_NE(entry.type, nullptr) << entry.name;
-        if (i < messages) {
-            // A message entry names its identifier, and its structure also
-            // has a type entry with the same print entry.
-            EXPECT_STRNE(entry.name, entry.type->name);
-            EXPECT_EQ(build::findMessageClass(entry.id), &entry);
-            bool listed = false;
-            for (size_t j = messages; j < entries; ++j)
-                listed = listed || (table[j].type == entry.type && table[j].print == entry.print);
-            EXPECT_TRUE(listed) << entry.name;
-            for (size_t j = 0; j < i; ++j) EXPECT_NE(table[j].id, entry.id);
-        } else {
-            EXPECT_EQ(entry.id, 0u) << entry.name;
-            EXPECT_STREQ(entry.name, entry.type->name);
-        }
-    }
-    EXPECT_EQ(table[entries].name, nullptr);
-    EXPECT_EQ(table[entries].type, nullptr);
-    EXPECT_EQ(build::findMessageClass(0), nullptr);
-}
-
-TEST(TypeTables, EnumeratorTablesAreSortedAndEnded) {
-    for (const EnumerationInfo *info :
-         {&build::enum_CKI_TaskId, &build::enum_CKI_MsgId, &build::enum_CKI_EventId, &build::enum_CKI_LogGroupId}) {
-        ASSERT_GT(info->count, 0u) << info->name;
-        for (uint32_t i = 1; i < info->count; ++i) EXPECT_LE(info->table[i - 1].value, info->table[i].value) << info->name;
-        for (uint32_t i = 0; i < info->count; ++i) EXPECT_NE(info->table[i].name, nullptr) << info->name;
-        EXPECT_EQ(info->table[info->count].name, nullptr) << info->name;
-        EXPECT_EQ(info->table[info->count].value, 0u) << info->name;
-    }
-}
-
 // Every type of the build, with complete data, prints one JSON value in
 // both JSON formats and well-formed XML.
 TEST(TypeTables, EveryTypeGivesValidDocuments) {
@@ -138,53 +73,6 @@ TEST(TypeTables, EveryTypeGivesValidDocuments) {
     EXPECT_GT(checked, 0);
 }
 
-// The entry that tkdec_decodeType takes for a name, as a search of the
-// table in order finds it: by name, or by an id that the name spells as
-// "0x%.8x" or "%i"; a message entry only for a message from a PTP task.
-const MessageTypeEntry *firstInOrder(const std::string &name, bool fromPtp) {
-    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
-        char hex[16], decimal[16];
-        std::snprintf(hex, sizeof hex, "0x%.8x", entry->id);
-        std::snprintf(decimal, sizeof decimal, "%i", static_cast<int>(entry->id));
-        const bool named = name == entry->name || name == hex || name == decimal;
-        if (named && (entry->id == 0 || fromPtp)) return entry;
-    }
-    return nullptr;
-}
-
-TEST(TypeTables, DecodeTypeTakesTheFirstEntryInTableOrder) {
-    std::vector<std::string> names = {"0", "0x00000000", "-1", "", "NoSuchType", "0x"};
-    for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
-        char text[16];
-        names.push_back(entry->name);
-        std::snprintf(text, sizeof text, "0x%.8x", entry->id);
-        names.push_back(text);
-        std::snprintf(text, sizeof text, "%i", static_cast<int>(entry->id));
-        names.push_back(text);
-    }
-    Bytes fromPtp(32, 0), fromApp(32, 0);
-    const uint32_t ptp = firstPtpTask();
-    for (int i = 0; i < 4; ++i) {
-        fromPtp[4 + i] = static_cast<uint8_t>(ptp >> (8 * i));
-        fromApp[4 + i] = static_cast<uint8_t>((ptp ^ 0x01000000u) >> (8 * i));  // another CPU
-    }
-    for (const std::string &name : names) {
-        for (const Bytes *data : {&fromPtp, &fromApp}) {
-            const MessageTypeEntry *expected = firstInOrder(name, data == &fromPtp);
-            const std::string text = decodeType(name.c_str(), *data, UF_AsJson);
-            if (expected == nullptr) {
-                EXPECT_EQ(text, "<result 1>") << name;
-                continue;
-            }
-            std::vector<char> out(1 << 17);
-            char *pos = out.data();
-            expected->print(data->data(), data->data() + data->size(), &pos, out.data() + out.size(), UF_AsJson,
-                            E_TOP_LEVEL, 0, nullptr, filterIdentity);
-            EXPECT_EQ(text, std::string(out.data(), pos)) << name;
-        }
-    }
-}
-
 // Every message and event decodes on the message channel: valid documents
 // when complete, well-formed XML and marked gaps when cut short.
 TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
@@ -193,7 +81,7 @@ TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
     for (size_t i = 0; i < messageCount(); ++i) {
         const MessageTypeEntry &entry = build::messageTypeTable[i];
         const Bytes full = messagePayload(*entry.type);
-        for (tkdec_OutputFormat format : kAllFormats) {
+        for (tkdec_OutputFormat format : kFormats) {
             const Decoded decoded = decode(channel, entry.id, full, format);
             EXPECT_EQ(decoded.result, 0);
             EXPECT_TRUE(validDocument(format, decoded.text)) << entry.name << ": " << decoded.text;
@@ -203,22 +91,6 @@ TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
             EXPECT_TRUE(isWellFormedXml(decode(channel, entry.id, part, UF_AsXml).text)) << entry.name << " " << length;
         }
         EXPECT_NE(decode(channel, entry.id, {}, UF_AsText).text.find("(no data)"), std::string::npos) << entry.name;
-    }
-}
-
-// The trace of every message names its structure between the two tasks.
-TEST(TypeTables, EveryMessageTraces) {
-    const uint16_t channel = channelOf(ChannelKind::MessageTrace);
-    ASSERT_NE(channel, 0);
-    const EnumerationInfo &tasks = build::enum_CKI_TaskId;
-    uint32_t last = tasks.count - 1;
-    while (last > 0 && tasks.table[last - 1].value == tasks.table[last].value) --last;  // the first of its aliases
-    const Bytes payload = words({tasks.table[0].value, tasks.table[last].value});
-    for (size_t i = 0; i < messageCount(); ++i) {
-        const MessageTypeEntry &entry = build::messageTypeTable[i];
-        const std::string expected =
-            std::string(tasks.table[0].name) + " -> (" + entry.type->name + ") -> " + tasks.table[last].name;
-        EXPECT_EQ(decode(channel, entry.id, payload, UF_AsText).text, expected);
     }
 }
 
