@@ -7,7 +7,8 @@
 //
 // NAME is getText/RECORD/FORMAT, decodeType/RECORD/FORMAT or
 // floor/RECORD/FORMAT; without names, every case. Prints the names of the
-// measured cases in order, one a line.
+// measured cases in order, one a line; REPEAT 0 prints each case's output
+// beside its name instead.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -103,6 +104,9 @@ int main(int argc, char **argv) {
     std::vector<char> out(kOutputSize);
     for (const Case &c : cases) runOnce(c, out.data());  // the first call binds the C library's symbols
     for (const Case &c : cases) tkdec_measured_calls(&c, out.data(), repeat);
-    for (const Case &c : cases) std::printf("%s\n", c.name.c_str());
+    for (const Case &c : cases) {
+        if (repeat == 0) runOnce(c, out.data());
+        std::printf(repeat == 0 ? "%s\t%s\n" : "%s\n", c.name.c_str(), out.data());
+    }
     return 0;
 }

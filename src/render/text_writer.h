@@ -121,7 +121,10 @@ public:
     }
 
 private:
+    // Short pieces are copied inline, long ones out of line; either is cut
+    // at the window's end.
     void put(const char *piece, size_t length) {
+        if (length == 0) return;
         const size_t room = static_cast<size_t>(end_ - pos_);
         const size_t n = length < room ? length : room;
         if (n <= 16)
