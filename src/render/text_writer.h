@@ -23,6 +23,14 @@ struct TextRow {
     std::string_view operator[](OutputFormat format) const { return text[format]; }
 };
 
+// Fixed texts around a name, per output format; where named is false the
+// name is left out (and so are the texts, when empty).
+struct NamedRow {
+    TextRow before;
+    TextRow after;
+    bool named[kOutputFormatCount];
+};
+
 // "00" to "99": decimal numbers are written two digits at a time.
 inline constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -112,6 +120,12 @@ public:
 
     void character(char c) { put(&c, 1); }
 
+    void named(const NamedRow &row, OutputFormat format, const char *name) {
+        text(row.before[format]);
+        if (row.named[format]) text(name);
+        text(row.after[format]);
+    }
+
     // Ends the append: the terminator behind a text shorter than the
     // space, and the caller's position moved to the text's end.
     void finish() {
@@ -167,6 +181,13 @@ private:
 inline void appendFixed(char **pos, char *end, std::string_view text) {
     TextWriter out(pos, end);
     out.text(text);
+    out.finish();
+}
+
+// A named row as one bounded append.
+inline void appendNamed(char **pos, char *end, const NamedRow &row, OutputFormat format, const char *name) {
+    TextWriter out(pos, end);
+    out.named(row, format, name);
     out.finish();
 }
 
