@@ -141,6 +141,11 @@ private:
         if (length == 0) return;
         const size_t room = static_cast<size_t>(end_ - pos_);
         const size_t n = length < room ? length : room;
+#if defined(__GNUC__)
+        // Hides the piece's size from the compiler: some versions warn about
+        // the moves for longer pieces although n rules them out.
+        __asm__("" : "+r"(piece));
+#endif
         if (n <= 16)
             copyShort(pos_, piece, n);
         else
