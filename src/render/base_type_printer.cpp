@@ -17,11 +17,15 @@ constexpr FormatRow kOpenTopLevel = {{"", "<xml>", "{\"typename\":\"%s\",\"type\
 constexpr TextRow kBeforeMemberName = {{"", "", "{\"typename\":\"", ""}};
 constexpr TextRow kAfterMemberName = {{"", "", "\",\"value\":", ""}};
 
-// Around the number, whatever its conversion.
+// Around the number, whatever its conversion; behind it the value's
+// closing by print mode (in PrintMode order) too.
 constexpr TextRow kBeforeNumber = {{"", " (", "{\"number\":", ""}};
-constexpr TextRow kAfterNumber = {{"", ")", "}", ""}};
-constexpr TextRow kCloseTopLevel = {{"", "</xml>", "}", "}"}};
-constexpr TextRow kCloseMember = {{"", "", "}", ""}};
+constexpr TextRow kAfterNumber[] = {
+    {{"", ")</xml>", "}}", "}"}},  // E_TOP_LEVEL
+    {{"", ")", "}}", ""}},         // E_INHERITED
+    {{"", ")", "}", ""}},          // E_ARRAY
+    {{"", ")", "}}", ""}},         // E_TYPE
+};
 
 constexpr const char *kOpaqueText = "(%s) 0x%.8x (%d)";
 constexpr FormatRow kOpaqueRow = {{kOpaqueText, kOpaqueText, kOpaqueText, kOpaqueText}};
@@ -92,9 +96,7 @@ void appendValue(const BaseTypeInfo &type, const ValueCall &call, uint64_t value
     if (call.format == UF_AsXml) writeHexPrefix(out, type.size, value);
     out.text(kBeforeNumber[call.format]);
     writeNumber(out, type, value);
-    out.text(kAfterNumber[call.format]);
-    if (call.mode == E_TOP_LEVEL) out.text(kCloseTopLevel[call.format]);
-    if (member) out.text(kCloseMember[call.format]);
+    out.text(kAfterNumber[call.mode <= E_TYPE ? call.mode : E_TYPE][call.format]);
     out.finish();
 }
 

@@ -10,8 +10,10 @@ namespace {
 constexpr TextRow kOpenBrace = {{"", "", "{", "{"}};
 constexpr TextRow kCloseBrace = {{"", "", "}", "}"}};
 constexpr TextRow kSeparator = {{" ", "", ", ", ", "}};
-// A member's name stands between these texts, behind its separator.
-constexpr TextRow kBeforeName = {{".", "<", "\"", "\""}};
+// A member's name stands between these texts; the texts before it hold
+// the separator from the member before, if any.
+constexpr TextRow kBeforeFirstName = {{".", "<", "\"", "\""}};
+constexpr TextRow kBeforeName = {{" .", "<", ", \"", ", \""}};
 constexpr TextRow kAfterName = {{"=", ">", "\":", "\":"}};
 // Behind the member's value, around its name again (XML only).
 constexpr TextRow kBeforeEndName = {{"", "</", "", ""}};
@@ -20,11 +22,12 @@ constexpr TextRow kAfterEndName = {{"", ">", "", ""}};
 // The separator and, for an ordinary member, the name, as one append.
 void appendMemberStart(const FieldDescriptor &field, PrintMode mode, bool first, const ValueCall &call) {
     TextWriter out(call.pos, call.end);
-    if (!first) out.text(kSeparator[call.format]);
     if (mode == E_TYPE) {
-        out.text(kBeforeName[call.format]);
+        out.text(first ? kBeforeFirstName[call.format] : kBeforeName[call.format]);
         out.text(field.fieldName);
         out.text(kAfterName[call.format]);
+    } else if (!first) {
+        out.text(kSeparator[call.format]);
     }
     out.finish();
 }
