@@ -69,11 +69,6 @@ void appendBody(const TypeDescriptor &type, const ValueCall &call, bool hasData)
 
 }  // namespace
 
-const uint8_t *memberData(const uint8_t *data, const uint8_t *dataEnd, uint32_t offset) {
-    if (data == nullptr || data >= dataEnd) return data;
-    return offset < static_cast<uint64_t>(dataEnd - data) ? data + offset : dataEnd;
-}
-
 void printStructureValue(const TypeDescriptor *type, const ValueCall &call) {
     if (!hasRoom(call.pos, call.end) || type == nullptr) return;
     const bool hasData = call.data != nullptr && call.data < call.dataEnd;
