@@ -172,8 +172,10 @@ private:
             std::memcpy(to + n - 4, from + n - 4, 4);
         } else if (n > 0) {
             to[0] = from[0];
-            to[n / 2] = from[n / 2];
-            to[n - 1] = from[n - 1];
+            if (n > 1) {
+                to[1] = from[1];
+                to[n - 1] = from[n - 1];
+            }
         }
     }
 
