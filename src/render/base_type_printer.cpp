@@ -83,21 +83,22 @@ void writeNumber(TextWriter &out, const BaseTypeInfo &type, uint64_t value) {
 
 // The value with its framing by print mode, as one append.
 void appendValue(const BaseTypeInfo &type, const ValueCall &call, uint64_t value) {
-    TextWriter out(call.pos, call.end);
     const bool member = call.mode == E_TYPE || call.mode == E_INHERITED;
-    if (member) {
-        const std::string_view before = kBeforeMemberName[call.format];
-        if (!before.empty()) {
-            out.text(before);
+    const PrintMode mode = call.mode <= E_TYPE ? call.mode : E_TYPE;
+    withFormat(call.format, [&](auto constant) {
+        constexpr OutputFormat format = decltype(constant)::value;
+        TextWriter out(call.pos, call.end);
+        if (member && !kBeforeMemberName[format].empty()) {
+            out.text(kBeforeMemberName[format]);
             out.text(type.name);
-            out.text(kAfterMemberName[call.format]);
+            out.text(kAfterMemberName[format]);
         }
-    }
-    if (call.format == UF_AsXml) writeHexPrefix(out, type.size, value);
-    out.text(kBeforeNumber[call.format]);
-    writeNumber(out, type, value);
-    out.text(kAfterNumber[call.mode <= E_TYPE ? call.mode : E_TYPE][call.format]);
-    out.finish();
+        if (format == UF_AsXml) writeHexPrefix(out, type.size, value);
+        out.text(kBeforeNumber[format]);
+        writeNumber(out, type, value);
+        out.text(kAfterNumber[mode][format]);
+        out.finish();
+    });
 }
 
 }  // namespace

@@ -32,22 +32,24 @@ constexpr FormatRow kNearest = {{" (%s + %d)", "", "", ""}};
 // A found value with its trailer, and a member's header, as one append (a
 // whole output's header has its own row).
 void appendFoundValue(const EnumerationInfo &enumeration, const ValueCall &call, const char *name,
-                       uint32_t value) {
-    const OutputFormat format = call.format;
-    TextWriter out(call.pos, call.end);
-    if (call.mode != E_TOP_LEVEL && !kBeforeMemberType[format].empty()) {
-        out.text(kBeforeMemberType[format]);
-        out.text(enumeration.name);
-        out.text(kAfterMemberType[format]);
-    }
-    out.text(kBeforeFoundName[format]);
-    out.text(name);
-    out.text(kBeforeFoundNumber[format]);
-    if (kFoundNumber[format] == FoundNumber::Hex) out.hex(value, static_cast<int>(2 * enumeration.size));
-    if (kFoundNumber[format] == FoundNumber::Decimal) out.unsignedDecimal(value);
-    out.text(kAfterFoundNumber[format]);
-    out.text(call.mode == E_TOP_LEVEL ? kFoundTrailerTopLevel[format] : kFoundTrailerMember[format]);
-    out.finish();
+                      uint32_t value) {
+    withFormat(call.format, [&](auto constant) {
+        constexpr OutputFormat format = decltype(constant)::value;
+        TextWriter out(call.pos, call.end);
+        if (call.mode != E_TOP_LEVEL && !kBeforeMemberType[format].empty()) {
+            out.text(kBeforeMemberType[format]);
+            out.text(enumeration.name);
+            out.text(kAfterMemberType[format]);
+        }
+        out.text(kBeforeFoundName[format]);
+        out.text(name);
+        out.text(kBeforeFoundNumber[format]);
+        if (kFoundNumber[format] == FoundNumber::Hex) out.hex(value, static_cast<int>(2 * enumeration.size));
+        if (kFoundNumber[format] == FoundNumber::Decimal) out.unsignedDecimal(value);
+        out.text(kAfterFoundNumber[format]);
+        out.text(call.mode == E_TOP_LEVEL ? kFoundTrailerTopLevel[format] : kFoundTrailerMember[format]);
+        out.finish();
+    });
 }
 
 }  // namespace

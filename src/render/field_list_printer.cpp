@@ -21,15 +21,18 @@ constexpr TextRow kAfterEndName = {{"", ">", "", ""}};
 
 // The separator and, for an ordinary member, the name, as one append.
 void appendMemberStart(const FieldDescriptor &field, PrintMode mode, bool first, const ValueCall &call) {
-    TextWriter out(call.pos, call.end);
-    if (mode == E_TYPE) {
-        out.text(first ? kBeforeFirstName[call.format] : kBeforeName[call.format]);
-        out.text(field.fieldName);
-        out.text(kAfterName[call.format]);
-    } else if (!first) {
-        out.text(kSeparator[call.format]);
-    }
-    out.finish();
+    withFormat(call.format, [&](auto constant) {
+        constexpr OutputFormat format = decltype(constant)::value;
+        TextWriter out(call.pos, call.end);
+        if (mode == E_TYPE) {
+            out.text(first ? kBeforeFirstName[format] : kBeforeName[format]);
+            out.text(field.fieldName);
+            out.text(kAfterName[format]);
+        } else if (!first) {
+            out.text(kSeparator[format]);
+        }
+        out.finish();
+    });
 }
 
 void appendMemberEnd(const FieldDescriptor &field, const ValueCall &call) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 #include "render/output.h"
 
@@ -20,8 +21,22 @@ namespace tkdec {
 // A fixed text per output format, with its length known at compile time.
 struct TextRow {
     std::string_view text[kOutputFormatCount];
-    std::string_view operator[](OutputFormat format) const { return text[format]; }
+    constexpr std::string_view operator[](OutputFormat format) const { return text[format]; }
 };
+
+// Calls write with the output format as a type (an integral_constant), so
+// that every row that write indexes is known where it is compiled: empty
+// texts drop out and the others are copied with moves of fixed size. The
+// printers' per-member appends are written this way.
+template <class Write>
+inline void withFormat(OutputFormat format, Write &&write) {
+    switch (format) {
+    case UF_AsText: return write(std::integral_constant<OutputFormat, UF_AsText>{});
+    case UF_AsXml: return write(std::integral_constant<OutputFormat, UF_AsXml>{});
+    case UF_AsLongJson: return write(std::integral_constant<OutputFormat, UF_AsLongJson>{});
+    case UF_AsJson: return write(std::integral_constant<OutputFormat, UF_AsJson>{});
+    }
+}
 
 // Fixed texts around a name, per output format; where named is false the
 // name is left out (and so are the texts, when empty).
