@@ -41,7 +41,7 @@ constexpr EscapedCharacter kEscapedCharacters[] = {
 };
 constexpr std::string_view kQuote = "&apos;";
 
-void writeCharacter(TextWriter &out, unsigned c) {
+TKDEC_WRITER_INLINE void writeCharacter(TextWriter &out, unsigned c) {
     if (c < 32 || c > 126) return;
     out.character(' ');
     out.text(kQuote);
@@ -57,7 +57,7 @@ void writeCharacter(TextWriter &out, unsigned c) {
 
 // The XML form's hexadecimal value before the number: as many digits as
 // the value has bytes, and a printable byte as a character too.
-void writeHexPrefix(TextWriter &out, uint32_t size, uint64_t value) {
+TKDEC_WRITER_INLINE void writeHexPrefix(TextWriter &out, uint32_t size, uint64_t value) {
     out.text("0x");
     out.hex(value, static_cast<int>(2 * size));
     if (size == 1) writeCharacter(out, static_cast<unsigned>(value));
@@ -69,7 +69,7 @@ int64_t signExtended(uint64_t value, uint32_t size) {
     return static_cast<int64_t>((value ^ sign) - sign);
 }
 
-void writeNumber(TextWriter &out, const BaseTypeInfo &type, uint64_t value) {
+TKDEC_WRITER_INLINE void writeNumber(TextWriter &out, const BaseTypeInfo &type, uint64_t value) {
     switch (type.conversion) {
     case BaseConversion::Unsigned: return out.unsignedDecimal(static_cast<uint32_t>(value));
     case BaseConversion::Decimal: {

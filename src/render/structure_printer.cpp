@@ -28,7 +28,7 @@ bool isArrayType(const TypeDescriptor &type) {
     return type.fields != nullptr && type.fields[0].fieldName != nullptr && type.fields[0].elementCount > 1;
 }
 
-void writeOpening(TextWriter &out, const TypeDescriptor &type, const ValueCall &call, bool hasData) {
+TKDEC_WRITER_INLINE void writeOpening(TextWriter &out, const TypeDescriptor &type, const ValueCall &call, bool hasData) {
     switch (call.mode) {
     case E_TOP_LEVEL:
         out.named(kOpenTopLevel, call.format, type.name);
