@@ -176,7 +176,7 @@ char *toDigits(uint64_t value, unsigned base, bool upper, char *bufferEnd) {
         do *--p = static_cast<char>('0' + (value & 7)); while ((value >>= 3) != 0);
         break;
     default:
-        p = value <= UINT32_MAX ? decimalDigits32(static_cast<uint32_t>(value), p) : decimalDigits(value, p);
+        p = value <= UINT32_MAX ? decimalDigits(static_cast<uint32_t>(value), p) : decimalDigits(value, p);
         break;
     }
     return p;

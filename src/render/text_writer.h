@@ -62,29 +62,14 @@ inline constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // The decimal digits of value at the end of a buffer (20 bytes suffice);
-// returns their start.
-inline char *decimalDigits(uint64_t value, char *bufferEnd) {
+// returns their start. Called with a uint32_t where the value fits, whose
+// divisions are cheaper.
+template <class Unsigned>
+inline char *decimalDigits(Unsigned value, char *bufferEnd) {
+    static_assert(std::is_unsigned_v<Unsigned>);
     char *p = bufferEnd;
     while (value >= 100) {
-        const uint64_t pair = value % 100;
-        value /= 100;
-        p -= 2;
-        std::memcpy(p, kDigitPairs + 2 * pair, 2);
-    }
-    if (value >= 10) {
-        p -= 2;
-        std::memcpy(p, kDigitPairs + 2 * value, 2);
-    } else {
-        *--p = static_cast<char>('0' + value);
-    }
-    return p;
-}
-
-// The same for values of 32 bits, whose divisions are cheaper.
-inline char *decimalDigits32(uint32_t value, char *bufferEnd) {
-    char *p = bufferEnd;
-    while (value >= 100) {
-        const uint32_t pair = value % 100;
+        const Unsigned pair = value % 100;
         value /= 100;
         p -= 2;
         std::memcpy(p, kDigitPairs + 2 * pair, 2);
@@ -116,13 +101,13 @@ public:
 
     void unsignedDecimal(uint32_t value) {
         char buffer[24];
-        const char *digits = decimalDigits32(value, buffer + sizeof buffer);
+        const char *digits = decimalDigits(value, buffer + sizeof buffer);
         put(digits, static_cast<size_t>(buffer + sizeof buffer - digits));
     }
     void signedDecimal(int32_t value) {
         char buffer[24];
         const uint32_t magnitude = value < 0 ? 0 - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-        char *digits = decimalDigits32(magnitude, buffer + sizeof buffer);
+        char *digits = decimalDigits(magnitude, buffer + sizeof buffer);
         if (value < 0) *--digits = '-';
         put(digits, static_cast<size_t>(buffer + sizeof buffer - digits));
     }
@@ -210,13 +195,6 @@ private:
 inline void appendFixed(char **pos, char *end, std::string_view text) {
     TextWriter out(pos, end);
     out.text(text);
-    out.finish();
-}
-
-// A named row as one bounded append.
-inline void appendNamed(char **pos, char *end, const NamedRow &row, OutputFormat format, const char *name) {
-    TextWriter out(pos, end);
-    out.named(row, format, name);
     out.finish();
 }
 
