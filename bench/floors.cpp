@@ -174,4 +174,10 @@ Floor documentFloor(const std::string &output, OutputFormat format) {
     return floor;
 }
 
+Floor floorOf(const Sample &sample, OutputFormat format, const std::string &output) {
+    if (sample.kind == SampleKind::Token && format == UF_AsText) return tokenFloor(sample);
+    if (sample.kind == SampleKind::Trace) return traceFloor(output);
+    return documentFloor(output, format);
+}
+
 }  // namespace tkdec::bench

@@ -36,4 +36,7 @@ Floor traceFloor(const std::string &output);
 // "=" or ">") turned into one conversion fed with that value.
 Floor documentFloor(const std::string &output, OutputFormat format);
 
+// The floor of a sample's output in a format: one of the above.
+Floor floorOf(const Sample &sample, OutputFormat format, const std::string &output);
+
 }  // namespace tkdec::bench

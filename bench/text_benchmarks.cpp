@@ -38,12 +38,6 @@ std::string decode(const Sample &sample, OutputFormat format) {
     return std::string(out.data(), pos);
 }
 
-Floor floorOf(const Sample &sample, OutputFormat format, const std::string &output) {
-    if (sample.kind == SampleKind::Token && format == UF_AsText) return tokenFloor(sample);
-    if (sample.kind == SampleKind::Trace) return traceFloor(output);
-    return documentFloor(output, format);
-}
-
 // A floor must write exactly the library's text, or it measures something else.
 bool verified(const TextCase &c) {
     std::vector<char> out(kOutputSize);

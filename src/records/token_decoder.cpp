@@ -4,26 +4,29 @@
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
+#include "render/text_writer.h"
 #include "type_tables.h"
 
 namespace tkdec {
 namespace {
 
-constexpr FormatRow kSourceReference = {{
-    "",
-    "<sourceref><file>%s</file><line>%d</line></sourceref>",
-    "\"sourceref\":{\"file\":\"%s\",\"line\":%d},",
-    "\"sourceref\":{\"file\":\"%s\",\"line\":%d},",
-}};
+// The source reference: file and line between these texts.
+constexpr TextRow kBeforeFile = {{"", "<sourceref><file>", "\"sourceref\":{\"file\":\"", "\"sourceref\":{\"file\":\""}};
+constexpr TextRow kBeforeLine = {{"", "</file><line>", "\",\"line\":", "\",\"line\":"}};
+constexpr TextRow kAfterLine = {{"", "</line></sourceref>", "},", "},"}};
 constexpr FormatRow kGroupOpening = {{"", "<group>", "\"group\":", "\"group\":"}};
 constexpr FormatRow kGroupClosing = {{"", "</group>", "", ""}};
 constexpr FormatRow kGroupSeparator = {{"", "", ",", ","}};
-constexpr FormatRow kParamsOpening = {{"", "<params>", "\"params\":[", "\"params\":["}};
-constexpr FormatRow kParamsClosing = {{"", "</params>", "]", "]"}};
-// One parameter; the XML row takes (index, value, index), the JSON rows
-// (separator, value).
-constexpr FormatRow kXmlParam = {{"", "<p%u>0x%.8x</p%u>", "", ""}};
-constexpr FormatRow kJsonParam = {{"", "", "%s\"0x%.8x\"", "%s\"0x%.8x\""}};
+constexpr TextRow kParamsOpening = {{"", "<params>", "\"params\":[", "\"params\":["}};
+constexpr TextRow kParamsClosing = {{"", "</params>", "]", "]"}};
+// One parameter: XML names it by its index (<p0>0x0000002a</p0>), JSON
+// separates the values with commas ("0x0000002a").
+constexpr TextRow kParamSeparator = {{"", "", ",", ","}};
+constexpr TextRow kBeforeIndex = {{"", "<p", "", ""}};
+constexpr TextRow kBeforeValue = {{"", ">0x", "\"0x", "\"0x"}};
+constexpr TextRow kAfterValue = {{"", "</p", "\"", "\""}};
+constexpr TextRow kAfterIndex = {{"", ">", "", ""}};
+constexpr int kParamDigits = 8;
 
 // The log group as the CKI_LogGroupId printer writes a token argument,
 // printed straight into the output between the group's opening and closing.
@@ -37,20 +40,39 @@ void appendGroup(uint32_t group, bool parametersFollow, char **pos, char *end, O
     if (parametersFollow) appendRow(pos, end, kGroupSeparator, format);
 }
 
+void appendSourceReference(const TokenRecord &record, char **pos, char *end, OutputFormat format) {
+    TextWriter out(pos, end);
+    out.text(kBeforeFile[format]);
+    out.text(record.file);
+    out.text(kBeforeLine[format]);
+    out.signedDecimal(static_cast<int32_t>(record.line));
+    out.text(kAfterLine[format]);
+    out.finish();
+}
+
 void appendParameters(const uint32_t *arguments, uint32_t count, char **pos, char *end, OutputFormat format) {
-    appendRow(pos, end, kParamsOpening, format);
-    for (uint32_t i = 0; i < count; ++i) {
-        appendRow(pos, end, kXmlParam, format, i, arguments[i], i);
-        appendRow(pos, end, kJsonParam, format, i == 0 ? "" : ",", arguments[i]);
+    TextWriter out(pos, end);
+    const bool indexed = !kBeforeIndex[format].empty();
+    out.text(kParamsOpening[format]);
+    for (uint32_t i = 0; i < count && out.open(); ++i) {
+        if (i != 0) out.text(kParamSeparator[format]);
+        out.text(kBeforeIndex[format]);
+        if (indexed) out.unsignedDecimal(i);
+        out.text(kBeforeValue[format]);
+        out.hex(arguments[i], kParamDigits);
+        out.text(kAfterValue[format]);
+        if (indexed) out.unsignedDecimal(i);
+        out.text(kAfterIndex[format]);
     }
-    appendRow(pos, end, kParamsClosing, format);
+    out.text(kParamsClosing[format]);
+    out.finish();
 }
 
 // Source reference, group and parameter list of a record (not UF_AsText).
 void appendRecordFields(const TokenRecord &record, const uint32_t *arguments, char **pos, char *end,
                         OutputFormat format) {
     const bool hasParameters = record.argumentCount >= 1 && record.argumentCount <= kMaxArguments;
-    if (record.file != nullptr) appendRow(pos, end, kSourceReference, format, record.file, record.line);
+    if (record.file != nullptr) appendSourceReference(record, pos, end, format);
     if (record.group != 0 && hasRoom(pos, end)) appendGroup(record.group, hasParameters, pos, end, format);
     if (hasParameters) appendParameters(arguments, record.argumentCount, pos, end, format);
 }

@@ -6,6 +6,7 @@
 #include "records/extended_payload.h"
 #include "render/argument_renderer.h"
 #include "render/bounded_append.h"
+#include "render/text_writer.h"
 #include "render/value_printers.h"
 
 namespace tkdec {
@@ -140,7 +141,12 @@ uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extende
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
                  const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
-    if (formatter.ruleCount == 0) return appendArguments(pos, end, formatter.format, nullptr, 0);
+    if (formatter.ruleCount == 0) {
+        // Most tokens without conversions have no '%' at all: their format
+        // is their text, copied without the engine.
+        if (std::strchr(formatter.format, '%') == nullptr) return appendFixed(pos, end, formatter.format);
+        return appendArguments(pos, end, formatter.format, nullptr, 0);
+    }
     char scratch[kFormatterScratchSize];
     char *scratchPos = scratch;
     char noOption[kNoOptionBufferSize];

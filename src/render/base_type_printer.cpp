@@ -2,6 +2,7 @@
 // opaque 32-bit printer.
 #include "render/bounded_append.h"
 #include "render/little_endian.h"
+#include "render/text_writer.h"
 #include "render/value_printers.h"
 
 namespace tkdec {
@@ -12,46 +13,54 @@ constexpr FormatRow kNoDataTopLevel = {
 constexpr FormatRow kNoDataMember = {{"(%s)(no data)", "(%s)(no data)", "{\"typename\":\"%s\"}", "\"%s\""}};
 
 constexpr FormatRow kOpenTopLevel = {{"", "<xml>", "{\"typename\":\"%s\",\"type\":\"base\",\"value\":", "{\"%s\":"}};
-constexpr FormatRow kOpenMember = {{"", "", "{\"typename\":\"%s\",\"value\":", ""}};
-constexpr FormatRow kCloseTopLevel = {{"", "</xml>", "}", "}"}};
-constexpr FormatRow kCloseMember = {{"", "", "}", ""}};
+// A member's opening names its type in long JSON only.
+constexpr TextRow kBeforeMemberName = {{"", "", "{\"typename\":\"", ""}};
+constexpr TextRow kAfterMemberName = {{"", "", "\",\"value\":", ""}};
 
-// Value rows by conversion, in BaseConversion order.
-constexpr FormatRow kValueRows[] = {
-    {{"%u", " (%u)", "{\"number\":%u}", "%u"}},
-    {{"%d", " (%d)", "{\"number\":%d}", "%d"}},
-    {{"%hhu", " (%hhu)", "{\"number\":%hhu}", "%hhu"}},
-    {{"%llu", " (%llu)", "{\"number\":%llu}", "%llu"}},
+// Around the number, whatever its conversion; behind it the value's
+// closing by print mode (in PrintMode order) too.
+constexpr TextRow kBeforeNumber = {{"", " (", "{\"number\":", ""}};
+constexpr TextRow kAfterNumber[] = {
+    {{"", ")</xml>", "}}", "}"}},  // E_TOP_LEVEL
+    {{"", ")", "}}", ""}},         // E_INHERITED
+    {{"", ")", "}", ""}},          // E_ARRAY
+    {{"", ")", "}}", ""}},         // E_TYPE
 };
 
 constexpr const char *kOpaqueText = "(%s) 0x%.8x (%d)";
 constexpr FormatRow kOpaqueRow = {{kOpaqueText, kOpaqueText, kOpaqueText, kOpaqueText}};
 
-// XML renderings of a printable one-byte value, with the characters that
-// XML escapes.
-struct CharacterRendering {
+// XML renderings of the characters that XML escapes, for a printable
+// one-byte value.
+struct EscapedCharacter {
     char character;
-    const char *format;
+    std::string_view text;
 };
-constexpr CharacterRendering kEscapedCharacters[] = {
-    {'\'', "0x%.2x &apos;&apos;&apos;"}, {'"', "0x%.2x &apos;&quot;&apos;"},
-    {'<', "0x%.2x &apos;&lt;&apos;"},    {'>', "0x%.2x &apos;&gt;&apos;"},
-    {'&', "0x%.2x &apos;&amp;&apos;"},
+constexpr EscapedCharacter kEscapedCharacters[] = {
+    {'\'', "&apos;"}, {'"', "&quot;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"},
 };
-constexpr const char *kPrintableCharacter = "0x%.2x &apos;%c&apos;";
-constexpr const char *kUnprintableCharacter = "0x%.2x";
+constexpr std::string_view kQuote = "&apos;";
 
-void appendCharacter(char **pos, char *end, unsigned c) {
-    if (c < 32 || c > 126) return append(pos, end, kUnprintableCharacter, c);
-    for (const CharacterRendering &escaped : kEscapedCharacters)
-        if (static_cast<unsigned>(escaped.character) == c) return append(pos, end, escaped.format, c);
-    append(pos, end, kPrintableCharacter, c, c);
+TKDEC_WRITER_INLINE void writeCharacter(TextWriter &out, unsigned c) {
+    if (c < 32 || c > 126) return;
+    out.character(' ');
+    out.text(kQuote);
+    std::string_view escaped;
+    for (const EscapedCharacter &e : kEscapedCharacters)
+        if (static_cast<unsigned>(e.character) == c) escaped = e.text;
+    if (escaped.empty())
+        out.character(static_cast<char>(c));
+    else
+        out.text(escaped);
+    out.text(kQuote);
 }
 
-void appendHexPrefix(char **pos, char *end, uint32_t size, uint64_t value) {
-    if (size == 1) return appendCharacter(pos, end, static_cast<unsigned>(value));
-    if (size == 2) return append(pos, end, "0x%.4x", static_cast<unsigned>(value));
-    append(pos, end, "0x%.*llx", static_cast<int>(2 * size), static_cast<unsigned long long>(value));
+// The XML form's hexadecimal value before the number: as many digits as
+// the value has bytes, and a printable byte as a character too.
+TKDEC_WRITER_INLINE void writeHexPrefix(TextWriter &out, uint32_t size, uint64_t value) {
+    out.text("0x");
+    out.hex(value, static_cast<int>(2 * size));
+    if (size == 1) writeCharacter(out, static_cast<unsigned>(value));
 }
 
 int64_t signExtended(uint64_t value, uint32_t size) {
@@ -60,20 +69,36 @@ int64_t signExtended(uint64_t value, uint32_t size) {
     return static_cast<int64_t>((value ^ sign) - sign);
 }
 
-void appendValue(const BaseTypeInfo &type, const ValueCall &call, uint64_t value) {
-    const FormatRow &row = kValueRows[static_cast<int>(type.conversion)];
+TKDEC_WRITER_INLINE void writeNumber(TextWriter &out, const BaseTypeInfo &type, uint64_t value) {
     switch (type.conversion) {
-    case BaseConversion::Unsigned:
-        return appendRow(call.pos, call.end, row, call.format, static_cast<unsigned>(value));
+    case BaseConversion::Unsigned: return out.unsignedDecimal(static_cast<uint32_t>(value));
     case BaseConversion::Decimal: {
         const int64_t number = type.isSigned ? signExtended(value, type.size) : static_cast<int64_t>(value);
-        return appendRow(call.pos, call.end, row, call.format, static_cast<int>(number));
+        return out.signedDecimal(static_cast<int32_t>(number));
     }
-    case BaseConversion::UnsignedChar:
-        return appendRow(call.pos, call.end, row, call.format, static_cast<unsigned>(value));
-    case BaseConversion::Unsigned64:
-        return appendRow(call.pos, call.end, row, call.format, static_cast<unsigned long long>(value));
+    case BaseConversion::UnsignedChar: return out.unsignedDecimal(static_cast<uint8_t>(value));
+    case BaseConversion::Unsigned64: return out.unsignedDecimal64(value);
     }
+}
+
+// The value with its framing by print mode, as one append.
+void appendValue(const BaseTypeInfo &type, const ValueCall &call, uint64_t value) {
+    const bool member = call.mode == E_TYPE || call.mode == E_INHERITED;
+    const PrintMode mode = call.mode <= E_TYPE ? call.mode : E_TYPE;
+    withFormat(call.format, [&](auto constant) {
+        constexpr OutputFormat format = decltype(constant)::value;
+        TextWriter out(call.pos, call.end);
+        if (member && !kBeforeMemberName[format].empty()) {
+            out.text(kBeforeMemberName[format]);
+            out.text(type.name);
+            out.text(kAfterMemberName[format]);
+        }
+        if (format == UF_AsXml) writeHexPrefix(out, type.size, value);
+        out.text(kBeforeNumber[format]);
+        writeNumber(out, type, value);
+        out.text(kAfterNumber[mode][format]);
+        out.finish();
+    });
 }
 
 }  // namespace
@@ -85,11 +110,8 @@ void printBaseValue(const BaseTypeInfo &type, const ValueCall &call) {
         return appendRow(call.pos, call.end, topLevel ? kNoDataTopLevel : kNoDataMember, call.format, type.name);
     }
     const uint64_t value = readLittleEndian(type.size, call.data, call.dataEnd);
-    if (call.mode != E_ARRAY)
-        appendRow(call.pos, call.end, topLevel ? kOpenTopLevel : kOpenMember, call.format, type.name);
-    if (call.format == UF_AsXml) appendHexPrefix(call.pos, call.end, type.size, value);
+    if (topLevel) appendRow(call.pos, call.end, kOpenTopLevel, call.format, type.name);
     appendValue(type, call, value);
-    if (call.mode != E_ARRAY) appendRow(call.pos, call.end, topLevel ? kCloseTopLevel : kCloseMember, call.format);
 }
 
 void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call) {

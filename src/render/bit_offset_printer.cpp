@@ -22,14 +22,26 @@ constexpr FormatRow kUnnamedShifted = {
 constexpr uint32_t kBitsPerWord = 32;  // bit numbers advance by 32 per word, whatever its size
 constexpr uint32_t kBlock = 8;
 
+// Whether the n blocks of 8 bytes at data are all 0.
+bool zeroBlocks(const uint8_t *data, uint32_t n) {
+    uint64_t any = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint64_t block;
+        std::memcpy(&block, data + i * kBlock, kBlock);
+        any |= block;
+    }
+    return any == 0;
+}
+
 // The first word at or behind word that is not 0 in a run of zero blocks
-// of 8 bytes (whole words of 1, 2 or 4 bytes); base follows the words.
+// of 8 bytes (whole words of 1, 2 or 4 bytes), tested four blocks at a
+// time while there are four; base follows the words.
 const uint8_t *skipZeroBlocks(const uint8_t *word, const uint8_t *dataEnd, uint32_t size, uint32_t *base) {
     if (kBlock % size != 0) return word;
     const uint8_t *const start = word;
-    uint64_t block = 0;
-    while (static_cast<size_t>(dataEnd - word) >= kBlock && (std::memcpy(&block, word, kBlock), block == 0))
-        word += kBlock;
+    constexpr uint32_t kWide = 4;
+    while (static_cast<size_t>(dataEnd - word) >= kWide * kBlock && zeroBlocks(word, kWide)) word += kWide * kBlock;
+    while (static_cast<size_t>(dataEnd - word) >= kBlock && zeroBlocks(word, 1)) word += kBlock;
     *base += static_cast<uint32_t>(word - start) / size * kBitsPerWord;
     return word;
 }

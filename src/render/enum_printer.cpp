@@ -2,6 +2,7 @@
 // sorted enumerator table; unknown values print with their nearest pair.
 #include "render/bounded_append.h"
 #include "render/little_endian.h"
+#include "render/text_writer.h"
 #include "render/value_printers.h"
 
 namespace tkdec {
@@ -12,11 +13,44 @@ constexpr FormatRow kHeaderMember = {{"", "", "{\"typename\":\"%s\"", ""}};
 constexpr FormatRow kTrailerTopLevel = {{"", "</xml>", "}", "}"}};
 constexpr FormatRow kTrailerMember = {{"", "", "}", ""}};
 
-constexpr FormatRow kFound = {{"%s", "%s", ",\"value\":{\"text\":\"%s\",\"number\":%u}", "\"%s\""}};
-constexpr FormatRow kFoundHex = {{"", " 0x%.*x", "", ""}};
+// A value that the table has: its name, then its number as the format
+// writes it.
+enum class FoundNumber : uint8_t { None, Hex, Decimal };
+constexpr FoundNumber kFoundNumber[kOutputFormatCount] = {FoundNumber::None, FoundNumber::Hex, FoundNumber::Decimal,
+                                                          FoundNumber::None};
+constexpr TextRow kBeforeMemberType = {{"", "", "{\"typename\":\"", ""}};
+constexpr TextRow kAfterMemberType = {{"", "", "\"", ""}};
+constexpr TextRow kBeforeFoundName = {{"", "", ",\"value\":{\"text\":\"", "\""}};
+constexpr TextRow kBeforeFoundNumber = {{"", " 0x", "\",\"number\":", ""}};
+constexpr TextRow kAfterFoundNumber = {{"", "", "}", "\""}};
+constexpr TextRow kFoundTrailerTopLevel = {{"", "</xml>", "}", "}"}};
+constexpr TextRow kFoundTrailerMember = {{"", "", "}", ""}};
 constexpr FormatRow kUnknown = {{"(%s)", "(%s)", "%.0s,\"value\":{\"number\":%u}", "%.0s%u"}};
 constexpr FormatRow kUnknownHex = {{" 0x%.*x", " 0x%.*x", "", ""}};
 constexpr FormatRow kNearest = {{" (%s + %d)", "", "", ""}};
+
+// A found value with its trailer, and a member's header, as one append (a
+// whole output's header has its own row).
+void appendFoundValue(const EnumerationInfo &enumeration, const ValueCall &call, const char *name,
+                      uint32_t value) {
+    withFormat(call.format, [&](auto constant) {
+        constexpr OutputFormat format = decltype(constant)::value;
+        TextWriter out(call.pos, call.end);
+        if (call.mode != E_TOP_LEVEL && !kBeforeMemberType[format].empty()) {
+            out.text(kBeforeMemberType[format]);
+            out.text(enumeration.name);
+            out.text(kAfterMemberType[format]);
+        }
+        out.text(kBeforeFoundName[format]);
+        out.text(name);
+        out.text(kBeforeFoundNumber[format]);
+        if (kFoundNumber[format] == FoundNumber::Hex) out.hex(value, static_cast<int>(2 * enumeration.size));
+        if (kFoundNumber[format] == FoundNumber::Decimal) out.unsignedDecimal(value);
+        out.text(kAfterFoundNumber[format]);
+        out.text(call.mode == E_TOP_LEVEL ? kFoundTrailerTopLevel[format] : kFoundTrailerMember[format]);
+        out.finish();
+    });
+}
 
 }  // namespace
 
@@ -69,20 +103,19 @@ void printEnumerationValue(const EnumerationInfo &enumeration, const ValueCall &
     if (!hasRoom(call.pos, call.end)) return;
     if (!hasBytes(call.data, call.dataEnd, enumeration.size)) return describeEnumeration(enumeration, kKindEnum, call);
     const uint32_t value = static_cast<uint32_t>(readLittleEndian(enumeration.size, call.data, call.dataEnd));
-    const int digits = static_cast<int>(2 * enumeration.size);
-    appendEnumerationHeader(enumeration, call);
     const uint32_t m = searchEnumerator(enumeration, value, call.aliasIndex);
     const Enumerator *nearest = enumeration.count > 0 ? &enumeration.table[m] : nullptr;
     if (nearest != nullptr && nearest->value == value) {
-        appendRow(call.pos, call.end, kFound, call.format, filteredName(call.filter, nearest->name), value);
-        appendRow(call.pos, call.end, kFoundHex, call.format, digits, value);
-    } else {
-        appendRow(call.pos, call.end, kUnknown, call.format, enumeration.name, value);
-        appendRow(call.pos, call.end, kUnknownHex, call.format, digits, value);
-        if (nearest != nullptr)
-            appendRow(call.pos, call.end, kNearest, call.format, filteredName(call.filter, nearest->name),
-                      static_cast<int>(value - nearest->value));
+        if (call.mode == E_TOP_LEVEL) appendEnumerationHeader(enumeration, call);
+        return appendFoundValue(enumeration, call, filteredName(call.filter, nearest->name), value);
     }
+    const int digits = static_cast<int>(2 * enumeration.size);
+    appendEnumerationHeader(enumeration, call);
+    appendRow(call.pos, call.end, kUnknown, call.format, enumeration.name, value);
+    appendRow(call.pos, call.end, kUnknownHex, call.format, digits, value);
+    if (nearest != nullptr)
+        appendRow(call.pos, call.end, kNearest, call.format, filteredName(call.filter, nearest->name),
+                  static_cast<int>(value - nearest->value));
     appendEnumerationTrailer(call);
 }
 

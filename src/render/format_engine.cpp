@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "render/text_writer.h"
+
 namespace tkdec {
 namespace {
 
@@ -161,7 +163,8 @@ void putRepeated(FormatWindow &window, char c, int count) {
 
 // Digits of value in the given base, most significant first, at the end of
 // buffer; returns their start. Each base divides by a constant, which the
-// compiler turns into multiplications and shifts.
+// compiler turns into multiplications and shifts; decimals go two digits
+// at a time.
 char *toDigits(uint64_t value, unsigned base, bool upper, char *bufferEnd) {
     const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char *p = bufferEnd;
@@ -173,12 +176,7 @@ char *toDigits(uint64_t value, unsigned base, bool upper, char *bufferEnd) {
         do *--p = static_cast<char>('0' + (value & 7)); while ((value >>= 3) != 0);
         break;
     default:
-        if (value <= UINT32_MAX) {
-            uint32_t small = static_cast<uint32_t>(value);
-            do *--p = static_cast<char>('0' + small % 10); while ((small /= 10) != 0);
-        } else {
-            do *--p = static_cast<char>('0' + value % 10); while ((value /= 10) != 0);
-        }
+        p = value <= UINT32_MAX ? decimalDigits(static_cast<uint32_t>(value), p) : decimalDigits(value, p);
         break;
     }
     return p;

@@ -1,13 +1,18 @@
 #include "render/name_filters.h"
 
+#include <cstring>
+
 namespace tkdec {
 namespace {
 
+// The text behind the given number of underscores, or the empty end of
+// the name when it has fewer; each word is passed by one search.
 const char *skipWords(const char *name, int words) {
     if (name == nullptr) return name;
-    while (*name != '\0' && words > 0) {
-        if (*name == '_') --words;
-        ++name;
+    for (; words > 0; --words) {
+        const char *underscore = std::strchr(name, '_');
+        if (underscore == nullptr) return name + std::strlen(name);
+        name = underscore + 1;
     }
     return name;
 }

@@ -1,79 +1,77 @@
 // The structure printer: a structure or array type from its descriptor,
 // framed by print mode, its members printed by the field list printer.
 #include "render/bounded_append.h"
+#include "render/text_writer.h"
 #include "render/value_printers.h"
 
 namespace tkdec {
 namespace {
 
-constexpr FormatRow kOpenTopLevel = {{"(%s){", "<xml>%s", "{\"typename\":\"%s\"", "{\"%s\":"}};
-constexpr FormatRow kOpenTopLevelNoData = {{"", "", ",\"type\":\"nested\"", "[\"nested\","}};
-constexpr FormatRow kOpenInherited = {{"", "<%s>", "", ""}};
-constexpr FormatRow kOpenArrayMember = {{"(%s)", "%s", "{\"typename\":\"%s\"", ""}};
-constexpr FormatRow kOpenMember = {{"(%s){", "%s", "{\"typename\":\"%s\"", ""}};
-constexpr FormatRow kValue = {{"", "", ",\"value\":", ""}};
-constexpr FormatRow kNoData = {{"(no data)", "(no data)", "", "\"%s\""}};
-constexpr FormatRow kCloseTopLevelNoData = {{"", "", "", "]"}};
-constexpr FormatRow kCloseTopLevel = {{"}", "</xml>", "}", "}"}};
-constexpr FormatRow kCloseInherited = {{"", "</%s>", "", ""}};
-constexpr FormatRow kCloseArrayMember = {{"", "", "}", ""}};
-constexpr FormatRow kCloseMember = {{"}", "", "}", ""}};
+constexpr NamedRow kOpenTopLevel = {
+    {{"(", "<xml>", "{\"typename\":\"", "{\""}}, {{"){", "", "\"", "\":"}}, {true, true, true, true}};
+constexpr TextRow kOpenTopLevelNoData = {{"", "", ",\"type\":\"nested\"", "[\"nested\","}};
+constexpr NamedRow kOpenInherited = {{{"", "<", "", ""}}, {{"", ">", "", ""}}, {false, true, false, false}};
+constexpr NamedRow kOpenArrayMember = {
+    {{"(", "", "{\"typename\":\"", ""}}, {{")", "", "\"", ""}}, {true, true, true, false}};
+constexpr NamedRow kOpenMember = {
+    {{"(", "", "{\"typename\":\"", ""}}, {{"){", "", "\"", ""}}, {true, true, true, false}};
+constexpr TextRow kValue = {{"", "", ",\"value\":", ""}};
+constexpr NamedRow kNoData = {{{"(no data)", "(no data)", "", "\""}}, {{"", "", "", "\""}}, {false, false, false, true}};
+constexpr TextRow kCloseTopLevelNoData = {{"", "", "", "]"}};
+constexpr TextRow kCloseTopLevel = {{"}", "</xml>", "}", "}"}};
+constexpr NamedRow kCloseInherited = {{{"", "</", "", ""}}, {{"", ">", "", ""}}, {false, true, false, false}};
+constexpr TextRow kCloseArrayMember = {{"", "", "}", ""}};
+constexpr TextRow kCloseMember = {{"}", "", "}", ""}};
 
 // An array type's list holds one field with several elements.
 bool isArrayType(const TypeDescriptor &type) {
     return type.fields != nullptr && type.fields[0].fieldName != nullptr && type.fields[0].elementCount > 1;
 }
 
-void appendOpening(const TypeDescriptor &type, const ValueCall &call, bool hasData) {
+TKDEC_WRITER_INLINE void writeOpening(TextWriter &out, const TypeDescriptor &type, const ValueCall &call, bool hasData) {
     switch (call.mode) {
     case E_TOP_LEVEL:
-        appendRow(call.pos, call.end, kOpenTopLevel, call.format, type.name);
-        if (!hasData) appendRow(call.pos, call.end, kOpenTopLevelNoData, call.format);
+        out.named(kOpenTopLevel, call.format, type.name);
+        if (!hasData) out.text(kOpenTopLevelNoData[call.format]);
         return;
-    case E_INHERITED:
-        return appendRow(call.pos, call.end, kOpenInherited, call.format, type.name);
-    case E_TYPE:
-        return appendRow(call.pos, call.end, isArrayType(type) ? kOpenArrayMember : kOpenMember, call.format,
-                         type.name);
-    case E_ARRAY:
-        return;
+    case E_INHERITED: return out.named(kOpenInherited, call.format, type.name);
+    case E_TYPE: return out.named(isArrayType(type) ? kOpenArrayMember : kOpenMember, call.format, type.name);
+    case E_ARRAY: return;
     }
 }
 
 void appendClosing(const TypeDescriptor &type, const ValueCall &call, bool hasData) {
+    TextWriter out(call.pos, call.end);
     switch (call.mode) {
     case E_TOP_LEVEL:
-        if (!hasData) appendRow(call.pos, call.end, kCloseTopLevelNoData, call.format);
-        return appendRow(call.pos, call.end, kCloseTopLevel, call.format);
-    case E_INHERITED:
-        return appendRow(call.pos, call.end, kCloseInherited, call.format, type.name);
-    case E_TYPE:
-        return appendRow(call.pos, call.end, isArrayType(type) ? kCloseArrayMember : kCloseMember, call.format);
-    case E_ARRAY:
-        return;
+        if (!hasData) out.text(kCloseTopLevelNoData[call.format]);
+        out.text(kCloseTopLevel[call.format]);
+        break;
+    case E_INHERITED: out.named(kCloseInherited, call.format, type.name); break;
+    case E_TYPE: out.text(isArrayType(type) ? kCloseArrayMember[call.format] : kCloseMember[call.format]); break;
+    case E_ARRAY: break;
     }
+    out.finish();
 }
 
+// The opening, and the members or the no-data text.
 void appendBody(const TypeDescriptor &type, const ValueCall &call, bool hasData) {
-    if (call.mode == E_INHERITED) return printFieldList(type.fields, call);
-    if (call.mode == E_TOP_LEVEL || hasData) {
-        if (call.mode != E_ARRAY) appendRow(call.pos, call.end, kValue, call.format);
+    TextWriter out(call.pos, call.end);
+    writeOpening(out, type, call, hasData);
+    if (call.mode == E_INHERITED || call.mode == E_TOP_LEVEL || hasData) {
+        if (call.mode != E_INHERITED && call.mode != E_ARRAY) out.text(kValue[call.format]);
+        out.finish();
         return printFieldList(type.fields, call);
     }
-    appendRow(call.pos, call.end, kNoData, call.format, type.name);
+    out.named(kNoData, call.format, type.name);
+    out.finish();
 }
 
 }  // namespace
 
-const uint8_t *memberData(const uint8_t *data, const uint8_t *dataEnd, uint32_t offset) {
-    if (data == nullptr || data >= dataEnd) return data;
-    return offset < static_cast<uint64_t>(dataEnd - data) ? data + offset : dataEnd;
-}
-
 void printStructureValue(const TypeDescriptor *type, const ValueCall &call) {
     if (!hasRoom(call.pos, call.end) || type == nullptr) return;
     const bool hasData = call.data != nullptr && call.data < call.dataEnd;
-    appendOpening(*type, call, hasData);
     appendBody(*type, call, hasData);
     appendClosing(*type, call, hasData);
 }

@@ -40,7 +40,10 @@ struct BaseTypeInfo {
 
 // A member's data pointer: data + offset, or a pointer at or behind
 // dataEnd when the member lies beyond the data (never past it by more).
-const uint8_t *memberData(const uint8_t *data, const uint8_t *dataEnd, uint32_t offset);
+inline const uint8_t *memberData(const uint8_t *data, const uint8_t *dataEnd, uint32_t offset) {
+    if (data == nullptr || data >= dataEnd) return data;
+    return offset < static_cast<uint64_t>(dataEnd - data) ? data + offset : dataEnd;
+}
 
 // True when n bytes from data lie before dataEnd.
 inline bool hasBytes(const uint8_t *data, const uint8_t *dataEnd, uint32_t n) {
