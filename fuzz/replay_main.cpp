@@ -26,6 +26,7 @@ int main(int argc, char **argv) {
     size_t inputs = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path path = argv[i];
+        if (!std::filesystem::exists(path)) continue;
         if (!std::filesystem::is_directory(path)) {
             replayFile(path);
             ++inputs;
