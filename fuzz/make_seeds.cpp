@@ -144,6 +144,33 @@ int writeViewSeeds(const std::string &dir, const std::vector<Record> &records) {
     return n;
 }
 
+// Two-argument prints whose arguments name extended items 0 and 1 of a
+// payload near the host's 64 KiB: texts and dumps longer than the scratch
+// area of a record.
+int writeLongPayloadSeeds(const std::string &dir, const std::vector<Record> &records) {
+    constexpr uint32_t kItemLengths[] = {40000, 16000};
+    int n = 0;
+    for (const Record &r : records) {
+        if (r.channel % 32 != 16 || r.payloadBytes != 8) continue;
+        Bytes bytes = view(0, 0, {});
+        Bytes payload;
+        put(payload, 0, 4);
+        put(payload, 1, 4);
+        for (uint32_t key = 0; key < 2; ++key) {
+            put(payload, key, 4);
+            put(payload, kItemLengths[key], 4);
+            for (uint32_t i = 0; i < kItemLengths[key]; ++i) payload.push_back(static_cast<uint8_t>('a' + i % 26));
+        }
+        put(bytes, r.channel, 2);
+        put(bytes, r.id, 4);
+        put(bytes, r.mode, 1);
+        put(bytes, static_cast<uint32_t>(payload.size()), 2);
+        bytes.insert(bytes.end(), payload.begin(), payload.end());
+        n += writeSeed(dir + "/long-" + std::to_string(n), bytes);
+    }
+    return n;
+}
+
 // Every record but the print tokens, of which every sixteenth, in turn
 // through each wrapper.
 int writeWrapperSeeds(const std::string &dir, const std::vector<Record> &records) {
@@ -323,10 +350,32 @@ Bytes encoderInput(const Description &d) {
     return bytes;
 }
 
+// Descriptions at the edges of the syntaxes, which the generated ones do
+// not reach: stray text, missing closers, quoting, numbers and lists.
+const Description kEdgeDescriptions[] = {
+    {0, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", kPtpTask, "{.m_status=1 .m_bad#=2}"},
+    {0, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", kPtpTask, "{.m_status=1 junk}"},
+    {0, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", kPtpTask, "Name {m_status = 010, m_flags = -1}"},
+    {0, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "CKI_TIMER_MCE_TASK_ID", "{}"},
+    {0, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "not a task", "{.m_dstTask=0x12000000 .m_status=1ABC}"},
+    {0, "AtCommandIndMessage", kPtpTask, "{.m_command='quoted' .m_length=0X10}"},
+    {0, "AtCommandIndMessage", kPtpTask, "{.m_command=\"unclosed}"},
+    {0, "CKI_LogGroupSetReqMessage", kPtpTask, "{.m_groups=LOG_GROUP_CKI_DEFAULT|3|LOG_GROUP_USB .m_enable=1}"},
+    {0, "CkiAlarmLevel", "CKI_ALARM_ERROR", ""},
+    {1, "{\"AtCommandIndMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_command\": [\"text\"}}", "", ""},
+    {1, "{\"AtCommandIndMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_command\": [\"text\" ,]}}", "", ""},
+    {1, "{\"CkiTestAppQueryStatusCnfMessage\": {\"m_dstTask\": 301989888, \"m_status\": \"7\", \"m_flags\": \"7}}", "", ""},
+    {1, "{\"LogHwConfigReqMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_groups\": \"LOG_HW_GROUP_MCE_PRINT\"}}", "", ""},
+    {1, "{\"LogHwConfigReqMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_groups\": 3, \"m_events\": [1, \"LOG_HW_EVENT_RESET\"]}}", "", ""},
+    {1, "  {  \"CkiTestAppQueryStatusCnfMessage\"  :  {}}", "", ""},
+    {1, "{\"CkiTestAppQueryStatusCnfMessage\" {}}", "", ""},
+};
+
 int writeEncoderSeeds(const std::string &dir) {
     int n = 0;
     for (const MessageTypeEntry *e = tkdec::build::messageTypeTable; e->print != nullptr; ++e)
         for (const Description &d : describe(e)) n += writeSeed(dir + "/" + std::to_string(n), encoderInput(d));
+    for (const Description &d : kEdgeDescriptions) n += writeSeed(dir + "/edge-" + std::to_string(n), encoderInput(d));
     return n;
 }
 
@@ -392,7 +441,8 @@ int main(int argc, char **argv) {
     const std::string root = argv[1];
     const std::string dictionaries = argv[2];
     const std::vector<Record> records = buildRecords();
-    const int recordSeeds = writeRecordSeeds(root + "/get_text", records) + writeViewSeeds(root + "/get_text", records);
+    const int recordSeeds = writeRecordSeeds(root + "/get_text", records) + writeViewSeeds(root + "/get_text", records) +
+                            writeLongPayloadSeeds(root + "/get_text", records);
     const int wrapperSeeds = writeWrapperSeeds(root + "/decode_wrappers", records);
     const int types = writeTypeSeeds(root + "/decode_type");
     const int descriptions = writeEncoderSeeds(root + "/create_message_payload");
