@@ -69,9 +69,10 @@ char *cursorStart(GuardedBuffer &out, Cursor cursor, uint32_t offset) {
 // What a record's call may have done to the cursor and the buffer.
 void checkRecord(int32_t result, const Record &record, char *before, char *after, GuardedBuffer &out) {
     require(result == 0 || result == 1);
-    if (before >= out.textEnd() || record.format < 0 || record.format > 3) {
+    const bool validFormat = record.format >= UF_AsText && record.format <= UF_AsJson;
+    if (!validFormat) require(result == 1);
+    if (before >= out.textEnd() || !validFormat) {
         require(after == before);
-        if (record.format < 0 || record.format > 3) require(result == 1);
         return;
     }
     require(after >= before && after <= out.textEnd());
@@ -107,10 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const int32_t result = decode(record, payload, &position, out.textEnd());
         checkRecord(result, record, before, position, out);
     }
-    // The text that the buffer held before the cursor stays as it was.
-    if (cursor == kNullPosition) require(out.untouched());
-    else if (filledUpTo <= out.textEnd()) require(out.untouchedWithin(static_cast<size_t>(filledUpTo - out.text())));
-    if (cursor != kNullPosition) checkTail(out, position);
+    if (cursor == kNullPosition) {
+        require(out.untouched());
+    } else if (filledUpTo <= out.textEnd()) {
+        // The text that the buffer held before the cursor stays as it was.
+        require(out.untouchedWithin(static_cast<size_t>(filledUpTo - out.text())));
+        checkTail(out, position);
+    }
     out.checkGuards();
     return 0;
 }
