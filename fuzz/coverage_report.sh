@@ -33,6 +33,6 @@ rest=$(echo $objects | sed 's/^[^ ]*//')
 # shellcheck disable=SC2086
 "$cov" report "$first" $rest -instr-profile="$profiles/all.profdata" |
   awk 'BEGIN { printf "%-44s %6s %6s %8s\n", "File", "Lines", "Missed", "Covered" }
-       $1 ~ /(^|\/)src\// { sub(/.*(^|\/)src\//, "src/", $1); lines += $8; missed += $9
+       $1 ~ /(^|\/)src\/[a-z]+\/[^\/]+$/ { sub(/.*(^|\/)src\//, "src/", $1); lines += $8; missed += $9
                              printf "%-44s %6d %6d %8s\n", $1, $8, $9, $10 }
        END { printf "%-44s %6d %6d %7.2f%%\n", "src/ in all", lines, missed, 100 * (lines - missed) / lines }'
