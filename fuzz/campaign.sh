@@ -1,6 +1,6 @@
 #!/bin/bash
-# Runs a fuzz campaign of a chosen length on one target, from its seed
-# corpus into a working folder, and prints a summary: the inputs run, the
+# Runs a fuzz campaign of a chosen length on one target, from its seeds
+# and what earlier campaigns found (fuzz/found) into a working folder, and prints a summary: the inputs run, the
 # final coverage, when the coverage last grew, and the findings (crash,
 # leak and timeout inputs, kept in the working folder).
 #     campaign.sh FUZZ_BUILD_DIR TARGET SECONDS WORK
@@ -16,7 +16,9 @@ options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work
 mkdir -p "$work/$target"
 log="$work/$target.log"
 start=$(date +%s)
-"$build/fuzz_$target" "${options[@]}" "$work/$target" "$root/fuzz/corpus/$target" 2>&1 |
+corpora=("$root/fuzz/corpus/$target")
+[ -d "$root/fuzz/found/$target" ] && corpora+=("$root/fuzz/found/$target")
+"$build/fuzz_$target" "${options[@]}" "$work/$target" "${corpora[@]}" 2>&1 |
   while IFS= read -r line; do echo "$(($(date +%s) - start)) $line"; done > "$log" || true
 
 awk -v target="$target" '
