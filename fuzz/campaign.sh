@@ -1,8 +1,9 @@
 #!/bin/bash
 # Runs a fuzz campaign of a chosen length on one target, from its seeds
-# and what earlier campaigns found (fuzz/found) into a working folder, and prints a summary: the inputs run, the
-# final coverage, when the coverage last grew, and the findings (crash,
-# leak and timeout inputs, kept in the working folder).
+# and what earlier campaigns found (fuzz/found), into a working folder,
+# and prints a summary: the inputs run, the final coverage, when the
+# coverage last grew, and the findings (crash, leak and timeout inputs,
+# kept in the working folder).
 #     campaign.sh FUZZ_BUILD_DIR TARGET SECONDS WORK
 # The working folder keeps the corpus (WORK/TARGET) and the log with the
 # elapsed seconds before each line (WORK/TARGET.log); a later campaign
