@@ -1,5 +1,7 @@
 // An output buffer between guard bytes: a fuzz target traps as soon as a
-// call wrote outside the size it was given.
+// call wrote outside the size it was given. The buffer itself starts filled
+// with the guard byte too, so that a target can tell which bytes a call
+// wrote.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,18 @@ public:
 
     // True when a NUL lies among the first n bytes.
     bool hasTerminatorWithin(size_t n) const { return std::memchr(bytes_ + kGuardSize, 0, n) != nullptr; }
+
+    // True when no call wrote into the buffer's first n bytes.
+    bool untouchedWithin(size_t n) const {
+        for (size_t i = 0; i < n; ++i)
+            if (bytes_[kGuardSize + i] != kGuardByte) return false;
+        return true;
+    }
+    bool untouched() const { return untouchedWithin(size_); }
+
+    bool sameBytes(const GuardedBuffer &other) const {
+        return size_ == other.size_ && std::memcmp(bytes_, other.bytes_, size_ + 2 * kGuardSize) == 0;
+    }
 
 private:
     size_t size_;
