@@ -6,8 +6,8 @@
 
 namespace tkcli {
 
-Outcome captureFailure(const CaptureReader &reader) {
-    return {reader.errorKind() == CaptureError::Io ? kExitIoError : kExitDataError, reader.error()};
+Outcome captureFailure(CaptureError kind, const std::string &message) {
+    return {kind == CaptureError::Io ? kExitIoError : kExitDataError, message};
 }
 
 int reportOutcome(const Outcome &outcome) {

@@ -1,8 +1,9 @@
-// tkdec decode: a capture decoded, one record per line.
-#include <cerrno>
+// tkdec decode: captures decoded, one record per line, as they arrive.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "capture_outcome.h"
 #include "capture_reader.h"
@@ -10,11 +11,11 @@
 #include "command.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
+#include "hex.h"
 #include "output_stream.h"
 #include "platform.h"
 #include "progress_line.h"
-#include "record_decoder.h"
-#include "record_lines.h"
+#include "record_printer.h"
 #include "tkdec.h"
 
 namespace tkcli {
@@ -25,55 +26,76 @@ struct DecodeCounts {
     uint64_t unknownChannels = 0;
     uint64_t unknownTokens = 0;
     uint64_t truncated = 0;
+    uint64_t filtered = 0;
+    uint64_t skippedBytes = 0;
+    uint64_t skips = 0;
+};
+
+struct DecodeSettings {
+    PrintSettings print;
+    RecordFilter filter;
+    ReadOptions read;
+    bool quiet = false;
+    bool lineBuffered = false;  // flush after every record
+    bool filtering = false;
 };
 
 std::string counted(uint64_t count, const char *noun) {
     return formatText("%llu %s%s", static_cast<unsigned long long>(count), noun, count == 1 ? "" : "s");
 }
 
-std::string buildVerdict(const std::string &capture, const std::string &decoder) {
-    if (capture.empty()) return "capture names no build";
-    return capture == decoder ? "capture build matches the decoder" : "capture build differs from the decoder's";
-}
-
-void printSummary(const DecodeCounts &counts, const std::string &verdict) {
-    report(kExitOk, "%s decoded, %s, %s, %llu truncated; %s", counted(counts.records, "record").c_str(),
-           counted(counts.unknownChannels, "unknown channel").c_str(),
-           counted(counts.unknownTokens, "unknown token").c_str(), static_cast<unsigned long long>(counts.truncated),
-           verdict.c_str());
-}
-
-struct DecodeSettings {
-    int32_t format = UF_AsText;
-    bool withMeta = false;
+// The verdict on the builds of every capture read.
+struct BuildVerdict {
+    bool named = true;
+    bool matches = true;
+    void add(const std::string &capture, const std::string &decoder) {
+        named = named && !capture.empty();
+        matches = matches && (capture.empty() || capture == decoder);
+    }
+    const char *text() const {
+        if (!matches) return "capture build differs from the decoder's";
+        return named ? "capture build matches the decoder" : "capture names no build";
+    }
 };
 
-// Decodes every record of the capture to out, up to its end or the first
+void printSummary(const DecodeCounts &counts, const DecodeSettings &settings, const BuildVerdict &verdict) {
+    std::string extra;
+    if (settings.filtering) extra += formatText(", %llu filtered out", static_cast<unsigned long long>(counts.filtered));
+    if (counts.skips != 0) {
+        extra += formatText(", %s skipped at %s", counted(counts.skippedBytes, "byte").c_str(),
+                            counted(counts.skips, "place").c_str());
+    }
+    report(kExitOk, "%s decoded, %s, %s, %llu truncated%s; %s", counted(counts.records, "record").c_str(),
+           counted(counts.unknownChannels, "unknown channel").c_str(),
+           counted(counts.unknownTokens, "unknown token").c_str(), static_cast<unsigned long long>(counts.truncated),
+           extra.c_str(), verdict.text());
+}
+
+void count(RecordKind kind, DecodeCounts &counts) {
+    ++counts.records;
+    if (kind == RecordKind::UnknownChannel) ++counts.unknownChannels;
+    if (kind == RecordKind::UnknownToken) ++counts.unknownTokens;
+}
+
+// Decodes every record of one capture to out, up to its end or the first
 // record that cannot be read or shown.
-Outcome decodeRecords(CaptureReader &reader, const DecodeSettings &settings, OutputStream &out, DecodeCounts &counts,
-                  ProgressLine &progress) {
-    const ChannelLabels labels;
-    RecordDecoder decoder(settings.format);
+Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, OutputStream &out,
+                      DecodeCounts &counts, ProgressLine &progress) {
     CaptureRecord record;
     CaptureReader::Next next;
+    uint64_t number = 0;
     while ((next = reader.next(record)) == CaptureReader::Next::Record) {
-        ++counts.records;
-        std::string_view text;
-        int32_t result = 0;
-        if (!decoder.decode(record, text, result)) {
-            return {kExitDataError, formatText("record %llu: its text is longer than %zu bytes",
-                                               static_cast<unsigned long long>(counts.records),
+        ++number;
+        switch (printer.print(record, number, out.buffer())) {
+        case RecordPrinter::Printed::Shown: count(printer.kind(), counts); break;
+        case RecordPrinter::Printed::Filtered: ++counts.filtered; continue;
+        case RecordPrinter::Printed::TooLong:
+            return {kExitDataError, formatText("%s: record %llu: its text is longer than %zu bytes",
+                                               reader.name().c_str(), static_cast<unsigned long long>(number),
                                                RecordDecoder::kLargestSize)};
         }
-        const char *label = labels.label(record.channel);
-        if (result != 0) ++(label ? counts.unknownTokens : counts.unknownChannels);
-        if (settings.withMeta) {
-            const RecordMeta meta{counts.records, record.channel, record.id, label};
-            appendRecordLineWithMeta(settings.format, meta, text, out.buffer());
-        } else {
-            appendRecordLine(settings.format, text, out.buffer());
-        }
-        out.written();
+        if (live) out.flush();
+        else out.written();
         if (out.failed()) return {};  // reported by the caller
         progress.update(reader.bytesRead());
     }
@@ -82,60 +104,166 @@ Outcome decodeRecords(CaptureReader &reader, const DecodeSettings &settings, Out
     return captureFailure(reader);
 }
 
+struct FormatName {
+    std::string_view name;
+    int32_t format;
+};
+constexpr FormatName kDecodeFormats[] = {
+    {"text", UF_AsText}, {"xml", UF_AsXml}, {"json", UF_AsJson}, {"longjson", UF_AsLongJson},
+    {"jsonl", kFormatJsonLines},
+};
+
+// One of the names, or a usage error.
+template <typename T, size_t N>
+bool pick(const std::pair<std::string_view, T> (&choices)[N], const char *given, T &value) {
+    for (const auto &[name, choice] : choices) {
+        if (given == name) {
+            value = choice;
+            return true;
+        }
+    }
+    return false;
+}
+
+int readSettings(const Invocation &call, DecodeSettings &settings) {
+    if (const char *format = call.value("--format"); format != nullptr) {
+        const auto *found = std::find_if(std::begin(kDecodeFormats), std::end(kDecodeFormats),
+                                         [&](const FormatName &known) { return known.name == format; });
+        if (found == std::end(kDecodeFormats)) {
+            return usageError(call.command, "unknown format %s (text, xml, json, longjson or jsonl)",
+                              quoted(format).c_str());
+        }
+        settings.print.format = found->format;
+    }
+    static constexpr std::pair<std::string_view, TimeColumn> kTimes[] = {{"abs", TimeColumn::Absolute},
+                                                                         {"delta", TimeColumn::Delta}};
+    if (const char *time = call.value("--timestamps"); time && !pick(kTimes, time, settings.print.time)) {
+        return usageError(call.command, "unknown timestamps %s (abs or delta)", quoted(time).c_str());
+    }
+    static constexpr std::pair<std::string_view, int> kColours[] = {{"auto", -1}, {"never", 0}, {"always", 1}};
+    int colour = -1;
+    if (const char *given = call.value("--color"); given && !pick(kColours, given, colour)) {
+        return usageError(call.command, "unknown colour choice %s (auto, always or never)", quoted(given).c_str());
+    }
+    const char *noColour = std::getenv("NO_COLOR");
+    const bool colourWanted = colour < 0 ? isTerminal(stdout) && (noColour == nullptr || *noColour == '\0') : colour > 0;
+    settings.print.colour = colourWanted && settings.print.format == UF_AsText;
+    if (const char *size = call.value("--max-record"); size != nullptr) {
+        uint64_t value = 0;
+        if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
+            return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
+        }
+        settings.read.maxRecord = static_cast<uint32_t>(value);
+    }
+    std::string problem;
+    if (!settings.filter.parse(call.value("--channel"), call.value("--group"), call.value("--kind"),
+                               call.value("--id"), problem)) {
+        return usageError(call.command, "%s", problem.c_str());
+    }
+    settings.filtering = call.has("--channel") || call.has("--group") || call.has("--kind") || call.has("--id");
+    settings.print.withMeta = call.has("--with-meta");
+    settings.quiet = call.has("--quiet");
+    settings.read.follow = call.has("--follow");
+    settings.read.stopOnError = call.has("--stop-on-error");
+    settings.lineBuffered = call.has("--line-buffered") || settings.read.follow || isTerminal(stdout);
+    if (settings.read.follow && (call.positionals.size() != 1 || std::strcmp(call.positionals[0], "-") == 0)) {
+        return usageError(call.command, "--follow reads one FILE");
+    }
+    return kExitOk;
+}
+
+int worse(int a, int b) { return a == kExitOk ? b : a; }
+
 int runDecode(const Invocation &call) {
     DecodeSettings settings;
-    if (const int status = formatOption(call, settings.format); status != kExitOk) return status;
-    settings.withMeta = call.has("--with-meta");
-    const bool quiet = call.has("--quiet");
-    CaptureReader reader;
-    if (!reader.open(inputPath(call))) return reportOutcome(captureFailure(reader));
-    const std::string decoderUuid = libraryUuid();
-    if (!reader.uuid().empty() && reader.uuid() != decoderUuid) {
-        report(kExitOk,
-               "warning: the capture was made by build %s, the decoder is for build %s: records may decode wrongly",
-               reader.uuid().c_str(), decoderUuid.c_str());
-    }
+    if (const int status = readSettings(call, settings); status != kExitOk) return status;
+    std::vector<const char *> inputs = call.positionals;
+    if (inputs.empty()) inputs.push_back("-");
+    catchInterrupt();
     setBinaryMode(stdout);
+    const ChannelLabels labels;
+    const std::string decoderUuid = libraryUuid();
     OutputStream out(stdout);
+    ProgressLine progress(stderr, 0, false);
+    settings.read.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
+    settings.read.notice = [&](const std::string &message) {
+        out.flush();
+        progress.clear();
+        report(kExitOk, "%s", message.c_str());
+    };
+    RecordPrinter printer(settings.print, settings.filter, labels);
     DecodeCounts counts;
-    ProgressLine progress(stderr, reader.totalBytes(), !quiet && isTerminal(stderr));
-    const Outcome outcome = decodeRecords(reader, settings, out, counts, progress);
-    progress.finish();
-    if (!out.flush()) return outputFailure("the output", out.writeErrno());
-    const int status = reportOutcome(outcome);
-    if (!quiet) printSummary(counts, buildVerdict(reader.uuid(), decoderUuid));
+    BuildVerdict verdict;
+    int status = kExitOk;
+    for (const char *input : inputs) {
+        OpenedCapture opened = openCapture(input, settings.read);
+        if (!opened.reader) {
+            status = worse(status, reportOutcome(captureFailure(opened.errorKind, opened.error)));
+            continue;
+        }
+        CaptureReader &reader = *opened.reader;
+        if (!reader.uuid().empty() && reader.uuid() != decoderUuid) {
+            report(kExitOk,
+                   "warning: %s was made by build %s, the decoder is for build %s: records may decode wrongly",
+                   reader.name().c_str(), reader.uuid().c_str(), decoderUuid.c_str());
+        }
+        verdict.add(reader.uuid(), decoderUuid);
+        if (settings.print.format == kFormatJsonLines) {
+            RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), out.buffer());
+        }
+        progress = ProgressLine(stderr, reader.totalBytes(),
+                                !settings.quiet && isTerminal(stderr) && !isTerminal(stdout));
+        const bool live = settings.lineBuffered || !reader.regularFile();
+        const Outcome outcome = decodeRecords(reader, printer, live, out, counts, progress);
+        progress.finish();
+        if (!out.flush()) return outputFailure("the output", out.writeErrno());
+        counts.skippedBytes += reader.skippedBytes();
+        counts.skips += reader.skips();
+        status = worse(status, reportOutcome(outcome));
+        if (reader.skips() != 0) status = worse(status, kExitDataError);
+    }
+    if (!settings.quiet) printSummary(counts, settings, verdict);
     return status;
 }
 
 constexpr OptionDefinition kDecodeOptions[] = {
-    {"--format", nullptr, true},
-    {"--with-meta", nullptr, false},
-    {"--quiet", "-q", false},
+    {"--format", nullptr, "F", "output format: text (default), xml, json, longjson or jsonl\n"
+                               "(one JSON object per record, docs/tkdec-jsonl.schema.json)"},
+    {"--with-meta", nullptr, nullptr, "add the record number, channel, channel label and id; in the\n"
+                                      "JSON formats each line is an object whose member \"text\"\n"
+                                      "holds the decoded record as a JSON string"},
+    {"--timestamps", nullptr, "abs|delta", "put the record's host time (captures of version 2 or text\n"
+                                            "with times), or the time since the record before, in front"},
+    {"--channel", nullptr, "LIST", "keep only these channels (numbers); !N drops channel N"},
+    {"--group", nullptr, "LIST", "keep only these log groups (LOG_GROUP_...); !G drops one"},
+    {"--kind", nullptr, "LIST", "keep only these kinds: print, alarm, exception, message, trace,\n"
+                                "unknown_channel, unknown_token; !K drops one"},
+    {"--id", nullptr, "LIST", "keep only these token or message ids; !N drops one"},
+    {"--color", nullptr, "WHEN", "colour text output: auto (default: on a terminal unless\n"
+                                 "NO_COLOR is set), always or never"},
+    {"--follow", "-f", nullptr, "keep reading FILE as it grows, as tail -f does; Ctrl-C stops"},
+    {"--line-buffered", nullptr, nullptr, "write each record's line as soon as it is decoded"},
+    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
+    {"--stop-on-error", nullptr, nullptr, "stop at the first damaged record instead of skipping it"},
+    {"--quiet", "-q", nullptr, "no summary and no progress line"},
 };
 
 }  // namespace
 
 extern const Command kDecodeCommand = {
     "decode",
-    "decode a capture, one record per line",
-    "usage: tkdec decode [--format text|xml|json|longjson] [--with-meta] [--quiet] [FILE|-]\n"
-    "\n"
-    "Decodes every record of a capture (binary or text form, from FILE or\n"
-    "standard input) and prints one record per line. The JSON formats keep a\n"
-    "record on one line. A summary goes to standard error: records decoded,\n"
-    "unknown channels, unknown tokens, a truncated last record, and whether\n"
-    "the capture's build UUID matches the decoder's (a mismatch is also\n"
-    "warned about before the first record).\n"
-    "\n"
-    "options:\n"
-    "  --format F    output format: text (default), xml, json or longjson\n"
-    "  --with-meta   add the record number, channel, channel label and id;\n"
-    "                in the JSON formats each line is an object whose member\n"
-    "                \"text\" holds the decoded record as a JSON string\n"
-    "  -q, --quiet   no summary and no progress line\n",
+    "decode captures, one record per line",
+    "[FILE|-]...",
+    "Decodes every record of the captures (binary version 1 or 2, or text,\n"
+    "from the FILEs in order or standard input) and prints one record per\n"
+    "line as soon as its bytes have arrived. A damaged stretch is reported\n"
+    "and skipped. A summary goes to standard error: records decoded, unknown\n"
+    "channels, unknown tokens, a truncated last record, bytes skipped, and\n"
+    "whether the captures' build UUIDs match the decoder's (a mismatch is\n"
+    "also warned about before the first record).\n",
     kDecodeOptions,
     0,
-    1,
+    static_cast<size_t>(-1),
     runDecode,
 };
 

@@ -63,8 +63,8 @@ int runEncode(const Invocation &call) {
 }
 
 constexpr OptionDefinition kEncodeOptions[] = {
-    {"--json", nullptr, false},
-    {"--output", "-o", true},
+    {"--json", nullptr, nullptr, "TEXT holds the whole description as JSON"},
+    {"--output", "-o", "FILE", "write the raw payload bytes to FILE"},
 };
 
 }  // namespace
@@ -72,20 +72,14 @@ constexpr OptionDefinition kEncodeOptions[] = {
 extern const Command kEncodeCommand = {
     "encode",
     "build the payload of a message",
-    "usage: tkdec encode NAME DESTINATION BODY [-o FILE]\n"
-    "       tkdec encode --json TEXT [-o FILE]\n"
-    "\n"
+    "NAME DESTINATION BODY\n--json TEXT",
     "Builds the payload that injects message NAME into the target and prints\n"
     "it in hexadecimal (or writes the raw bytes to FILE). NAME is a message\n"
     "name, a message id or a structure name; DESTINATION the destination task\n"
     "(a CKI_TaskId name or number, a PTP task); BODY the members as a\n"
     "designated initialiser, for example {.m_status=1}. With --json, TEXT is\n"
     "the whole description as JSON:\n"
-    "  {\"CkiTestAppQueryStatusCnfMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_status\": 1}}\n"
-    "\n"
-    "options:\n"
-    "  --json             TEXT holds the whole description as JSON\n"
-    "  -o, --output FILE  write the raw payload bytes to FILE\n",
+    "  {\"CkiTestAppQueryStatusCnfMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_status\": 1}}\n",
     kEncodeOptions,
     1,
     3,

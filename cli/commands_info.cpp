@@ -50,20 +50,16 @@ int runChannels(const Invocation &) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kInfoOptions[] = {{"--pretty", nullptr, false}};
+constexpr OptionDefinition kInfoOptions[] = {{"--pretty", nullptr, nullptr, "indent the document, one member per line"}};
 
 }  // namespace
 
 extern const Command kInfoCommand = {
     "info",
     "print the target information document",
-    "usage: tkdec info [--pretty]\n"
-    "\n"
+    "",
     "Prints the target information document of the firmware build (JSON, one\n"
-    "line), by which a log viewer matches the decoder with the target.\n"
-    "\n"
-    "options:\n"
-    "  --pretty   indent the document, one member per line\n",
+    "line), by which a log viewer matches the decoder with the target.\n",
     kInfoOptions,
     0,
     0,
@@ -73,8 +69,7 @@ extern const Command kInfoCommand = {
 extern const Command kChannelsCommand = {
     "channels",
     "list the channel table",
-    "usage: tkdec channels\n"
-    "\n"
+    "",
     "Lists the 166 channels of the build: index, channel id, master CPU,\n"
     "source, type and label, one channel per line.\n",
     {},

@@ -77,15 +77,15 @@ int runType(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kTypeOptions[] = {{"--format", nullptr, true}};
+constexpr OptionDefinition kTypeOptions[] = {
+    {"--format", nullptr, "F", "output format: text (default), xml, json or longjson"}};
 
 }  // namespace
 
 extern const Command kSourceCommand = {
     "source",
     "show the source file and line of a token",
-    "usage: tkdec source CHANNEL TOKEN\n"
-    "\n"
+    "CHANNEL TOKEN",
     "Prints FILE:LINE of the log point that sends TOKEN on CHANNEL (numbers\n"
     "in decimal or with 0x). Log-group channels look in the print tokens,\n"
     "the two alarm channels in the alarm tokens.\n",
@@ -98,16 +98,12 @@ extern const Command kSourceCommand = {
 extern const Command kTypeCommand = {
     "type",
     "print a value of a named type or message from its bytes",
-    "usage: tkdec type NAME HEXBYTES... [--format text|xml|json|longjson]\n"
-    "\n"
+    "NAME HEXBYTES...",
     "Prints the value whose raw bytes (as the target holds it in memory) are\n"
     "given in hexadecimal, as type or message NAME: a type name, a message\n"
     "name, or a message id as 0x and eight lower-case digits or in decimal.\n"
     "A message is found only when its bytes 4 to 7 (the source task) name a\n"
-    "PTP task. Bytes may be grouped freely: \"07 00 c4 2c\" or 0700c42c.\n"
-    "\n"
-    "options:\n"
-    "  --format F   output format: text (default), xml, json or longjson\n",
+    "PTP task. Bytes may be grouped freely: \"07 00 c4 2c\" or 0700c42c.\n",
     kTypeOptions,
     1,
     static_cast<size_t>(-1),

@@ -69,7 +69,7 @@ bool asksForHelp(std::span<char *> arguments) {
 
 int runCommand(const Command &command, int argc, char **argv) {
     if (asksForHelp({argv, static_cast<size_t>(argc)})) {
-        std::fputs(command.help, stdout);
+        std::fputs(commandHelp(command).c_str(), stdout);
         return kExitOk;
     }
     Invocation call;
@@ -88,7 +88,7 @@ int run(int argc, char **argv) {
         if (argc < 3) return printToolHelp();
         const Command *command = findCommand(argv[2]);
         if (command == nullptr) return unknownCommand(argv[2]);
-        std::fputs(command->help, stdout);
+        std::fputs(commandHelp(*command).c_str(), stdout);
         return kExitOk;
     }
     if (first.starts_with("-")) {
