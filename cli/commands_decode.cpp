@@ -37,7 +37,6 @@ struct DecodeSettings {
     ReadOptions read;
     bool quiet = false;
     bool lineBuffered = false;  // flush after every record
-    bool filtering = false;
 };
 
 std::string counted(uint64_t count, const char *noun) {
@@ -60,7 +59,7 @@ struct BuildVerdict {
 
 void printSummary(const DecodeCounts &counts, const DecodeSettings &settings, const BuildVerdict &verdict) {
     std::string extra;
-    if (settings.filtering) extra += formatText(", %llu filtered out", static_cast<unsigned long long>(counts.filtered));
+    if (settings.filter.active()) extra += formatText(", %llu filtered out", static_cast<unsigned long long>(counts.filtered));
     if (counts.skips != 0) {
         extra += formatText(", %s skipped at %s", counted(counts.skippedBytes, "byte").c_str(),
                             counted(counts.skips, "place").c_str());
@@ -160,7 +159,6 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
                                call.value("--id"), problem)) {
         return usageError(call.command, "%s", problem.c_str());
     }
-    settings.filtering = call.has("--channel") || call.has("--group") || call.has("--kind") || call.has("--id");
     settings.print.withMeta = call.has("--with-meta");
     settings.quiet = call.has("--quiet");
     settings.read.follow = call.has("--follow");
@@ -195,6 +193,7 @@ int runDecode(const Invocation &call) {
     DecodeCounts counts;
     BuildVerdict verdict;
     int status = kExitOk;
+    bool anyOpened = false;
     for (const char *input : inputs) {
         OpenedCapture opened = openCapture(input, settings.read);
         if (!opened.reader) {
@@ -202,6 +201,7 @@ int runDecode(const Invocation &call) {
             continue;
         }
         CaptureReader &reader = *opened.reader;
+        anyOpened = true;
         if (!reader.uuid().empty() && reader.uuid() != decoderUuid) {
             report(kExitOk,
                    "warning: %s was made by build %s, the decoder is for build %s: records may decode wrongly",
@@ -222,7 +222,7 @@ int runDecode(const Invocation &call) {
         status = worse(status, reportOutcome(outcome));
         if (reader.skips() != 0) status = worse(status, kExitDataError);
     }
-    if (!settings.quiet) printSummary(counts, settings, verdict);
+    if (!settings.quiet && anyOpened) printSummary(counts, settings, verdict);
     return status;
 }
 

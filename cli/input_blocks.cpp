@@ -7,8 +7,7 @@
 
 namespace tkcli {
 
-bool InputBlocks::fill(size_t count) {
-    if (available() >= count) return true;
+bool InputBlocks::fillFromInput(size_t count) {
     if (ended_) return false;
     // Keep the window at the start of the buffer, and make room for the
     // wanted bytes rounded up to whole blocks.

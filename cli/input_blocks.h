@@ -20,7 +20,7 @@ public:
 
     // Makes at least count bytes available at data(). Returns false when the
     // input ends (or fails) first; what there is stays available.
-    bool fill(size_t count);
+    bool fill(size_t count) { return available() >= count || fillFromInput(count); }
     // Reads what arrives behind what is available; false at the end.
     bool more() { return fill(available() + 1); }
 
@@ -39,6 +39,7 @@ public:
     int readErrno() const { return errno_; }
 
 private:
+    bool fillFromInput(size_t count);
     void readMore();
 
     int descriptor_;

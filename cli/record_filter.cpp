@@ -49,8 +49,9 @@ bool RecordFilter::parse(const char *channels, const char *groups, const char *k
             return true;
         });
     };
+    active_ = channels != nullptr || groups != nullptr || kinds != nullptr || ids != nullptr;
     const bool groupsRead = forEachItem(groups, [&](std::string_view item, bool excludes) {
-        add(groups_.included, groups_.excluded, excludes, std::string(item));
+        add(groups_.included, groups_.excluded, excludes, item);
         return true;
     });
     const bool kindsRead = forEachItem(kinds, [&](std::string_view item, bool excludes) {
@@ -73,7 +74,7 @@ bool RecordFilter::admitsBeforeDecoding(uint16_t channel, uint32_t id, RecordKin
     if (!kinds_.admits(channelKind) && !(canBeUnknownToken(channelKind) && kinds_.admits(RecordKind::UnknownToken))) {
         return false;
     }
-    if (group != nullptr) return groups_.admits(group);
+    if (group != nullptr) return groups_.admits(std::string_view(group));
     return groups_.included.empty();
 }
 

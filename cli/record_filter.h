@@ -24,6 +24,8 @@ public:
     bool admitsBeforeDecoding(uint16_t channel, uint32_t id, RecordKind channelKind, const char *group) const;
     // The kind found by decoding (an unknown token shows only then).
     bool admitsKind(RecordKind kind) const { return kinds_.admits(kind); }
+    // Whether any list was given: without one every record is kept.
+    bool active() const { return active_; }
 
 private:
     template <typename T>
@@ -39,9 +41,10 @@ private:
     };
 
     Choice<uint64_t> channels_;
-    Choice<std::string> groups_;
+    Choice<std::string_view> groups_;  // into the command line
     Choice<RecordKind> kinds_;
     Choice<uint64_t> ids_;
+    bool active_ = false;
 };
 
 }  // namespace tkcli

@@ -55,14 +55,15 @@ RecordPrinter::RecordPrinter(const PrintSettings &settings, const RecordFilter &
 
 RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, std::string &out) {
     const RecordKind channelKind = labels_.kind(record.channel);
-    if (!filter_.admitsBeforeDecoding(record.channel, record.id, channelKind, labels_.group(record.channel))) {
+    if (filter_.active() &&
+        !filter_.admitsBeforeDecoding(record.channel, record.id, channelKind, labels_.group(record.channel))) {
         return Printed::Filtered;
     }
     std::string_view text;
     int32_t result = 0;
     if (!decoder_.decode(record, text, result)) return Printed::TooLong;
     kind_ = result != 0 && hasTokens(channelKind) ? RecordKind::UnknownToken : channelKind;
-    if (!filter_.admitsKind(kind_)) return Printed::Filtered;
+    if (filter_.active() && !filter_.admitsKind(kind_)) return Printed::Filtered;
     if (settings_.format == kFormatJsonLines) {
         if (!appendJsonLine(record, number, text, out)) return Printed::TooLong;
     } else if (settings_.format == UF_AsText) {
