@@ -11,6 +11,7 @@ Outcome captureFailure(CaptureError kind, const std::string &message) {
 }
 
 int reportOutcome(const Outcome &outcome) {
+    if (outcome.status != kExitOk && outcome.problem.empty()) return outcome.status;  // reported already
     return outcome.status == kExitOk ? kExitOk : report(outcome.status, "%s", outcome.problem.c_str());
 }
 

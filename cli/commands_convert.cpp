@@ -9,6 +9,7 @@
 #include "command.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
+#include "hex.h"
 #include "output_stream.h"
 #include "platform.h"
 
@@ -30,7 +31,7 @@ Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
         if (out.failed()) return {};  // reported by the caller
     }
     if (next != CaptureReader::Next::End) return captureFailure(reader);
-    if (reader.skips() != 0) return {kExitDataError, reader.name() + ": damaged records were left out"};
+    if (reader.skips() != 0) return {kExitDataError, {}};  // each skip was reported
     return {};
 }
 
@@ -49,6 +50,13 @@ int runConvert(const Invocation &call) {
         return usageError(call.command, "a binary capture is not written to a terminal; use -o FILE");
     }
     ReadOptions options;
+    if (const char *size = call.value("--max-record"); size != nullptr) {
+        uint64_t value = 0;
+        if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
+            return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
+        }
+        options.maxRecord = static_cast<uint32_t>(value);
+    }
     options.notice = [](const std::string &message) { report(kExitOk, "%s", message.c_str()); };
     OpenedCapture opened = openCapture(inputPath(call), options);
     if (!opened.reader) return reportOutcome(captureFailure(opened.errorKind, opened.error));
@@ -79,6 +87,7 @@ int runConvert(const Invocation &call) {
 constexpr OptionDefinition kConvertOptions[] = {
     {"--to", nullptr, "FORM", "text (default), binary (version 2) or binary-v1"},
     {"--output", "-o", "FILE", "write to FILE instead of standard output"},
+    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
 };
 
 }  // namespace

@@ -44,16 +44,16 @@ CAPTURES = [
     ("not a capture at all", b"\x7fELF\x02\x01", 1, "", "tkdec: capture: bad magic: not a tkdec capture"),
     ("header cut short", WHOLE[:20], 1, "", "tkdec: capture: capture header cut short (20 of 28 bytes)"),
     ("magic cut short", WHOLE[:5], 1, "", "tkdec: capture: capture header cut short (5 of 28 bytes)"),
-    ("another version", WHOLE[:8] + struct.pack("<I", 2) + WHOLE[12:], 1, "",
-     "tkdec: capture: capture version 2 is not supported (this tool reads version 1)"),
+    ("another version", WHOLE[:8] + struct.pack("<I", 3) + WHOLE[12:], 1, "",
+     "tkdec: capture: capture version 3 is not supported (this tool reads versions 1 and 2)"),
     ("odd hexadecimal", b"48 0\n48 4 0200 000\n", 1, HEAD + "48 0x00000000\n",
-     "tkdec: capture:2: bad hexadecimal \"000\" in the payload"),
-    ("not hexadecimal", b"48 4 02 0g\n", 1, HEAD, "tkdec: capture:1: bad hexadecimal \"0g\" in the payload"),
-    ("channel out of range", b"65536 0\n", 1, HEAD, "tkdec: capture:1: channel \"65536\" is not a number from 0 to 65535"),
-    ("channel not a number", b"\n\n0xg 0\n", 1, HEAD, "tkdec: capture:3: channel \"0xg\" is not a number from 0 to 65535"),
+     "tkdec: capture:2: bad hexadecimal \"000\" in the payload; line skipped"),
+    ("not hexadecimal", b"48 4 02 0g\n", 1, HEAD, "tkdec: capture:1: bad hexadecimal \"0g\" in the payload; line skipped"),
+    ("channel out of range", b"65536 0\n", 1, HEAD, "tkdec: capture:1: channel \"65536\" is not a number from 0 to 65535; line skipped"),
+    ("channel not a number", b"\n\n0xg 0\n", 1, HEAD, "tkdec: capture:3: channel \"0xg\" is not a number from 0 to 65535; line skipped"),
     ("id out of range", b"48 0x100000000\n", 1, HEAD,
-     "tkdec: capture:1: id \"0x100000000\" is not a number from 0 to 0xffffffff"),
-    ("id missing", b"48 # no id\n", 1, HEAD, "tkdec: capture:1: a record needs a channel and an id"),
+     "tkdec: capture:1: id \"0x100000000\" is not a number from 0 to 0xffffffff; line skipped"),
+    ("id missing", b"48 # no id\n", 1, HEAD, "tkdec: capture:1: a record needs a channel and an id; line skipped"),
 ]
 
 
@@ -92,10 +92,10 @@ class CaptureForms(unittest.TestCase):
         binary, text = binary_capture(records), text_capture(records)
         with open(self.path, "wb") as file:
             file.write(binary)
-        to_text = tkdec("convert", self.path)
+        to_text = tkdec("convert", "--max-record", 1 << 21, self.path)
         self.assertEqual((to_text.status, to_text.err), (0, ""))
         self.assertEqual(to_text.out, text_capture(records, comment=["tkdec capture: channel, id, payload bytes"]))
-        to_binary = tkdec("convert", "--to", "binary", "-", stdin=text)
+        to_binary = tkdec("convert", "--to", "binary-v1", "--max-record", 1 << 21, "-", stdin=text)
         self.assertEqual((to_binary.status, to_binary.err), (0, ""))
         self.assertEqual(to_binary.out, binary)
 
@@ -131,7 +131,7 @@ class FileErrors(unittest.TestCase):
     def test_written_output_file(self):
         with tempfile.TemporaryDirectory() as directory:
             out = os.path.join(directory, "out")
-            run = tkdec("convert", "--to=binary", "--output", out, "-", stdin=text_capture(RECORDS))
+            run = tkdec("convert", "--to=binary-v1", "--output", out, "-", stdin=text_capture(RECORDS))
             self.assertEqual((run.status, run.out, run.err), (0, b"", ""))
             with open(out, "rb") as file:
                 self.assertEqual(file.read(), WHOLE)

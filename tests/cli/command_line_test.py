@@ -17,10 +17,10 @@ USAGE_ERRORS = [
     (["decode", "-x", "file"], "tkdec: decode: unknown option \"-x\" (see 'tkdec decode --help')"),
     (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
     (["decode", "--format", "yaml"],
-     "tkdec: decode: unknown format \"yaml\" (text, xml, json or longjson) (see 'tkdec decode --help')"),
+     "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson or jsonl) (see 'tkdec decode --help')"),
     (["decode", "--format=yaml"],
-     "tkdec: decode: unknown format \"yaml\" (text, xml, json or longjson) (see 'tkdec decode --help')"),
-    (["decode", "a", "b"], "tkdec: decode: unexpected argument \"b\" (see 'tkdec decode --help')"),
+     "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson or jsonl) (see 'tkdec decode --help')"),
+    (["decode", "--follow", "a", "b"], "tkdec: decode: --follow reads one FILE (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
     (["channels", "extra"], "tkdec: channels: unexpected argument \"extra\" (see 'tkdec channels --help')"),
     (["source", "48"], "tkdec: source: missing arguments (see 'tkdec source --help')"),
@@ -29,7 +29,7 @@ USAGE_ERRORS = [
     (["encode", "--json", "a", "b"], "tkdec: encode: --json takes one TEXT (see 'tkdec encode --help')"),
     (["encode", "M", "D"], "tkdec: encode: needs NAME DESTINATION BODY (see 'tkdec encode --help')"),
     (["encode", "M", "D", "B", "-o"], "tkdec: encode: option --output needs a value (see 'tkdec encode --help')"),
-    (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text or binary) (see 'tkdec convert --help')"),
+    (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text, binary or binary-v1) (see 'tkdec convert --help')"),
 ]
 
 
