@@ -61,6 +61,7 @@ int formatOption(const Invocation &call, int32_t &format);
 
 extern const Command kDecodeCommand;
 extern const Command kConvertCommand;
+extern const Command kInspectCommand;
 extern const Command kChannelsCommand;
 extern const Command kInfoCommand;
 extern const Command kSourceCommand;

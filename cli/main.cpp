@@ -13,7 +13,7 @@ namespace tkcli {
 namespace {
 
 constexpr const Command *kCommands[] = {
-    &kDecodeCommand, &kConvertCommand, &kChannelsCommand, &kInfoCommand,
+    &kDecodeCommand, &kConvertCommand, &kInspectCommand, &kChannelsCommand, &kInfoCommand,
     &kSourceCommand, &kTypeCommand,    &kEncodeCommand,
 };
 
