@@ -240,7 +240,8 @@ void appendJsonOneLine(std::string_view document, std::string &out) {
         } else if (!inString) {
             out += ' ';  // a line break or tab between tokens
             ++i;
-        } else if (c == '\\' && i + 1 < document.size() && isPlain(document[i + 1], true)) {
+        } else if (c == '\\' && i + 1 < document.size() &&
+                   (isPlain(document[i + 1], true) || document[i + 1] == '"' || document[i + 1] == '\\')) {
             // An escape written by the library stays as it is.
             out.append(document.substr(i, 2));
             i += 2;
