@@ -20,16 +20,12 @@ USAGE_ERRORS = [
     (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
     (["decode", "--format", "yaml"],
      "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson or jsonl) (see 'tkdec decode --help')"),
-    (["decode", "--format=yaml"],
-     "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson or jsonl) (see 'tkdec decode --help')"),
     (["decode", "--follow", "a", "b"], "tkdec: decode: --follow reads one FILE (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
-    (["channels", "extra"], "tkdec: channels: unexpected argument \"extra\" (see 'tkdec channels --help')"),
     (["source", "48"], "tkdec: source: missing arguments (see 'tkdec source --help')"),
     (["encode"], "tkdec: encode: missing arguments (see 'tkdec encode --help')"),
     (["encode", "--json", "a", "b"], "tkdec: encode: --json takes one TEXT (see 'tkdec encode --help')"),
     (["encode", "M", "D"], "tkdec: encode: needs NAME DESTINATION BODY (see 'tkdec encode --help')"),
-    (["encode", "M", "D", "B", "-o"], "tkdec: encode: option --output needs a value (see 'tkdec encode --help')"),
     (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text, binary or binary-v1) (see 'tkdec convert --help')"),
 ]
 
@@ -37,13 +33,11 @@ USAGE_ERRORS = [
 SOURCES = [
     (["48", "0"], 0, "../../platform/ptp/boot/src/boot.cpp:263\n", ""),
     (["8209", "52"], 0, "../../platform/ptp/system/src/systemhwinit.cpp:374\n", ""),
-    (["8241", "52"], 0, "../../platform/ptp/system/src/systemhwinit.cpp:374\n", ""),
     (["48", "52"], 1, "", "tkdec: source: Source reference not found for channel x0030 token x00000034\n"),
     (["8241", "0x30000300"], 1, "",
      "tkdec: source: Source reference not found for channel x2031 token x30000300\n"),
     (["8433", "0"], 1, "", "tkdec: source: Source reference not found for channel x20f1 token x00000000\n"),
     (["x", "0"], 1, "", "tkdec: source: channel \"x\" is not a number from 0 to 65535\n"),
-    (["65536", "0"], 1, "", "tkdec: source: channel \"65536\" is not a number from 0 to 65535\n"),
     (["48", "0x100000000"], 1, "",
      "tkdec: source: token \"0x100000000\" is not a number from 0 to 4294967295\n"),
 ]
@@ -61,24 +55,18 @@ TYPES = [
     (["uint32_t", "0a000000"], 0, "10\n", ""),
     (["--format", "longjson", "uint32_t", "0a00", "0000"], 0,
      '{"typename":"uint32_t","type":"base","value":{"number":10}}\n', ""),
-    (["uint32_t", "0a000000", "--format=json"], 0, '{"uint32_t":10}\n', ""),
     (["uint32_t", "0a0000", "--format", "json"], 0, '{"uint32_t":["base"]}\n', ""),
-    (["CkiAlarmLevel", "02000000", "--format", "longjson"], 0,
-     '{"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_ERROR","number":2}}\n', ""),
     (["CkiAlarmLevel"], 0, "(CkiAlarmLevel){(CKI_NO_ALARM = 0),(CKI_ALARM_FATAL = 1),(CKI_ALARM_ERROR = 2),"
      "(CKI_ALARM_WARNING = 4),(CKI_ALARM_INFO = 8)}\n", ""),
     (["CKI_Message", "00000000 00000011 00000011 00000000", "--format", "json"], 0,
      '{"CKI_Message":{"m_srcTask":"CKI_TIMER_MCE_TASK_ID", "m_dstTask":"CKI_TIMER_MCE_TASK_ID", '
      '"m_postedCounter":0, "m_deleteMe":0, "m_processing":0, "m_flags":0}}\n', ""),
     (["CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", STATUS_CNF], 0, STATUS_CNF_TEXT, ""),
-    (["751042567", *STATUS_CNF.split()], 0, STATUS_CNF_TEXT, ""),
     (["CkiTestAppQueryStatusCnfMessage", FROM_APPS], 0,
      "(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TEST_APP_APPS_TASK_ID .m_dstTask=CKI_TIMER_PTP_TASK_ID "
      ".m_postedCounter=0 .m_deleteMe=1 .m_processing=0 .m_flags=0 .m_status=CKI_TESTAPP_STATUS_PASSED}\n", ""),
     (["0x2CC40007", STATUS_CNF], 1, "", NOT_FOUND.format('"0x2CC40007"')),
     (["CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", FROM_APPS], 1, "",
-     NOT_FOUND.format('"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID"')),
-    (["CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "07 00 c4 2c 00 00 00"], 1, "",
      NOT_FOUND.format('"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID"')),
     (["NoSuchType", "00"], 1, "", NOT_FOUND.format('"NoSuchType"')),
     (["uint32_t", "0a 0g"], 1, "", 'tkdec: type: bad hexadecimal "0g"\n'),
@@ -98,14 +86,11 @@ NO_PAYLOAD = ("tkdec: encode: no payload: unknown name, malformed description, o
 ENCODINGS = [
     ([STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}"], 0, PAYLOAD, ""),
     (["0x2CC40007", PTP_TIMER, "{.m_status=1}"], 0, PAYLOAD, ""),
-    (["CkiTestAppQueryStatusCnfMessage", "0x12000000", "{.m_status=1}"], 0, PAYLOAD, ""),
     (["--json", JSON], 0, PAYLOAD, ""),
-    ([STATUS_CNF_ID, PTP_TIMER, "{.m_deleteMe=0 .m_status=1}"], 0, PAYLOAD.replace("12 00 01 00", "12 00 00 00"), ""),
     ([STATUS_CNF_ID, PTP_TIMER, "{.m_status=1 .m_flags=300}"], 0, PAYLOAD.replace("01 00 00 01", "01 00 2c 01"), ""),
     (["CkiAlarmLevel", "{.value=CKI_ALARM_ERROR}", "-"], 0, "02 00 00 00\n", ""),
     (["--json", '{"CkiTestAppQueryStatusCnfMessage": {"m_status": 1}}'], 1, "", NO_PAYLOAD),
     ([STATUS_CNF_ID, "CKI_TIMER_MCE_TASK_ID", "{.m_status=1}"], 1, "", NO_PAYLOAD),
-    (["--json", "CkiTestAppQueryStatusCnfMessage"], 1, "", NO_PAYLOAD),
     ([STATUS_CNF_ID, PTP_TIMER, "{.m_bogus=1}"], 1, "",
      'tkdec: encode: the body does not parse at offset 10: "1}"\n'),
     (["--json", JSON.replace("m_status", "m_stat")], 1, "",
@@ -125,74 +110,43 @@ class Commands(unittest.TestCase):
 
     def test_raw_output_file(self):
         with tempfile.TemporaryDirectory() as directory:
-            path = os.path.join(directory, "payload.bin")
-            for option in ("-o", "--output"):
-                with self.subTest(option=option):
-                    run = tkdec("encode", STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}", option, path)
-                    self.assertEqual((run.status, run.out, run.err), (0, b"", ""))
-                    with open(path, "rb") as file:
-                        self.assertEqual(file.read(), bytes.fromhex(PAYLOAD))
-            nowhere = os.path.join(directory, "missing", "payload.bin")
+            path, nowhere = os.path.join(directory, "payload.bin"), os.path.join(directory, "missing", "payload")
+            run = tkdec("encode", STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}", "--output", path)
+            with open(path, "rb") as file:
+                self.assertEqual((run.status, run.out, run.err, file.read()), (0, b"", "", bytes.fromhex(PAYLOAD)))
             run = tkdec("encode", "--json", JSON, "-o", nowhere)
             self.assertEqual((run.status, run.err), (3, f"tkdec: cannot write {nowhere}: No such file or directory\n"))
 
-
-
-class Help(unittest.TestCase):
-    def test_tool_help_lists_every_command(self):
+    def test_help(self):
         for args in (["--help"], ["-h"], ["help"]):
-            with self.subTest(args=args):
-                run = tkdec(*args)
-                self.assertEqual(run.status, 0)
-                self.assertTrue(run.text.startswith("usage: tkdec "))
-                listed = [line.split()[0] for line in run.text.splitlines() if line.startswith("  ")]
-                self.assertEqual(listed, COMMANDS)
-
-    def test_every_command_has_help(self):
+            run = tkdec(*args)
+            listed = [line.split()[0] for line in run.text.splitlines() if line.startswith("  ")]
+            self.assertEqual((run.status, run.text.startswith("usage: tkdec "), listed), (0, True, COMMANDS))
         for command in COMMANDS:
             with self.subTest(command=command):
-                asked = [tkdec(command, "--help"), tkdec(command, "-h"), tkdec("help", command),
-                         tkdec(command, "--bogus", "--help")]
-                self.assertEqual({run.status for run in asked}, {0})
-                self.assertEqual(len({run.out for run in asked}), 1)
+                asked = [tkdec(command, "--help"), tkdec("help", command), tkdec(command, "--bogus", "-h")]
+                self.assertEqual({(run.status, run.out) for run in asked}, {(0, asked[0].out)})
                 self.assertTrue(asked[0].text.startswith(f"usage: tkdec {command}"))
+        # Every option once, with its value and help on its line.
+        decode = tkdec("decode", "--help").text
+        self.assertEqual(decode.count("--with-meta"), 1)
+        self.assertIn("\n  -f, --follow ", decode)
+        self.assertIn("\n  --timestamps abs|delta  put the record's host time", decode)
 
-    def test_version(self):
-        run = tkdec("--version")
-        self.assertEqual(run.status, 0)
-        tool, api, build = run.text.splitlines()
+    def test_version_info_and_channels(self):
+        tool, api, build = tkdec("--version").text.splitlines()
         self.assertRegex(tool, r"^tkdec \d+\.\d+\.\d+$")
         self.assertEqual((api, build), ("API version 6", f"build UUID {UUID}"))
-
-
-class BuildQueries(unittest.TestCase):
-    def test_info_is_the_target_document(self):
-        compact = tkdec("info")
-        pretty = tkdec("info", "--pretty")
-        self.assertEqual((compact.status, pretty.status), (0, 0))
-        self.assertEqual(compact.text.count("\n"), 1)
-        document = json.loads(compact.text)
-        self.assertEqual(json.loads(pretty.text), document)
-        self.assertEqual(document["build_info"]["UUID"], UUID)
-        self.assertEqual(document["version"]["tkdec_getApiVersion"], 6)
-        self.assertIn('\n  "CPU_MASTER_CHANNEL_ID": 1,\n', pretty.text)
-
-    def test_channels(self):
-        run = tkdec("channels")
-        self.assertEqual(run.status, 0)
-        rows = [line.split(None, 5) for line in run.text.splitlines()]
-        self.assertEqual(rows[0], ["index", "id", "master", "source", "type", "label"])
+        compact, pretty = tkdec("info").text, tkdec("info", "--pretty").text
+        document = json.loads(compact)
+        self.assertEqual((compact.count("\n"), json.loads(pretty)), (1, document))
+        self.assertEqual((document["build_info"]["UUID"], document["version"]["tkdec_getApiVersion"]), (UUID, 6))
+        self.assertIn('\n  "CPU_MASTER_CHANNEL_ID": 1,\n', pretty)
+        rows = [line.split(None, 5) for line in tkdec("channels").text.splitlines()]
         self.assertEqual(len(rows), 1 + 166)
-        expected = {
-            0: ["0", "8433", "1", "NIMBA_PTP", "MESSAGE", "PTP:CKI MSG TX"],
-            1: ["1", "8209", "1", "NIMBA_PTP", "ALARM", "PTP:LOG_CHANNEL_TOKENISED_CKI_ALARM_DATA"],
-            3: ["3", "48", "1", "NIMBA_PTP", "TOKENIZED_PRINT", "PTP:LOG_GROUP_CKI_DEFAULT"],
-            164: ["164", "9360", "1", "NIMBA_PTP", "TOKENIZED_PRINT", "PTP:LOG_GROUP_IPSS_TRECK_MEM"],
-            165: ["165", "8465", "1", "NIMBA_PTP", "TOKENIZED_PRINT", "PTP:CKI MSG RX"],
-        }
-        for index, row in expected.items():
-            with self.subTest(index=index):
-                self.assertEqual(rows[1 + index], row)
+        self.assertEqual([rows[0], rows[2], rows[166]], [["index", "id", "master", "source", "type", "label"],
+                         ["1", "8209", "1", "NIMBA_PTP", "ALARM", "PTP:LOG_CHANNEL_TOKENISED_CKI_ALARM_DATA"],
+                         ["165", "8465", "1", "NIMBA_PTP", "TOKENIZED_PRINT", "PTP:CKI MSG RX"]])
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 """tkdec decode of live and damaged input: records through a pipe as they
 arrive, --follow on a growing file, damage skipped in both binary
-versions, filters and colour."""
+versions, filters and colour, all on the sample's records."""
 
 import os
 import select
@@ -11,44 +11,36 @@ import unittest
 
 from cli_support import SOURCE_DIR, TOOL, tkcapture, tkdec
 
-SAMPLE = SOURCE_DIR / "samples" / "kestrelmax.json"
 EXPECTED = (SOURCE_DIR / "tests" / "cli" / "expected" / "kestrelmax.text").read_text(encoding="utf-8").splitlines()
-UUID, _, ENTRIES = tkcapture.read_list(SAMPLE)
+UUID, _, ENTRIES = tkcapture.read_list(SOURCE_DIR / "samples" / "kestrelmax.json")
 RECORDS = list(tkcapture.records_of(ENTRIES, []))
-ALARMS = {8209, 8241}
+ALARMS, K = {8209, 8241}, 20  # the alarm channels; the record that is damaged
+KINDS = {row.split()[1]: row.split()[4] for row in tkdec("channels").text.splitlines()[1:]}
+PRINTS = {int(c) for c, kind in KINDS.items() if kind == "TOKENIZED_PRINT" and c != "8465"}
 
 
 def capture(version, records=RECORDS):
     return tkcapture.binary_capture(UUID, records, version)
 
 
-def offset_of(index, version):
-    """Byte offset of record index in the binary form."""
-    return len(capture(version, RECORDS[:index]))
-
-
 def read_line(stream, seconds=10):
     """One line of the tool's output, or None when none came in time."""
-    if not select.select([stream], [], [], seconds)[0]:
-        return None
-    return stream.readline().decode("utf-8").rstrip("\n")
+    return stream.readline().decode("utf-8").rstrip("\n") if select.select([stream], [], [], seconds)[0] else None
 
 
 class LiveInput(unittest.TestCase):
     def test_each_record_shows_before_the_next_arrives(self):
-        for name, head, pieces in (
-                ("binary", capture(1, []), [tkcapture.binary_record(r, 1) for r in RECORDS[:12]]),
-                ("version 2", capture(2, []), [tkcapture.binary_record(r, 2) for r in RECORDS[:12]]),
-                ("text", tkcapture.text_head(UUID, []), [tkcapture.text_record(r) for r in RECORDS[:12]])):
+        for name, head, piece in (("binary", capture(1, []), lambda r: tkcapture.binary_record(r, 1)),
+                                  ("version 2", capture(2, []), lambda r: tkcapture.binary_record(r, 2)),
+                                  ("text", tkcapture.text_head(UUID, []), tkcapture.text_record)):
             with self.subTest(name), subprocess.Popen([TOOL, "decode", "-q"], stdin=subprocess.PIPE,
                                                       stdout=subprocess.PIPE) as process:
                 process.stdin.write(head)
-                for piece, line in zip(pieces, EXPECTED):
-                    # Half a record first: nothing may come of it yet.
-                    process.stdin.write(piece[:len(piece) // 2])
+                for data, line in zip(map(piece, RECORDS[:12]), EXPECTED):
+                    process.stdin.write(data[:len(data) // 2])  # half a record: nothing may come of it yet
                     process.stdin.flush()
                     self.assertIsNone(read_line(process.stdout, 0.2))
-                    process.stdin.write(piece[len(piece) // 2:])
+                    process.stdin.write(data[len(data) // 2:])
                     process.stdin.flush()
                     self.assertEqual(read_line(process.stdout), line)
                 process.stdin.close()
@@ -71,39 +63,27 @@ class LiveInput(unittest.TestCase):
 
 
 class Damage(unittest.TestCase):
-    K = 20  # the record that is damaged
-
     def damaged(self, version):
-        """(name, bytes, offset of the skip, bytes skipped, records lost after K)."""
-        whole, at = capture(version), offset_of(self.K, version)
-        size = offset_of(self.K + 1, version) - at
-        length = at + (6 if version == 1 else 16)
-        flipped = whole[:length + 3] + bytes([whole[length + 3] ^ 0x80]) + whole[length + 4:]
-        garbage = whole[:at] + bytes(range(0xF0, 0xFA)) + whole[at:]
-        deleted = whole[:at + size - 2] + whole[at + size - 1:]  # a byte of the payload's end
-        return [("flipped length", flipped, at, size, 1), ("10 bytes of garbage", garbage, at, 10, 0),
-                ("one deleted byte", deleted, at if version == 2 else None, None, 1 if version == 2 else 2)]
+        """(name, bytes, offset of the skip, bytes skipped, records lost from K on)."""
+        whole, at, end = capture(version), len(capture(version, RECORDS[:K])), len(capture(version, RECORDS[:K + 1]))
+        length = at + (6 if version == 1 else 16) + 3  # the top byte of record K's payload length
+        return [("flipped length", whole[:length] + bytes([whole[length] ^ 0x80]) + whole[length + 1:], at, end - at, 1),
+                ("10 bytes of garbage", whole[:at] + bytes(range(0xF0, 0xFA)) + whole[at:], at, 10, 0),
+                ("one deleted byte", whole[:end - 2] + whole[end - 1:], at if version == 2 else None, None, version % 2 + 1)]
 
     def test_damage_is_skipped_and_reported(self):
         for version in (1, 2):
             for name, data, offset, skipped, lost in self.damaged(version):
                 with self.subTest(version=version, damage=name):
-                    run = tkdec("decode", stdin=data)
-                    lines = run.text.splitlines()
-                    self.assertEqual(run.status, 1)
-                    self.assertEqual(lines[:self.K], EXPECTED[:self.K])
-                    self.assertEqual(lines[-(len(EXPECTED) - self.K - lost):], EXPECTED[self.K + lost:])
-                    self.assertRegex(run.err, rf"tkdec: standard input: skipped {skipped or '[0-9]+'} bytes at "
-                                              rf"offset {offset or '[0-9]+'} \((corrupt record header|checksum mismatch)\)\n")
-                    self.assertRegex(run.err, r"truncated, [0-9]+ bytes? skipped at 1 place;")
-
-    def test_stop_on_error_ends_at_the_damage(self):
-        for version in (1, 2):
-            name, data, offset, _, _ = self.damaged(version)[0]
-            with self.subTest(version=version):
-                run = tkdec("decode", "--stop-on-error", stdin=data)
-                self.assertEqual((run.status, run.text.splitlines()), (1, EXPECTED[:self.K]))
-                self.assertIn(f"tkdec: standard input: corrupt record header at byte offset {offset}\n", run.err)
+                    lines = (run := tkdec("decode", stdin=data)).text.splitlines()
+                    self.assertEqual((run.status, lines[:K], lines[K + len(lines) - len(EXPECTED) + lost:]),
+                                     (1, EXPECTED[:K], EXPECTED[K + lost:]))
+                    self.assertRegex(run.err, rf"tkdec: standard input: skipped {skipped or '[0-9]+'} bytes at offset "
+                                              rf"{offset or '[0-9]+'} \((corrupt record header|checksum mismatch)\)\n"
+                                              r"tkdec: .* truncated, [0-9]+ bytes? skipped at 1 place;")
+            run = tkdec("decode", "--stop-on-error", stdin=self.damaged(version)[0][1])
+            self.assertEqual((run.status, run.text.splitlines()), (1, EXPECTED[:K]))
+            self.assertIn(f"standard input: corrupt record header at byte offset {self.damaged(version)[0][2]}\n", run.err)
 
     def test_a_cut_last_record_is_not_damage(self):
         run = tkdec("decode", stdin=capture(2)[:-5])
@@ -111,52 +91,43 @@ class Damage(unittest.TestCase):
         self.assertRegex(run.err, r"record cut short .*\n.*1 truncated; capture build")
 
     def test_a_malformed_text_line_is_skipped(self):
-        text = tkcapture.text_capture(UUID, [], RECORDS[:3]).replace(b"48 0x00000004", b"48 0x0000000z")
-        run = tkdec("decode", stdin=text)
+        run = tkdec("decode", stdin=tkcapture.text_capture(UUID, [], RECORDS[:3]).replace(b"0x00000004", b"0x0000000z"))
         self.assertEqual((run.status, run.text.splitlines()), (1, [EXPECTED[0], EXPECTED[2]]))
-        self.assertIn("tkdec: standard input:5: id \"0x0000000z\" is not a number from 0 to 0xffffffff; "
-                      "line skipped\n", run.err)
+        self.assertIn('standard input:5: id "0x0000000z" is not a number from 0 to 0xffffffff; line skipped\n', run.err)
 
 
 class FiltersAndColour(unittest.TestCase):
-    SAMPLE_FILE = SOURCE_DIR / "samples" / "kestrelmax.tkcap"
+    SAMPLE = SOURCE_DIR / "samples" / "kestrelmax.tkcap"
 
     def test_filters(self):
-        last_two = len(RECORDS) - 2  # the two unknown tokens close the sample
-        cases = [
-            (["--channel", "48"], lambda i, c, t: c == 48),
-            (["--channel", "!48,!8433"], lambda i, c, t: c not in (48, 8433)),
-            (["--kind", "alarm,exception"], lambda i, c, t: c in ALARMS),
-            (["--kind", "!print,!unknown_token"], lambda i, c, t: c in ALARMS | {8433, 8465, 0x1234}),
-            (["--kind", "unknown_token"], lambda i, c, t: i >= last_two),
-            (["--kind", "unknown_channel"], lambda i, c, t: c == 0x1234),
-            (["--group", "LOG_GROUP_CKI_DEFAULT"], lambda i, c, t: c == 48),
-            (["--group", "!LOG_GROUP_CKI_DEFAULT", "--kind", "print"], lambda i, c, t: c not in (48, 8465)
-             and c in PRINT_CHANNELS),
-            (["--id", "0x94,4"], lambda i, c, t: t in (0x94, 4) and c != 0x1234 and c in PRINT_CHANNELS | ALARMS),
-        ]
+        cases = [(["--channel", "48"], lambda i, c, t: c == 48),
+                 (["--channel", "!48,!8433"], lambda i, c, t: c not in (48, 8433)),
+                 (["--kind", "alarm,exception"], lambda i, c, t: c in ALARMS),
+                 (["--kind", "!print,!unknown_token"], lambda i, c, t: c in ALARMS | {8433, 8465, 0x1234}),
+                 (["--kind", "unknown_token"], lambda i, c, t: i >= len(RECORDS) - 2),  # the sample's last two
+                 (["--kind", "unknown_channel"], lambda i, c, t: c == 0x1234),
+                 (["--group", "LOG_GROUP_CKI_DEFAULT"], lambda i, c, t: c == 48),
+                 (["--group", "!LOG_GROUP_CKI_DEFAULT", "--kind", "print"], lambda i, c, t: c in PRINTS - {48}),
+                 (["--id", "0x94,4"], lambda i, c, t: t in (0x94, 4) and c in PRINTS | ALARMS)]
         for options, keep in cases:
             with self.subTest(options=options):
-                run = tkdec("decode", "--color=never", *options, self.SAMPLE_FILE)
+                run = tkdec("decode", "--color=never", *options, self.SAMPLE)
                 want = [line for i, (line, r) in enumerate(zip(EXPECTED, RECORDS)) if keep(i, r[0], r[1])]
                 self.assertEqual((run.status, run.text.splitlines()), (0, want))
                 self.assertIn(f"{len(RECORDS) - len(want)} filtered out", run.err)
+        self.assertIn('unknown kind "bogus"', tkdec("decode", "--kind", "print,bogus", self.SAMPLE).err)
 
     def test_colour(self):
-        red, yellow, dim, reset = "\x1b[31m", "\x1b[33m", "\x1b[2m", "\x1b[0m"
-        always = tkdec("decode", "--color", "always", self.SAMPLE_FILE).text.splitlines()
-        for line, plain, (channel, *_) in zip(always, EXPECTED, RECORDS):
+        red, yellow, reset = "\x1b[31m", "\x1b[33m", "\x1b[0m"
+        for line, plain, (channel, *_) in zip(tkdec("decode", "--color", "always", self.SAMPLE).text.splitlines(),
+                                              EXPECTED, RECORDS):
             colour = red if channel in ALARMS else yellow if "NOT handled" in plain or "<unknown" in plain else ""
             self.assertEqual(line, colour + plain + reset if colour else plain)
-        meta = tkdec("decode", "--color=always", "--with-meta", self.SAMPLE_FILE).text.splitlines()
-        self.assertTrue(all(line.startswith(dim + "#") and reset in line for line in meta))
+        meta = tkdec("decode", "--color=always", "--with-meta", self.SAMPLE).text.splitlines()
+        self.assertTrue(all(line.startswith("\x1b[2m#") and reset in line for line in meta))
         for options in (["--color", "never"], ["--color", "auto"], []):
-            with self.subTest(options=options):
-                self.assertEqual(tkdec("decode", *options, self.SAMPLE_FILE).text.splitlines(), EXPECTED)
+            self.assertEqual(tkdec("decode", *options, self.SAMPLE).text.splitlines(), EXPECTED)
 
-
-PRINT_CHANNELS = {int(row.split()[1]) for row in tkdec("channels").text.splitlines()[1:]
-                  if row.split()[4] == "TOKENIZED_PRINT" and not row.endswith("MSG RX")}
 
 if __name__ == "__main__":
     unittest.main()

@@ -69,8 +69,6 @@ class SampleCapture(unittest.TestCase):
     def test_with_meta(self):
         for fmt, line_of in (
                 ("text", lambda n, c, i, t: f"#{n} {c} {LABELS.get(c, '(unknown channel)')} 0x{i:08x}: {t}"),
-                ("xml", lambda n, c, i, t: f'<record number="{n}" channel="{c}"'
-                        + (f' label="{LABELS[c]}"' if c in LABELS else "") + f' id="0x{i:08x}">{t}</record>'),
                 ("json", lambda n, c, i, t: json.dumps({"record": n, "channel": c, "label": LABELS.get(c),
                                                         "id": f"0x{i:08x}", "text": t}, separators=(",", ":")))):
             with self.subTest(fmt=fmt):

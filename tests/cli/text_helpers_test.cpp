@@ -1,10 +1,8 @@
-// The tool's JSON and hexadecimal text helpers.
+// The tool's JSON text helpers.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "hex.h"
 #include "json_text.h"
 
 namespace {
@@ -55,42 +53,6 @@ TEST(JsonText, Cases) {
         {objectCheck, std::string(300, '[') + std::string(300, ']'), "not"},
     };
     for (const auto &[apply, input, expected] : cases) EXPECT_EQ(apply(input), expected) << input;
-}
-
-TEST(Hex, Bytes) {
-    struct Case {
-        std::string text;
-        bool ok;
-        std::vector<uint8_t> bytes;
-        std::string bad;
-    };
-    const Case cases[] = {
-        {"", true, {}, ""},
-        {"07 00 c4 2C", true, {0x07, 0x00, 0xc4, 0x2c}, ""},
-        {"0700c42c\t10\n", true, {0x07, 0x00, 0xc4, 0x2c, 0x10}, ""},
-        {"01 2", false, {0x01}, "2"},
-        {"01 0x02", false, {0x01}, "0x02"},
-    };
-    for (const auto &c : cases) {
-        std::vector<uint8_t> bytes;
-        std::string_view bad;
-        EXPECT_EQ(tkcli::parseHexBytes(c.text, bytes, bad), c.ok) << c.text;
-        EXPECT_EQ(bytes, c.bytes) << c.text;
-        EXPECT_EQ(std::string(bad), c.bad) << c.text;
-    }
-}
-
-TEST(Hex, Numbers) {
-    const std::pair<std::string, uint64_t> accepted[] = {
-        {"48", 48}, {"0x30", 48}, {"0X2cc40007", 0x2cc40007}, {"65535", 65535}, {"0", 0}};
-    for (const auto &[text, value] : accepted) {
-        uint64_t parsed = 1;
-        EXPECT_TRUE(tkcli::parseUnsigned(text, 0xFFFF'FFFF, parsed) && parsed == value) << text;
-    }
-    for (const char *text : {"65536", "0x", "", "-1", "+1", " 1", "12a", "99999999999999999999999"}) {
-        uint64_t parsed = 0;
-        EXPECT_FALSE(tkcli::parseUnsigned(text, 0xFFFF, parsed)) << text;
-    }
 }
 
 }  // namespace
