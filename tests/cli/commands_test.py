@@ -15,17 +15,12 @@ COMMANDS = ["decode", "convert", "inspect", "channels", "info", "source", "type"
 USAGE_ERRORS = [
     ([], "tkdec: no command given (see 'tkdec --help')"),
     (["bogus"], "tkdec: unknown command \"bogus\" (see 'tkdec --help')"),
-    (["--bogus"], "tkdec: unknown option \"--bogus\" (see 'tkdec --help')"),
     (["decode", "--bogus"], "tkdec: decode: unknown option \"--bogus\" (see 'tkdec decode --help')"),
-    (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
     (["decode", "--format", "yaml"],
      "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson or jsonl) (see 'tkdec decode --help')"),
     (["decode", "--follow", "a", "b"], "tkdec: decode: --follow reads one FILE (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
-    (["source", "48"], "tkdec: source: missing arguments (see 'tkdec source --help')"),
-    (["encode"], "tkdec: encode: missing arguments (see 'tkdec encode --help')"),
-    (["encode", "--json", "a", "b"], "tkdec: encode: --json takes one TEXT (see 'tkdec encode --help')"),
-    (["encode", "M", "D"], "tkdec: encode: needs NAME DESTINATION BODY (see 'tkdec encode --help')"),
+    (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
     (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text, binary or binary-v1) (see 'tkdec convert --help')"),
 ]
 
@@ -34,16 +29,11 @@ SOURCES = [
     (["48", "0"], 0, "../../platform/ptp/boot/src/boot.cpp:263\n", ""),
     (["8209", "52"], 0, "../../platform/ptp/system/src/systemhwinit.cpp:374\n", ""),
     (["48", "52"], 1, "", "tkdec: source: Source reference not found for channel x0030 token x00000034\n"),
-    (["8241", "0x30000300"], 1, "",
-     "tkdec: source: Source reference not found for channel x2031 token x30000300\n"),
-    (["8433", "0"], 1, "", "tkdec: source: Source reference not found for channel x20f1 token x00000000\n"),
-    (["x", "0"], 1, "", "tkdec: source: channel \"x\" is not a number from 0 to 65535\n"),
     (["48", "0x100000000"], 1, "",
      "tkdec: source: token \"0x100000000\" is not a number from 0 to 4294967295\n"),
 ]
 
-# A CkiTestAppQueryStatusCnfMessage sent by CKI_TIMER_PTP_TASK_ID, and the
-# same with an APPS task as its source.
+# A CkiTestAppQueryStatusCnfMessage from CKI_TIMER_PTP_TASK_ID, and one from an APPS task.
 STATUS_CNF = "07 00 c4 2c 00 00 00 12 00 00 c4 13 00 01 00 00 02"
 FROM_APPS = "07 00 c4 2c 00 00 c4 13 00 00 00 12 00 01 00 00 02"
 STATUS_CNF_TEXT = ("(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TIMER_PTP_TASK_ID "
@@ -53,23 +43,11 @@ NOT_FOUND = "tkdec: type: no type or message named {} (a message also needs a PT
 
 TYPES = [
     (["uint32_t", "0a000000"], 0, "10\n", ""),
-    (["--format", "longjson", "uint32_t", "0a00", "0000"], 0,
-     '{"typename":"uint32_t","type":"base","value":{"number":10}}\n', ""),
-    (["uint32_t", "0a0000", "--format", "json"], 0, '{"uint32_t":["base"]}\n', ""),
     (["CkiAlarmLevel"], 0, "(CkiAlarmLevel){(CKI_NO_ALARM = 0),(CKI_ALARM_FATAL = 1),(CKI_ALARM_ERROR = 2),"
      "(CKI_ALARM_WARNING = 4),(CKI_ALARM_INFO = 8)}\n", ""),
-    (["CKI_Message", "00000000 00000011 00000011 00000000", "--format", "json"], 0,
-     '{"CKI_Message":{"m_srcTask":"CKI_TIMER_MCE_TASK_ID", "m_dstTask":"CKI_TIMER_MCE_TASK_ID", '
-     '"m_postedCounter":0, "m_deleteMe":0, "m_processing":0, "m_flags":0}}\n', ""),
     (["CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", STATUS_CNF], 0, STATUS_CNF_TEXT, ""),
-    (["CkiTestAppQueryStatusCnfMessage", FROM_APPS], 0,
-     "(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TEST_APP_APPS_TASK_ID .m_dstTask=CKI_TIMER_PTP_TASK_ID "
-     ".m_postedCounter=0 .m_deleteMe=1 .m_processing=0 .m_flags=0 .m_status=CKI_TESTAPP_STATUS_PASSED}\n", ""),
-    (["0x2CC40007", STATUS_CNF], 1, "", NOT_FOUND.format('"0x2CC40007"')),
     (["CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", FROM_APPS], 1, "",
      NOT_FOUND.format('"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID"')),
-    (["NoSuchType", "00"], 1, "", NOT_FOUND.format('"NoSuchType"')),
-    (["uint32_t", "0a 0g"], 1, "", 'tkdec: type: bad hexadecimal "0g"\n'),
     (["uint32_t", "00", "--format", "yaml"], 2, "",
      "tkdec: type: unknown format \"yaml\" (text, xml, json or longjson) (see 'tkdec type --help')\n"),
 ]
@@ -85,11 +63,9 @@ NO_PAYLOAD = ("tkdec: encode: no payload: unknown name, malformed description, o
 
 ENCODINGS = [
     ([STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}"], 0, PAYLOAD, ""),
-    (["0x2CC40007", PTP_TIMER, "{.m_status=1}"], 0, PAYLOAD, ""),
     (["--json", JSON], 0, PAYLOAD, ""),
     ([STATUS_CNF_ID, PTP_TIMER, "{.m_status=1 .m_flags=300}"], 0, PAYLOAD.replace("01 00 00 01", "01 00 2c 01"), ""),
     (["CkiAlarmLevel", "{.value=CKI_ALARM_ERROR}", "-"], 0, "02 00 00 00\n", ""),
-    (["--json", '{"CkiTestAppQueryStatusCnfMessage": {"m_status": 1}}'], 1, "", NO_PAYLOAD),
     ([STATUS_CNF_ID, "CKI_TIMER_MCE_TASK_ID", "{.m_status=1}"], 1, "", NO_PAYLOAD),
     ([STATUS_CNF_ID, PTP_TIMER, "{.m_bogus=1}"], 1, "",
      'tkdec: encode: the body does not parse at offset 10: "1}"\n'),
@@ -110,9 +86,9 @@ class Commands(unittest.TestCase):
 
     def test_raw_output_file(self):
         with tempfile.TemporaryDirectory() as directory:
-            path, nowhere = os.path.join(directory, "payload.bin"), os.path.join(directory, "missing", "payload")
-            run = tkdec("encode", STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}", "--output", path)
-            with open(path, "rb") as file:
+            nowhere = os.path.join(directory, "missing", "payload")
+            run = tkdec("encode", STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}", "--output", "payload", cwd=directory)
+            with open(os.path.join(directory, "payload"), "rb") as file:
                 self.assertEqual((run.status, run.out, run.err, file.read()), (0, b"", "", bytes.fromhex(PAYLOAD)))
             run = tkdec("encode", "--json", JSON, "-o", nowhere)
             self.assertEqual((run.status, run.err), (3, f"tkdec: cannot write {nowhere}: No such file or directory\n"))

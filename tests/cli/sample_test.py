@@ -8,25 +8,18 @@ import unittest
 
 import jsonschema
 
-from cli_support import SOURCE_DIR, tkcapture, tkdec
+from cli_support import SAMPLE_RECORDS as RECORDS, SOURCE_DIR, expected, tkcapture, tkdec
 
 SAMPLES = SOURCE_DIR / "samples"
-EXPECTED = SOURCE_DIR / "tests" / "cli" / "expected"
 SCHEMA = json.loads((SOURCE_DIR / "docs" / "tkdec-jsonl.schema.json").read_text(encoding="utf-8"))
 SUMMARY = ("tkdec: 51 records decoded, 1 unknown channel, 2 unknown tokens, 0 truncated; "
            "capture build matches the decoder\n")
 LABELS = {int(row.split(None, 5)[1]): row.split(None, 5)[5] for row in tkdec("channels").text.splitlines()[1:]}
-_, _, ENTRIES = tkcapture.read_list(SAMPLES / "kestrelmax.json")
-RECORDS = list(tkcapture.records_of(ENTRIES, []))
-
-
-def expected(fmt):
-    return (EXPECTED / f"kestrelmax.{fmt}").read_text(encoding="utf-8")
 
 
 def without_offsets(jsonl):
-    """The records of a JSON Lines text without the offsets, which differ from form to form."""
-    return [{k: v for k, v in json.loads(line).items() if k != "offset"} for line in jsonl.splitlines()]
+    """The records of a JSON Lines text without the offsets and times, which differ from form to form."""
+    return [{k: v for k, v in json.loads(line).items() if k not in ("offset", "time")} for line in jsonl.splitlines()]
 
 
 class SampleCapture(unittest.TestCase):
@@ -48,10 +41,7 @@ class SampleCapture(unittest.TestCase):
                 with self.subTest(fmt=fmt, source=source):
                     self.assertEqual((run.status, run.err), (0, SUMMARY))
                     if fmt == "jsonl" and source in ("version 2", "text file"):
-                        records = without_offsets(run.text)
-                        times = [record.pop("time", None) for record in records]
-                        self.assertEqual(records, without_offsets(expected(fmt)))
-                        self.assertEqual(all(times[1:]), source == "version 2")
+                        self.assertEqual(without_offsets(run.text), without_offsets(expected(fmt)))
                     else:
                         self.assertEqual(run.text, expected(fmt))
 
@@ -78,25 +68,22 @@ class SampleCapture(unittest.TestCase):
                 self.assertEqual(run.text.splitlines(), want)
 
     def test_inspect(self):
-        run = tkdec("inspect", "--json", SAMPLES / "kestrelmax.tkcap", SAMPLES / "kestrelmax-v2.tkcap",
-                    SAMPLES / "kestrelmax.txt")
         per_channel = {}
         for channel, *_ in RECORDS:
             per_channel[channel] = per_channel.get(channel, 0) + 1
-        for found, (form, version, path, first, last) in zip(map(json.loads, run.text.splitlines()), [
-                ("binary", 1, "kestrelmax.tkcap", None, None),
-                ("binary", 2, "kestrelmax-v2.tkcap", "2026-12-06T10:00:00.000000000Z", "2026-12-06T10:00:00.062500666Z"),
-                ("text", None, "kestrelmax.txt", None, None)]):
-            self.assertEqual(found.pop("channels"), [{"channel": c, "label": LABELS.get(c), "records": n}
-                                                     for c, n in sorted(per_channel.items())])
+        paths = [SAMPLES / name for name in ("kestrelmax.tkcap", "kestrelmax-v2.tkcap", "kestrelmax.txt")]
+        times = ("2026-12-06T10:00:00.000000000Z", "2026-12-06T10:00:00.062500666Z")
+        for found, path, form, version, (first, last) in zip(
+                map(json.loads, tkdec("inspect", "--json", *paths).text.splitlines()), paths,
+                ["binary", "binary", "text"], [1, 2, None], [(None, None), times, (None, None)]):
             self.assertEqual(found, {
-                "capture": str(SAMPLES / path), "form": form, "version": version, "build": found["decoder_build"],
-                "decoder_build": found["decoder_build"], "build_match": True, "bytes": (SAMPLES / path).stat().st_size,
-                "records": len(RECORDS), "first_time": first, "last_time": last, "skipped_bytes": 0})
-        text = tkdec("inspect", SAMPLES / "kestrelmax-v2.tkcap").text
-        self.assertIn("  form: binary, version 2\n", text)
-        self.assertIn(f"  channel  8241        7  {LABELS[8241]}\n", text)
-
+                "capture": str(path), "form": form, "version": version, "build": found["decoder_build"],
+                "decoder_build": found["decoder_build"], "build_match": True, "bytes": path.stat().st_size,
+                "records": len(RECORDS), "first_time": first, "last_time": last, "skipped_bytes": 0,
+                "channels": [{"channel": c, "label": LABELS.get(c), "records": n} for c, n in sorted(per_channel.items())]})
+        text = tkdec("inspect", paths[1]).text
+        self.assertIn(f"  form: binary, version 2\n  build: {found['decoder_build']} (the decoder's)\n", text)
+        self.assertIn(f"  time: {times[0]} to {times[1]}\n  channel    48        5  {LABELS[48]}\n", text)
 
 if __name__ == "__main__":
     unittest.main()
