@@ -102,11 +102,11 @@ std::string BinaryReader::cutMessage() {
     const size_t present = input_->available();
     const auto offset = static_cast<unsigned long long>(input_->offset());
     if (present < headerSize_) {
-        return formatText("%s: record cut short at byte offset %llu: %zu of its %zu header bytes present",
-                          name_.c_str(), offset, present, headerSize_);
+        return formatText("%s: record cut short at byte offset %llu: %u of its %u header bytes present",
+                          name_.c_str(), offset, static_cast<unsigned>(present), static_cast<unsigned>(headerSize_));
     }
-    return formatText("%s: record cut short at byte offset %llu: %zu of its %llu payload bytes present",
-                      name_.c_str(), offset, present - headerSize_,
+    return formatText("%s: record cut short at byte offset %llu: %llu of its %llu payload bytes present",
+                      name_.c_str(), offset, static_cast<unsigned long long>(present - headerSize_),
                       static_cast<unsigned long long>(payloadSizeAt(input_->data())));
 }
 
@@ -122,8 +122,9 @@ private:
 
     Framing frameAt(size_t at) override {
         if (!input_->fill(at + kV1HeaderSize)) return {input_->available() <= at ? Frame::End : Frame::Short};
-        const uint64_t size = payloadSizeAt(input_->data() + at);
-        if (size > options_.maxRecord) return {Frame::Corrupt};
+        const uint64_t length = payloadSizeAt(input_->data() + at);
+        if (length > options_.maxRecord) return {Frame::Corrupt};
+        const auto size = static_cast<size_t>(length);  // at most 4 GiB
         if (!input_->fill(at + kV1HeaderSize + size)) return {Frame::Short};
         return {Frame::Whole, kV1HeaderSize + size};
     }
@@ -165,9 +166,9 @@ private:
         if (!input_->fill(at + kV2HeaderSize)) return {input_->available() <= at ? Frame::End : Frame::Short};
         const uint8_t *header = input_->data() + at;
         if (std::memcmp(header, kSyncMark, sizeof kSyncMark) != 0) return {Frame::Corrupt};
-        const uint64_t size = payloadSizeAt(header);
-        if (size > options_.maxRecord) return {Frame::Corrupt};
-        const size_t whole = kV2HeaderSize + size + kV2TrailerSize;
+        const uint64_t length = payloadSizeAt(header);
+        if (length > options_.maxRecord) return {Frame::Corrupt};
+        const size_t whole = kV2HeaderSize + static_cast<size_t>(length) + kV2TrailerSize;
         if (!input_->fill(at + whole)) return {Frame::Short};
         header = input_->data() + at;  // the window may have moved
         if (crc32(header, whole - kV2TrailerSize) != readLe(header + whole - kV2TrailerSize, 4)) {

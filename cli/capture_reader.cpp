@@ -34,8 +34,9 @@ OpenedCapture readBinaryHeader(CaptureReader::Opening &opening) {
         return failure(CaptureError::Malformed, opening.name + ": bad magic: not a tkdec capture");
     }
     if (!whole) {
-        return failure(CaptureError::Malformed, formatText("%s: capture header cut short (%zu of %zu bytes)",
-                                                           opening.name.c_str(), present, kCaptureHeaderSize));
+        return failure(CaptureError::Malformed, formatText("%s: capture header cut short (%u of %u bytes)",
+                                                           opening.name.c_str(), static_cast<unsigned>(present),
+                                                           static_cast<unsigned>(kCaptureHeaderSize)));
     }
     opening.version = static_cast<uint32_t>(readLe(header + 8, 4));
     if (opening.version != 1 && opening.version != 2) {

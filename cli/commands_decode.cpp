@@ -89,9 +89,9 @@ Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, 
         case RecordPrinter::Printed::Shown: count(printer.kind(), counts); break;
         case RecordPrinter::Printed::Filtered: ++counts.filtered; continue;
         case RecordPrinter::Printed::TooLong:
-            return {kExitDataError, formatText("%s: record %llu: its text is longer than %zu bytes",
+            return {kExitDataError, formatText("%s: record %llu: its text is longer than %llu bytes",
                                                reader.name().c_str(), static_cast<unsigned long long>(number),
-                                               RecordDecoder::kLargestSize)};
+                                               static_cast<unsigned long long>(RecordDecoder::kLargestSize))};
         }
         if (live) out.flush();
         else out.written();

@@ -34,7 +34,8 @@ int writeRaw(const char *path, const std::vector<uint8_t> &payload) {
 int parseFailure(int32_t result, const char *what, std::string_view text) {
     const size_t stop = static_cast<size_t>(-static_cast<int64_t>(result)) + 1;
     const std::string_view rest = stop < text.size() ? text.substr(stop) : std::string_view();
-    return report(kExitDataError, "encode: %s does not parse at offset %zu: %s", what, stop, quoted(rest).c_str());
+    return report(kExitDataError, "encode: %s does not parse at offset %llu: %s", what,
+                  static_cast<unsigned long long>(stop), quoted(rest).c_str());
 }
 
 int runEncode(const Invocation &call) {
