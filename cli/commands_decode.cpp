@@ -1,4 +1,5 @@
 // tkdec decode: captures decoded, one record per line, as they arrive.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -177,7 +178,13 @@ int runDecode(const Invocation &call) {
     if (const int status = readSettings(call, settings); status != kExitOk) return status;
     std::vector<const char *> inputs = call.positionals;
     if (inputs.empty()) inputs.push_back("-");
-    catchInterrupt();
+    // Ctrl-C ends reading live input with the summary; on files it ends the
+    // tool at once, as it always has.
+    if (settings.read.follow || std::find_if(inputs.begin(), inputs.end(), [](const char *input) {
+                                    return std::strcmp(input, "-") == 0;
+                                }) != inputs.end()) {
+        catchInterrupt();
+    }
     setBinaryMode(stdout);
     const ChannelLabels labels;
     const std::string decoderUuid = libraryUuid();

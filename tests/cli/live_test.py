@@ -22,7 +22,7 @@ def capture(version, records=RECORDS):
 
 
 def read_line(stream, seconds=10):
-    """One line of the tool's output, or None when none came in time."""
+    """One line of the tool's output (an unbuffered pipe), or None when none came in time."""
     return stream.readline().decode("utf-8").rstrip("\n") if select.select([stream], [], [], seconds)[0] else None
 
 
@@ -32,7 +32,7 @@ class LiveInput(unittest.TestCase):
                                   ("version 2", capture(2, []), lambda r: tkcapture.binary_record(r, 2)),
                                   ("text", tkcapture.text_head(UUID, []), tkcapture.text_record)):
             with self.subTest(name), subprocess.Popen([TOOL, "decode", "-q"], stdin=subprocess.PIPE,
-                                                      stdout=subprocess.PIPE) as process:
+                                                      stdout=subprocess.PIPE, bufsize=0) as process:
                 process.stdin.write(head)
                 for data, line in zip(map(piece, RECORDS[:12]), EXPECTED):
                     process.stdin.write(data[:len(data) // 2])  # half a record: nothing may come of it yet
@@ -49,15 +49,18 @@ class LiveInput(unittest.TestCase):
             path = os.path.join(directory, "growing.tkcap")
             with open(path, "wb") as file:
                 file.write(capture(2, RECORDS[:2]))
-            with subprocess.Popen([TOOL, "decode", "--follow", path], stdout=subprocess.PIPE,
-                                  stderr=subprocess.PIPE) as process:
-                self.assertEqual([read_line(process.stdout) for _ in range(2)], EXPECTED[:2])
-                with open(path, "ab") as file:
-                    file.write(tkcapture.binary_record(RECORDS[2], 2))
-                self.assertEqual(read_line(process.stdout), EXPECTED[2])
-                process.send_signal(signal.SIGINT)
-                self.assertEqual(process.wait(timeout=30), 0)
-                self.assertIn("tkdec: 3 records decoded", process.stderr.read().decode())
+            process = subprocess.Popen([TOOL, "decode", "--follow", path], stdout=subprocess.PIPE,
+                                       stderr=subprocess.PIPE, bufsize=0)
+            self.addCleanup(process.kill)  # a failure must not leave the tool following
+            self.assertEqual([read_line(process.stdout) for _ in range(2)], EXPECTED[:2])
+            with open(path, "ab") as file:
+                file.write(tkcapture.binary_record(RECORDS[2], 2))
+            self.assertEqual(read_line(process.stdout), EXPECTED[2])
+            process.send_signal(signal.SIGINT)
+            self.assertEqual(process.wait(timeout=30), 0)
+            self.assertIn("tkdec: 3 records decoded", process.stderr.read().decode())
+            process.stdout.close()
+            process.stderr.close()
 
 
 class Damage(unittest.TestCase):
