@@ -104,16 +104,7 @@ Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, 
     return captureFailure(reader);
 }
 
-struct FormatName {
-    std::string_view name;
-    int32_t format;
-};
-constexpr FormatName kDecodeFormats[] = {
-    {"text", UF_AsText}, {"xml", UF_AsXml}, {"json", UF_AsJson}, {"longjson", UF_AsLongJson},
-    {"jsonl", kFormatJsonLines},
-};
-
-// One of the names, or a usage error.
+// The value of the name given among the choices; false when none has it.
 template <typename T, size_t N>
 bool pick(const std::pair<std::string_view, T> (&choices)[N], const char *given, T &value) {
     for (const auto &[name, choice] : choices) {
@@ -126,14 +117,11 @@ bool pick(const std::pair<std::string_view, T> (&choices)[N], const char *given,
 }
 
 int readSettings(const Invocation &call, DecodeSettings &settings) {
-    if (const char *format = call.value("--format"); format != nullptr) {
-        const auto *found = std::find_if(std::begin(kDecodeFormats), std::end(kDecodeFormats),
-                                         [&](const FormatName &known) { return known.name == format; });
-        if (found == std::end(kDecodeFormats)) {
-            return usageError(call.command, "unknown format %s (text, xml, json, longjson or jsonl)",
-                              quoted(format).c_str());
-        }
-        settings.print.format = found->format;
+    static constexpr std::pair<std::string_view, int32_t> kFormats[] = {
+        {"text", UF_AsText}, {"xml", UF_AsXml}, {"json", UF_AsJson}, {"longjson", UF_AsLongJson},
+        {"jsonl", kFormatJsonLines}};
+    if (const char *format = call.value("--format"); format && !pick(kFormats, format, settings.print.format)) {
+        return usageError(call.command, "unknown format %s (text, xml, json, longjson or jsonl)", quoted(format).c_str());
     }
     static constexpr std::pair<std::string_view, TimeColumn> kTimes[] = {{"abs", TimeColumn::Absolute},
                                                                          {"delta", TimeColumn::Delta}};
