@@ -78,8 +78,8 @@ extern const Command kChannelsCommand = {
     "channels",
     "list the channel table",
     "",
-    "Lists the 166 channels of the build: index, channel id, master CPU,\n"
-    "source, type and label, one channel per line.\n",
+    "Lists the channels of the decoder's build: index, channel id, master\n"
+    "CPU, source, type and label, one channel per line.\n",
     kChannelsOptions,
     0,
     0,

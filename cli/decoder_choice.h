@@ -23,11 +23,11 @@ inline constexpr OptionDefinition kDecodersOption = {
     "--decoders", nullptr, "DIR",
     "use, for each capture, the library in DIR made for its build\n"
     "(tkdec_getUniqueId equal to its build UUID); when none is, the\n"
-    "one of --decoder or beside the tool, after a warning"};
+    "one of --decoder or beside the tool"};
 inline constexpr OptionDefinition kStrictOption = {
     "--strict", nullptr, nullptr,
     "fail (status 1) when a capture names no build or no decoder is\n"
-    "made for its build, instead of a warning"};
+    "made for its build"};
 
 // Loads the library at path, or the tool's own library when path is null.
 // Returns kExitOk, or reports why not and returns the exit status.
