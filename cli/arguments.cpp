@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -27,9 +28,9 @@ int takeOption(const Command &command, int argc, char **argv, int &i, Invocation
     if (option == nullptr) return usageError(command.name, "unknown option %s", quoted(name).c_str());
     const char *value = "";
     if (equals != std::string_view::npos) {
-        if (!option->takesValue) return usageError(command.name, "option %s takes no value", option->name);
+        if (option->value == nullptr) return usageError(command.name, "option %s takes no value", option->name);
         value = argv[i] + equals + 1;
-    } else if (option->takesValue) {
+    } else if (option->value != nullptr) {
         if (i + 1 >= argc) return usageError(command.name, "option %s needs a value", option->name);
         value = argv[++i];
     }
@@ -67,6 +68,58 @@ int parseArguments(const Command &command, int argc, char **argv, Invocation &ca
         return usageError(command.name, "unexpected argument %s", quoted(extra).c_str());
     }
     return kExitOk;
+}
+
+namespace {
+
+// "  -o, --output FILE"
+std::string optionColumn(const OptionDefinition &option) {
+    std::string column = "  ";
+    if (option.shortName != nullptr) column += std::string(option.shortName) + ", ";
+    column += option.name;
+    if (option.value != nullptr) column += std::string(" ") + option.value;
+    return column;
+}
+
+// Appends text indented to the given column on every line but the first.
+void appendIndented(std::string_view text, size_t column, std::string &out) {
+    size_t newline;
+    while ((newline = text.find('\n')) != std::string_view::npos) {
+        out.append(text.substr(0, newline + 1));
+        out.append(column, ' ');
+        text.remove_prefix(newline + 1);
+    }
+    out.append(text);
+    out += '\n';
+}
+
+}  // namespace
+
+std::string commandHelp(const Command &command) {
+    std::string help;
+    std::string_view operands = command.operands;
+    const char *lead = "usage:";
+    for (;;) {
+        const size_t newline = operands.find('\n');
+        const std::string line(operands.substr(0, newline));
+        help += formatText("%s tkdec %s%s%s%s\n", lead, command.name, command.options.empty() ? "" : " [OPTIONS]",
+                           line.empty() ? "" : " ", line.c_str());
+        if (newline == std::string_view::npos) break;
+        operands.remove_prefix(newline + 1);
+        lead = "      ";
+    }
+    help += formatText("\n%s", command.description);
+    if (command.options.empty()) return help;
+    help += "\noptions:\n";
+    size_t width = 0;
+    for (const OptionDefinition &option : command.options) width = std::max(width, optionColumn(option).size());
+    for (const OptionDefinition &option : command.options) {
+        std::string column = optionColumn(option);
+        column.resize(width + 2, ' ');
+        help += column;
+        appendIndented(option.help, width + 2, help);
+    }
+    return help;
 }
 
 int usageError(const char *command, const char *format, ...) {

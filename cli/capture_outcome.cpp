@@ -6,11 +6,12 @@
 
 namespace tkcli {
 
-Outcome captureFailure(const CaptureReader &reader) {
-    return {reader.errorKind() == CaptureError::Io ? kExitIoError : kExitDataError, reader.error()};
+Outcome captureFailure(CaptureError kind, const std::string &message) {
+    return {kind == CaptureError::Io ? kExitIoError : kExitDataError, message};
 }
 
 int reportOutcome(const Outcome &outcome) {
+    if (outcome.status != kExitOk && outcome.problem.empty()) return outcome.status;  // reported already
     return outcome.status == kExitOk ? kExitOk : report(outcome.status, "%s", outcome.problem.c_str());
 }
 

@@ -17,7 +17,10 @@ struct Outcome {
     std::string problem;
 };
 
-Outcome captureFailure(const CaptureReader &reader);
+Outcome captureFailure(CaptureError kind, const std::string &message);
+inline Outcome captureFailure(const CaptureReader &reader) {
+    return captureFailure(reader.errorKind(), reader.error());
+}
 int reportOutcome(const Outcome &outcome);
 int outputFailure(const char *name, int error);
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,10 +13,13 @@
 
 namespace tkcli {
 
+// One option of a command, declared once: the usage and the help are made
+// from these rows.
 struct OptionDefinition {
     const char *name;       // "--format"
     const char *shortName;  // "-o", or nullptr
-    bool takesValue;
+    const char *value;      // the value's name in the help ("F"), nullptr for a flag
+    const char *help;       // lines separated by '\n'
 };
 
 // A command line after its options were recognised.
@@ -32,13 +36,17 @@ struct Invocation {
 
 struct Command {
     const char *name;
-    const char *summary;  // one line for the tool's help
-    const char *help;     // usage lines and description
+    const char *summary;      // one line for the tool's help
+    const char *operands;     // "[FILE|-]"; alternatives separated by '\n'
+    const char *description;  // the paragraph between usage and options
     std::span<const OptionDefinition> options;
     size_t minPositionals;
     size_t maxPositionals;
     int (*run)(const Invocation &call);
 };
+
+// The command's help: usage, description and one line per option.
+std::string commandHelp(const Command &command);
 
 // Recognises the options of argv (everything behind the command name).
 // Returns kExitOk, or reports a usage error and returns its code.
@@ -55,6 +63,7 @@ int formatOption(const Invocation &call, int32_t &format);
 
 extern const Command kDecodeCommand;
 extern const Command kConvertCommand;
+extern const Command kInspectCommand;
 extern const Command kChannelsCommand;
 extern const Command kInfoCommand;
 extern const Command kSourceCommand;

@@ -1,4 +1,4 @@
-// tkdec convert: a capture rewritten in the other form.
+// tkdec convert: a capture rewritten in another form.
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -9,39 +9,57 @@
 #include "command.h"
 #include "diagnostics.h"
 #include "exit_codes.h"
+#include "hex.h"
 #include "output_stream.h"
 #include "platform.h"
 
 namespace tkcli {
 namespace {
 
-Outcome convertRecords(CaptureReader &reader, bool binary, OutputStream &out) {
-    if (binary) appendBinaryHeader(reader.uuid(), out.buffer());
-    else appendTextHeader(reader.uuid(), out.buffer());
+enum class Form { Text, BinaryV2, BinaryV1 };
+
+Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
+    if (form == Form::Text) appendTextHeader(reader.uuid(), out.buffer());
+    else appendBinaryHeader(form == Form::BinaryV1 ? 1 : 2, reader.uuid(), out.buffer());
     CaptureRecord record;
     CaptureReader::Next next;
     while ((next = reader.next(record)) == CaptureReader::Next::Record) {
-        if (binary) appendBinaryRecord(record, out.buffer());
-        else appendTextRecord(record, out.buffer());
+        if (form == Form::Text) appendTextRecord(record, out.buffer());
+        else if (form == Form::BinaryV2) appendBinaryV2Record(record, out.buffer());
+        else appendBinaryV1Record(record, out.buffer());
         out.written();
         if (out.failed()) return {};  // reported by the caller
     }
-    return next == CaptureReader::Next::End ? Outcome{} : captureFailure(reader);
+    if (next != CaptureReader::Next::End) return captureFailure(reader);
+    if (reader.skips() != 0) return {kExitDataError, {}};  // each skip was reported
+    return {};
 }
 
 int runConvert(const Invocation &call) {
+    static constexpr std::pair<std::string_view, Form> kForms[] = {
+        {"text", Form::Text}, {"binary", Form::BinaryV2}, {"binary-v1", Form::BinaryV1}};
     const char *to = call.value("--to");
-    const std::string_view form = to ? to : "text";
-    if (form != "text" && form != "binary") {
-        return usageError(call.command, "unknown capture form %s (text or binary)", quoted(form).c_str());
+    const std::string_view name = to ? to : "text";
+    const auto *found = std::find_if(std::begin(kForms), std::end(kForms), [&](const auto &f) { return f.first == name; });
+    if (found == std::end(kForms)) {
+        return usageError(call.command, "unknown capture form %s (text, binary or binary-v1)", quoted(name).c_str());
     }
-    const bool binary = form == "binary";
+    const Form form = found->second;
     const char *outputPath = call.value("--output");
-    if (binary && outputPath == nullptr && isTerminal(stdout)) {
+    if (form != Form::Text && outputPath == nullptr && isTerminal(stdout)) {
         return usageError(call.command, "a binary capture is not written to a terminal; use -o FILE");
     }
-    CaptureReader reader;
-    if (!reader.open(inputPath(call))) return reportOutcome(captureFailure(reader));
+    ReadOptions options;
+    if (const char *size = call.value("--max-record"); size != nullptr) {
+        uint64_t value = 0;
+        if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
+            return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
+        }
+        options.maxRecord = static_cast<uint32_t>(value);
+    }
+    options.notice = [](const std::string &message) { report(kExitOk, "%s", message.c_str()); };
+    OpenedCapture opened = openCapture(inputPath(call), options);
+    if (!opened.reader) return reportOutcome(captureFailure(opened.errorKind, opened.error));
     std::FILE *file = stdout;
     if (outputPath != nullptr) {
         file = std::fopen(outputPath, "wb");
@@ -54,7 +72,7 @@ int runConvert(const Invocation &call) {
     int error = 0;
     {
         OutputStream out(file);
-        outcome = convertRecords(reader, binary, out);
+        outcome = convertRecords(*opened.reader, form, out);
         written = out.flush();
         error = out.writeErrno();
     }
@@ -67,24 +85,21 @@ int runConvert(const Invocation &call) {
 }
 
 constexpr OptionDefinition kConvertOptions[] = {
-    {"--to", nullptr, true},
-    {"--output", "-o", true},
+    {"--to", nullptr, "FORM", "text (default), binary (version 2) or binary-v1"},
+    {"--output", "-o", "FILE", "write to FILE instead of standard output"},
+    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
 };
 
 }  // namespace
 
 extern const Command kConvertCommand = {
     "convert",
-    "rewrite a capture in the text or the binary form",
-    "usage: tkdec convert [--to text|binary] [-o FILE] [FILE|-]\n"
-    "\n"
-    "Reads a capture (binary or text form, from FILE or standard input) and\n"
-    "writes it again in the text form (the default) or the binary form, with\n"
-    "the same records and build UUID.\n"
-    "\n"
-    "options:\n"
-    "  --to FORM          text or binary\n"
-    "  -o, --output FILE  write to FILE instead of standard output\n",
+    "rewrite a capture in the text or a binary form",
+    "[FILE|-]",
+    "Reads a capture (any form, from FILE or standard input) and writes it\n"
+    "again in the text form, the binary form of version 2 or that of version\n"
+    "1, with the same records, host times (not kept by version 1) and build\n"
+    "UUID. Damaged records are reported and left out.\n",
     kConvertOptions,
     0,
     1,

@@ -34,7 +34,8 @@ int writeRaw(const char *path, const std::vector<uint8_t> &payload) {
 int parseFailure(int32_t result, const char *what, std::string_view text) {
     const size_t stop = static_cast<size_t>(-static_cast<int64_t>(result)) + 1;
     const std::string_view rest = stop < text.size() ? text.substr(stop) : std::string_view();
-    return report(kExitDataError, "encode: %s does not parse at offset %zu: %s", what, stop, quoted(rest).c_str());
+    return report(kExitDataError, "encode: %s does not parse at offset %llu: %s", what,
+                  static_cast<unsigned long long>(stop), quoted(rest).c_str());
 }
 
 int runEncode(const Invocation &call) {
@@ -65,9 +66,9 @@ int runEncode(const Invocation &call) {
 }
 
 constexpr OptionDefinition kEncodeOptions[] = {
-    {"--json", nullptr, false},
-    {"--output", "-o", true},
-    {"--decoder", nullptr, true},
+    {"--json", nullptr, nullptr, "TEXT holds the whole description as JSON"},
+    {"--output", "-o", "FILE", "write the raw payload bytes to FILE"},
+    kDecoderOption,
 };
 
 }  // namespace
@@ -75,21 +76,14 @@ constexpr OptionDefinition kEncodeOptions[] = {
 extern const Command kEncodeCommand = {
     "encode",
     "build the payload of a message",
-    "usage: tkdec encode NAME DESTINATION BODY [-o FILE] [--decoder PATH]\n"
-    "       tkdec encode --json TEXT [-o FILE] [--decoder PATH]\n"
-    "\n"
+    "NAME DESTINATION BODY\n--json TEXT",
     "Builds the payload that injects message NAME into the target and prints\n"
     "it in hexadecimal (or writes the raw bytes to FILE). NAME is a message\n"
     "name, a message id or a structure name; DESTINATION the destination task\n"
     "(a CKI_TaskId name or number, a PTP task); BODY the members as a\n"
     "designated initialiser, for example {.m_status=1}. With --json, TEXT is\n"
     "the whole description as JSON:\n"
-    "  {\"CkiTestAppQueryStatusCnfMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_status\": 1}}\n"
-    "\n"
-    "options:\n"
-    "  --json             TEXT holds the whole description as JSON\n"
-    "  -o, --output FILE  write the raw payload bytes to FILE\n"
-    TKDEC_DECODER_OPTION_HELP,
+    "  {\"CkiTestAppQueryStatusCnfMessage\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_status\": 1}}\n",
     kEncodeOptions,
     1,
     3,

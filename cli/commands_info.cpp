@@ -54,22 +54,20 @@ int runChannels(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kInfoOptions[] = {{"--pretty", nullptr, false}, {"--decoder", nullptr, true}};
-constexpr OptionDefinition kChannelsOptions[] = {{"--decoder", nullptr, true}};
+constexpr OptionDefinition kInfoOptions[] = {
+    {"--pretty", nullptr, nullptr, "indent the document, one member per line"},
+    kDecoderOption,
+};
+constexpr OptionDefinition kChannelsOptions[] = {kDecoderOption};
 
 }  // namespace
 
 extern const Command kInfoCommand = {
     "info",
     "print the target information document",
-    "usage: tkdec info [--pretty] [--decoder PATH]\n"
-    "\n"
+    "",
     "Prints the target information document of the firmware build (JSON, one\n"
-    "line), by which a log viewer matches the decoder with the target.\n"
-    "\n"
-    "options:\n"
-    "  --pretty         indent the document, one member per line\n"
-    TKDEC_DECODER_OPTION_HELP,
+    "line), by which a log viewer matches the decoder with the target.\n",
     kInfoOptions,
     0,
     0,
@@ -79,13 +77,9 @@ extern const Command kInfoCommand = {
 extern const Command kChannelsCommand = {
     "channels",
     "list the channel table",
-    "usage: tkdec channels [--decoder PATH]\n"
-    "\n"
-    "Lists the 166 channels of the build: index, channel id, master CPU,\n"
-    "source, type and label, one channel per line.\n"
-    "\n"
-    "options:\n"
-    TKDEC_DECODER_OPTION_HELP,
+    "",
+    "Lists the channels of the decoder's build: index, channel id, master\n"
+    "CPU, source, type and label, one channel per line.\n",
     kChannelsOptions,
     0,
     0,

@@ -81,22 +81,21 @@ int runType(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kTypeOptions[] = {{"--format", nullptr, true}, {"--decoder", nullptr, true}};
-constexpr OptionDefinition kSourceOptions[] = {{"--decoder", nullptr, true}};
+constexpr OptionDefinition kTypeOptions[] = {
+    {"--format", nullptr, "F", "output format: text (default), xml, json or longjson"},
+    kDecoderOption,
+};
+constexpr OptionDefinition kSourceOptions[] = {kDecoderOption};
 
 }  // namespace
 
 extern const Command kSourceCommand = {
     "source",
     "show the source file and line of a token",
-    "usage: tkdec source CHANNEL TOKEN [--decoder PATH]\n"
-    "\n"
+    "CHANNEL TOKEN",
     "Prints FILE:LINE of the log point that sends TOKEN on CHANNEL (numbers\n"
     "in decimal or with 0x). Log-group channels look in the print tokens,\n"
-    "the two alarm channels in the alarm tokens.\n"
-    "\n"
-    "options:\n"
-    TKDEC_DECODER_OPTION_HELP,
+    "the two alarm channels in the alarm tokens.\n",
     kSourceOptions,
     2,
     2,
@@ -106,17 +105,12 @@ extern const Command kSourceCommand = {
 extern const Command kTypeCommand = {
     "type",
     "print a value of a named type or message from its bytes",
-    "usage: tkdec type NAME HEXBYTES... [--format text|xml|json|longjson] [--decoder PATH]\n"
-    "\n"
+    "NAME HEXBYTES...",
     "Prints the value whose raw bytes (as the target holds it in memory) are\n"
     "given in hexadecimal, as type or message NAME: a type name, a message\n"
     "name, or a message id as 0x and eight lower-case digits or in decimal.\n"
     "A message is found only when its bytes 4 to 7 (the source task) name a\n"
-    "PTP task. Bytes may be grouped freely: \"07 00 c4 2c\" or 0700c42c.\n"
-    "\n"
-    "options:\n"
-    "  --format F       output format: text (default), xml, json or longjson\n"
-    TKDEC_DECODER_OPTION_HELP,
+    "PTP task. Bytes may be grouped freely: \"07 00 c4 2c\" or 0700c42c.\n",
     kTypeOptions,
     1,
     static_cast<size_t>(-1),

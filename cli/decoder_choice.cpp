@@ -11,6 +11,12 @@
 namespace tkcli {
 namespace {
 
+// A capture as the messages about its build name it.
+struct CaptureBuild {
+    const std::string &name;
+    const std::string &uuid;
+};
+
 int loadFailure(LoadFailure failure, const std::string &error) {
     return report(failure == LoadFailure::Missing ? kExitIoError : kExitDataError, "%s", error.c_str());
 }
@@ -42,28 +48,31 @@ int withoutMatch(const Invocation &call, const std::string &problem, DecoderLibr
     return kExitOk;
 }
 
-int loadFromFolder(const Invocation &call, const char *folder, const std::string &captureUuid,
-                   DecoderLibrary &library) {
+int loadFromFolder(const Invocation &call, const char *folder, const CaptureBuild &capture, DecoderLibrary &library) {
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) {
         return report(kExitIoError, "decoder folder %s: no such folder", folder);
     }
-    if (captureUuid.empty()) return withoutMatch(call, "the capture names no build", library);
-    if (findDecoderFor(folder, captureUuid, library)) return kExitOk;
-    return withoutMatch(call, formatText("no decoder in %s is made for build %s", folder, captureUuid.c_str()),
+    if (capture.uuid.empty()) return withoutMatch(call, capture.name + " names no build", library);
+    if (findDecoderFor(folder, capture.uuid, library)) return kExitOk;
+    return withoutMatch(call,
+                        formatText("no decoder in %s is made for build %s of %s", folder, capture.uuid.c_str(),
+                                   capture.name.c_str()),
                         library);
 }
 
 // The decoder of --decoder or the tool's own, checked against the
 // capture's build.
-int loadChecked(const Invocation &call, const std::string &captureUuid, DecoderLibrary &library) {
+int loadChecked(const Invocation &call, const CaptureBuild &capture, DecoderLibrary &library) {
     if (const int status = loadDecoder(call, library); status != kExitOk) return status;
     const bool strict = call.has("--strict");
-    if (captureUuid.empty()) return strict ? report(kExitDataError, "the capture names no build (--strict)") : kExitOk;
+    if (capture.uuid.empty()) {
+        return strict ? report(kExitDataError, "%s names no build (--strict)", capture.name.c_str()) : kExitOk;
+    }
     const std::string decoderUuid = library.uuid();
-    if (captureUuid == decoderUuid) return kExitOk;
-    const std::string problem = formatText("the capture was made by build %s, the decoder is for build %s",
-                                           captureUuid.c_str(), decoderUuid.c_str());
+    if (capture.uuid == decoderUuid) return kExitOk;
+    const std::string problem = formatText("%s was made by build %s, the decoder is for build %s",
+                                           capture.name.c_str(), capture.uuid.c_str(), decoderUuid.c_str());
     if (strict) return report(kExitDataError, "%s (--strict)", problem.c_str());
     report(kExitOk, "warning: %s: records may decode wrongly", problem.c_str());
     return kExitOk;
@@ -104,9 +113,11 @@ int loadDecoder(const Invocation &call, DecoderLibrary &library) {
     return loadDecoder(call.value("--decoder"), library);
 }
 
-int loadDecoderForCapture(const Invocation &call, const std::string &captureUuid, DecoderLibrary &library) {
-    if (const char *folder = call.value("--decoders")) return loadFromFolder(call, folder, captureUuid, library);
-    return loadChecked(call, captureUuid, library);
+int loadDecoderForCapture(const Invocation &call, const std::string &captureName, const std::string &captureUuid,
+                          DecoderLibrary &library) {
+    const CaptureBuild capture{captureName, captureUuid};
+    if (const char *folder = call.value("--decoders")) return loadFromFolder(call, folder, capture, library);
+    return loadChecked(call, capture, library);
 }
 
 std::vector<std::filesystem::path> librariesIn(const std::filesystem::path &folder) {

@@ -3,10 +3,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform.h"
+
 namespace tkcli {
 
-bool InputBlocks::fill(size_t count) {
-    if (available() >= count) return true;
+bool InputBlocks::fillFromInput(size_t count) {
     if (ended_) return false;
     // Keep the window at the start of the buffer, and make room for the
     // wanted bytes rounded up to whole blocks.
@@ -24,16 +25,26 @@ bool InputBlocks::fill(size_t count) {
             const size_t doubled = buffer_.size() < kBlockSize ? kBlockSize : buffer_.size() * 2;
             buffer_.resize(doubled < wanted ? doubled : wanted);
         }
-        errno = 0;
-        const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-        end_ += got;
-        if (got == 0 || std::feof(file_) || std::ferror(file_)) {
-            ended_ = true;
-            failed_ = std::ferror(file_) != 0;
-            errno_ = errno;
-        }
+        readMore();
     }
     return available() >= count;
+}
+
+void InputBlocks::readMore() {
+    if (interrupted()) {
+        ended_ = true;
+        return;
+    }
+    const long got = readSome(descriptor_, buffer_.data() + end_, buffer_.size() - end_);
+    if (got > 0) {
+        end_ += static_cast<size_t>(got);
+    } else if (got == 0 && follow_) {
+        pauseBriefly();  // the file may still grow
+    } else if (got == 0 || errno != EINTR) {
+        ended_ = true;
+        failed_ = got < 0;
+        errno_ = errno;
+    }
 }
 
 }  // namespace tkcli

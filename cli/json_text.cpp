@@ -92,7 +92,120 @@ bool isPlain(char c, bool inString) {
     return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
 }
 
+// A recursive-descent check of JSON syntax over a cursor; depth-limited so
+// that no input can exhaust the stack.
+class JsonChecker {
+public:
+    explicit JsonChecker(std::string_view text) : text_(text) {}
+
+    bool object() {
+        blanks();
+        return peek() == '{' && value(0) && (blanks(), at_ == text_.size());
+    }
+
+private:
+    static constexpr int kDeepest = 200;
+
+    char peek() const { return at_ < text_.size() ? text_[at_] : '\0'; }
+    bool take(char c) {
+        blanks();
+        if (peek() != c) return false;
+        ++at_;
+        return true;
+    }
+    void blanks() {
+        while (at_ < text_.size() && std::strchr(" \t\r\n", text_[at_]) != nullptr && text_[at_] != '\0') ++at_;
+    }
+
+    bool value(int depth) {
+        if (depth > kDeepest) return false;
+        blanks();
+        switch (peek()) {
+        case '{': return members(depth);
+        case '[': return elements(depth);
+        case '"': return string();
+        case 't': return word("true");
+        case 'f': return word("false");
+        case 'n': return word("null");
+        default: return number();
+        }
+    }
+
+    bool members(int depth) {
+        ++at_;
+        if (take('}')) return true;
+        do {
+            blanks();
+            if (!string() || !take(':') || !value(depth + 1)) return false;
+        } while (take(','));
+        return take('}');
+    }
+
+    bool elements(int depth) {
+        ++at_;
+        if (take(']')) return true;
+        do {
+            if (!value(depth + 1)) return false;
+        } while (take(','));
+        return take(']');
+    }
+
+    bool string() {
+        if (peek() != '"') return false;
+        for (++at_; at_ < text_.size(); ++at_) {
+            const char c = text_[at_];
+            if (c == '"') {
+                ++at_;
+                return true;
+            }
+            if (c == '\\' && !escape()) return false;
+        }
+        return false;
+    }
+
+    // At the backslash; leaves at_ on the escape's last character.
+    bool escape() {
+        const char c = ++at_ < text_.size() ? text_[at_] : '\0';
+        if (c != '\0' && std::strchr("\"\\/bfnrt", c) != nullptr) return true;
+        if (c != 'u' || at_ + 4 >= text_.size()) return false;
+        for (int i = 0; i < 4; ++i) {
+            if (std::strchr("0123456789abcdefABCDEF", text_[++at_]) == nullptr || text_[at_] == '\0') return false;
+        }
+        return true;
+    }
+
+    bool word(std::string_view expected) {
+        if (text_.substr(at_, expected.size()) != expected) return false;
+        at_ += expected.size();
+        return true;
+    }
+
+    bool digits() {
+        const size_t start = at_;
+        while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
+        return at_ > start;
+    }
+
+    bool number() {
+        if (peek() == '-') ++at_;
+        if (peek() == '0') ++at_;
+        else if (!digits()) return false;
+        if (peek() == '.' && (++at_, !digits())) return false;
+        if (peek() == 'e' || peek() == 'E') {
+            ++at_;
+            if (peek() == '+' || peek() == '-') ++at_;
+            if (!digits()) return false;
+        }
+        return true;
+    }
+
+    std::string_view text_;
+    size_t at_ = 0;
+};
+
 }  // namespace
+
+bool isJsonObject(std::string_view document) { return JsonChecker(document).object(); }
 
 void appendJsonEscaped(std::string_view text, std::string &out) {
     size_t i = 0;
@@ -127,7 +240,8 @@ void appendJsonOneLine(std::string_view document, std::string &out) {
         } else if (!inString) {
             out += ' ';  // a line break or tab between tokens
             ++i;
-        } else if (c == '\\' && i + 1 < document.size() && isPlain(document[i + 1], true)) {
+        } else if (c == '\\' && i + 1 < document.size() &&
+                   (isPlain(document[i + 1], true) || document[i + 1] == '"' || document[i + 1] == '\\')) {
             // An escape written by the library stays as it is.
             out.append(document.substr(i, 2));
             i += 2;

@@ -18,6 +18,11 @@ void appendJsonEscaped(std::string_view text, std::string &out);
 // appendJsonEscaped. Everything else is copied unchanged.
 void appendJsonOneLine(std::string_view document, std::string &out);
 
+// Whether the document is one JSON object (blanks around it allowed).
+// Bytes inside strings are not judged: appendJsonOneLine makes any of them
+// valid.
+bool isJsonObject(std::string_view document);
+
 // Indents a compact JSON document, two blanks per level.
 std::string prettyJson(std::string_view document);
 

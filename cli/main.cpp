@@ -13,7 +13,7 @@ namespace tkcli {
 namespace {
 
 constexpr const Command *kCommands[] = {
-    &kDecodeCommand, &kConvertCommand, &kChannelsCommand, &kInfoCommand,
+    &kDecodeCommand, &kConvertCommand, &kInspectCommand, &kChannelsCommand, &kInfoCommand,
     &kSourceCommand, &kTypeCommand,    &kEncodeCommand,
 };
 
@@ -73,7 +73,7 @@ bool asksForHelp(std::span<char *> arguments) {
 
 int runCommand(const Command &command, int argc, char **argv) {
     if (asksForHelp({argv, static_cast<size_t>(argc)})) {
-        std::fputs(command.help, stdout);
+        std::fputs(commandHelp(command).c_str(), stdout);
         return kExitOk;
     }
     Invocation call;
@@ -92,7 +92,7 @@ int run(int argc, char **argv) {
         if (argc < 3) return printToolHelp();
         const Command *command = findCommand(argv[2]);
         if (command == nullptr) return unknownCommand(argv[2]);
-        std::fputs(command->help, stdout);
+        std::fputs(commandHelp(*command).c_str(), stdout);
         return kExitOk;
     }
     if (first.starts_with("-")) {

@@ -18,8 +18,12 @@ public:
 
     // Redraws the line when the whole percentage changes.
     void update(uint64_t done);
-    // Clears the line.
+    // Clears the line; the next update draws it again.
     void finish();
+    void clear() {
+        finish();
+        percent_ = -1;
+    }
 
 private:
     std::FILE *terminal_;

@@ -12,6 +12,13 @@ UUID = "7d7d9de0768a419da9c3b593855bdb0a"
 sys.path.insert(0, str(SOURCE_DIR / "tools" / "capture"))
 import tkcapture  # noqa: E402  (path set up above)
 
+# The sample's records (channel, id, payload, note, time) and its reviewed outputs.
+SAMPLE_RECORDS = list(tkcapture.records_of(tkcapture.read_list(SOURCE_DIR / "samples" / "kestrelmax.json")[2], []))
+
+
+def expected(fmt):
+    return (SOURCE_DIR / "tests" / "cli" / "expected" / f"kestrelmax.{fmt}").read_text(encoding="utf-8")
+
 
 class Run:
     """Exit status, standard output (bytes) and standard error (text)."""

@@ -5,6 +5,7 @@ import ctypes.util
 import io
 import json
 import os
+import subprocess
 import unittest
 
 import tkdec
@@ -145,6 +146,15 @@ class JsonLinesRecords(unittest.TestCase):
         self.assertEqual(records[3]["fields"]["sourceref"], {"file": records[3]["file"], "line": 796})
         self.assertFalse({"group", "file", "line", "payload", "time"} & records[34].keys())
         self.assertEqual(len(json.loads(json.dumps(list(records.values())))), 51)
+
+    @unittest.skipUnless(os.environ.get("TKDEC_TOOL"), "needs the tkdec tool")
+    def test_the_tool_writes_the_same_records(self):
+        for name in ("kestrelmax.tkcap", "kestrelmax-v2.tkcap"):
+            path = os.path.join(os.path.dirname(SAMPLE), name)
+            with self.subTest(name):
+                lines = subprocess.run([os.environ["TKDEC_TOOL"], "decode", "-q", "--format", "jsonl", path],
+                                       capture_output=True, check=True).stdout.splitlines()
+                self.assertEqual([json.loads(line) for line in lines[1:]], list(tkdec.decode_capture(path, DECODER)))
 
     def test_times_and_text_captures(self):
         records = list(tkdec.decode_capture(io.BytesIO(TEXT_CAPTURE), DECODER))

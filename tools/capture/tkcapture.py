@@ -3,8 +3,9 @@
 records. See docs/capture-formats.md for the two forms and README.md here
 for the record list.
 
-    tkcapture.py LIST.json --binary OUT.tkcap --text OUT.txt
-    tkcapture.py LIST.json --binary OUT.tkcap --text OUT.txt --check
+    tkcapture.py LIST.json [--binary OUT.tkcap] [--binary-v2 OUT.tkcap] [--text OUT.txt] [--check]
+
+The captures are written record by record, in constant memory.
 
 Every mistake in the list is reported as FILE: JSON-PATH: reason, and
 nothing is written when there is one. With --check the outputs are
@@ -13,12 +14,15 @@ differ).
 """
 
 import argparse
+import filecmp
 import json
+import os
 import struct
 import sys
+import zlib
 
 MAGIC = b"TKDECCAP"
-VERSION = 1
+SYNC = bytes([0xA5, 0x5A])
 INT_SIZES = {"u8": 1, "u16": 2, "u32": 4, "u64": 8}
 
 
@@ -114,7 +118,7 @@ def part_bytes(part, path):
                     for i, v in enumerate(values))
 
 
-RECORD_KEYS = {"note", "channel", "id", "args", "payload", "cut"}
+RECORD_KEYS = {"note", "channel", "id", "time", "args", "payload", "cut"}
 
 
 def record_from(entry, path):
@@ -135,12 +139,13 @@ def record_from(entry, path):
                         for i, p in enumerate(list_of(entry.get("payload", []), f"{path}.payload")))
     if "cut" in entry:
         payload = payload[:number(entry["cut"], f"{path}.cut", 4)]
-    return channel, ident, payload, text_of(entry.get("note", ""), f"{path}.note")
+    time = number(entry.get("time", 0), f"{path}.time", 8)
+    return channel, ident, payload, text_of(entry.get("note", ""), f"{path}.note"), time
 
 
 def read_list(path):
-    """(uuid, comment lines, records) of a record list file; raises
-    ListErrors with every mistake found, one per record at most."""
+    """(uuid, comment lines, entries) of a record list file; raises
+    ListErrors for a file that is not a record list."""
     try:
         with open(path, encoding="utf-8") as file:
             document = json.load(file)
@@ -155,68 +160,107 @@ def read_list(path):
         raise ListErrors([ListError("uuid", "a build UUID is 32 lower-case hexadecimal digits")])
     comment = document.get("comment", [])
     comment = [comment] if isinstance(comment, str) else comment
-    records, errors = [], []
-    for i, entry in enumerate(document.get("records", [])):
+    return uuid, comment, document.get("records", [])
+
+
+def records_of(entries, errors):
+    """The records of the list one at a time; each mistake goes to errors
+    and its record is left out."""
+    for i, entry in enumerate(entries):
         try:
-            records.append(record_from(entry, f"records[{i}]"))
+            yield record_from(entry, f"records[{i}]")
         except ListError as error:
             errors.append(error)
-    if errors:
-        raise ListErrors(errors)
-    return uuid, comment, records
 
 
-def binary_capture(uuid, records):
-    """The binary form: header, then channel u16, id u32, length u32, payload."""
-    out = bytearray(MAGIC + struct.pack("<I", VERSION) + bytes.fromhex(uuid or "0" * 32))
-    for channel, ident, payload, _ in records:
-        out += struct.pack("<HII", channel, ident, len(payload)) + payload
-    return bytes(out)
+def binary_header(uuid, version):
+    return MAGIC + struct.pack("<I", version) + bytes.fromhex(uuid or "0" * 32)
+
+
+def binary_record(record, version):
+    """Version 1: channel u16, id u32, length u32, payload. Version 2: sync
+    mark, channel, id, time u64, length, payload, CRC-32 of all before it."""
+    channel, ident, payload, _, *time = record
+    if version == 1:
+        return struct.pack("<HII", channel, ident, len(payload)) + payload
+    body = SYNC + struct.pack("<HIQI", channel, ident, time[0] if time else 0, len(payload)) + payload
+    return body + struct.pack("<I", zlib.crc32(body))
+
+
+def text_head(uuid, comment):
+    lines = [f"# {line}" if line else "#" for line in comment]
+    if uuid:
+        lines.append(f"# build {uuid}")
+    return "".join(line + "\n" for line in lines).encode("utf-8")
+
+
+def text_record(record):
+    channel, ident, payload, note = record[:4]
+    lines = [f"# {line}" for line in note.splitlines()]
+    lines.append(" ".join([str(channel), f"0x{ident:08x}"] + [f"{b:02x}" for b in payload]))
+    return "".join(line + "\n" for line in lines).encode("utf-8")
+
+
+def binary_capture(uuid, records, version=1):
+    """The binary form of the records (channel, id, payload, note[, time])."""
+    return binary_header(uuid, version) + b"".join(binary_record(r, version) for r in records)
 
 
 def text_capture(uuid, comment, records):
     """The text form: one record per line, notes as comment lines."""
-    lines = [f"# {line}" if line else "#" for line in comment]
-    if uuid:
-        lines.append(f"# build {uuid}")
-    for channel, ident, payload, note in records:
-        lines.extend(f"# {line}" for line in note.splitlines())
-        lines.append(" ".join([str(channel), f"0x{ident:08x}"] + [f"{b:02x}" for b in payload]))
-    return ("\n".join(lines) + "\n").encode("utf-8")
+    return text_head(uuid, comment) + b"".join(text_record(r) for r in records)
+
+
+def write_captures(outputs, uuid, comment, records):
+    """Writes every output (path, form) record by record: memory stays the
+    same whatever the number of records."""
+    heads = {"text": text_head(uuid, comment), "v1": binary_header(uuid, 1), "v2": binary_header(uuid, 2)}
+    pieces = {"text": text_record, "v1": lambda r: binary_record(r, 1), "v2": lambda r: binary_record(r, 2)}
+    files = [(open(path, "wb"), form) for path, form in outputs]
+    try:
+        for file, form in files:
+            file.write(heads[form])
+        for record in records:
+            for file, form in files:
+                file.write(pieces[form](record))
+    finally:
+        for file, _ in files:
+            file.close()
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description="Write tkdec captures from a JSON list of records.")
     parser.add_argument("list", help="the record list (JSON)")
-    parser.add_argument("--binary", help="binary capture to write")
+    parser.add_argument("--binary", help="binary capture (version 1) to write")
+    parser.add_argument("--binary-v2", help="binary capture of version 2 to write")
     parser.add_argument("--text", help="text capture to write")
     parser.add_argument("--check", action="store_true", help="compare with the files instead of writing them")
     options = parser.parse_args(argv)
+    errors = []
     try:
-        uuid, comment, records = read_list(options.list)
+        uuid, comment, entries = read_list(options.list)
     except ListErrors as failure:
-        for error in failure.errors:
-            print(f"{options.list}: {error}", file=sys.stderr)
-        return 1
-    outputs = [(options.binary, binary_capture(uuid, records)),
-               (options.text, text_capture(uuid, comment, records))]
+        errors = failure.errors
+    outputs = [(path, form) for path, form in ((options.binary, "v1"), (options.binary_v2, "v2"),
+                                               (options.text, "text")) if path]
     status = 0
-    for path, content in outputs:
-        if path is None:
-            continue
-        if options.check:
-            try:
-                with open(path, "rb") as file:
-                    same = file.read() == content
-            except OSError:
-                same = False
-            if not same:
-                print(f"{path}: not up to date with {options.list}", file=sys.stderr)
-                status = 1
-        else:
-            with open(path, "wb") as file:
-                file.write(content)
-    return status
+    if not errors:
+        written = [(path + ".new" if options.check else path + ".tmp", form) for path, form in outputs]
+        write_captures(written, uuid, comment, records_of(entries, errors))
+        for (path, _), (new, _) in zip(outputs, written):
+            if errors:
+                os.remove(new)
+            elif options.check:
+                same = os.path.exists(path) and filecmp.cmp(path, new, shallow=False)
+                os.remove(new)
+                if not same:
+                    print(f"{path}: not up to date with {options.list}", file=sys.stderr)
+                    status = 1
+            else:
+                os.replace(new, path)
+    for error in errors:
+        print(f"{options.list}: {error}", file=sys.stderr)
+    return 1 if errors else status
 
 
 if __name__ == "__main__":

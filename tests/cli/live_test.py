@@ -1,0 +1,125 @@
+"""tkdec decode of live and damaged input: records through a pipe as they
+arrive, --follow on a growing file, damage skipped in both binary
+versions, filters and colour, all on the sample's records."""
+
+import os
+import pathlib
+import select
+import signal
+import subprocess
+import tempfile
+import unittest
+
+from cli_support import SAMPLE_RECORDS as RECORDS, SOURCE_DIR, TOOL, UUID, expected, tkcapture, tkdec
+
+EXPECTED = expected("text").splitlines()
+ALARMS, K = {8209, 8241}, 20  # the alarm channels; the record that is damaged
+KINDS = {row.split()[1]: row.split()[4] for row in tkdec("channels").text.splitlines()[1:]}
+PRINTS = {int(c) for c, kind in KINDS.items() if kind == "TOKENIZED_PRINT" and c != "8465"}
+
+
+def capture(version, records=RECORDS):
+    return tkcapture.binary_capture(UUID, records, version)
+
+
+def read_line(stream, seconds=10):
+    """One line of the tool's output (an unbuffered pipe), or None when none came in time."""
+    return stream.readline().decode("utf-8").rstrip("\n") if select.select([stream], [], [], seconds)[0] else None
+
+
+class LiveInput(unittest.TestCase):
+    def test_each_record_shows_before_the_next_arrives(self):
+        for name, head, piece in (("binary", capture(1, []), lambda r: tkcapture.binary_record(r, 1)),
+                                  ("version 2", capture(2, []), lambda r: tkcapture.binary_record(r, 2)),
+                                  ("text", tkcapture.text_head(UUID, []), tkcapture.text_record)):
+            with self.subTest(name), subprocess.Popen([TOOL, "decode", "-q"], stdin=subprocess.PIPE,
+                                                      stdout=subprocess.PIPE, bufsize=0) as process:
+                process.stdin.write(head)
+                for data, line in zip(map(piece, RECORDS[:12]), EXPECTED):
+                    process.stdin.write(data[:len(data) // 2])  # half a record: nothing may come of it yet
+                    process.stdin.flush()
+                    self.assertIsNone(read_line(process.stdout, 0.2))
+                    process.stdin.write(data[len(data) // 2:])
+                    process.stdin.flush()
+                    self.assertEqual(read_line(process.stdout), line)
+                process.stdin.close()
+                self.assertEqual(process.wait(timeout=30), 0)
+
+    def test_follow_a_growing_file(self):
+        with tempfile.TemporaryDirectory() as directory:
+            path = os.path.join(directory, "growing.tkcap")
+            pathlib.Path(path).write_bytes(capture(2, RECORDS[:2]))
+            process = subprocess.Popen([TOOL, "decode", "--follow", path], stdout=subprocess.PIPE,
+                                       stderr=subprocess.PIPE, bufsize=0)
+            self.addCleanup(process.kill)  # a failure must not leave the tool following
+            self.assertEqual([read_line(process.stdout) for _ in range(2)], EXPECTED[:2])
+            with open(path, "ab") as file:
+                file.write(tkcapture.binary_record(RECORDS[2], 2))
+            self.assertEqual(read_line(process.stdout), EXPECTED[2])
+            process.send_signal(signal.SIGINT)
+            _, err = process.communicate(timeout=30)
+            self.assertEqual((process.returncode, "tkdec: 3 records decoded" in err.decode()), (0, True))
+
+
+class Damage(unittest.TestCase):
+    def damaged(self, version):
+        """(name, bytes, offset of the skip, bytes skipped, records lost from K on)."""
+        whole, at, end = capture(version), len(capture(version, RECORDS[:K])), len(capture(version, RECORDS[:K + 1]))
+        length = at + (6 if version == 1 else 16) + 3  # the top byte of record K's payload length
+        return [("flipped length", whole[:length] + bytes([whole[length] ^ 0x80]) + whole[length + 1:], at, end - at, 1),
+                ("10 bytes of garbage", whole[:at] + bytes(range(0xF0, 0xFA)) + whole[at:], at, 10, 0),
+                ("one deleted byte", whole[:end - 2] + whole[end - 1:], at if version == 2 else None, None, version % 2 + 1)]
+
+    def test_damage_is_skipped_and_reported(self):
+        for version in (1, 2):
+            for name, data, offset, skipped, lost in self.damaged(version):
+                with self.subTest(version=version, damage=name):
+                    lines = (run := tkdec("decode", stdin=data)).text.splitlines()
+                    self.assertEqual((run.status, lines[:K], lines[K + len(lines) - len(EXPECTED) + lost:]),
+                                     (1, EXPECTED[:K], EXPECTED[K + lost:]))
+                    self.assertRegex(run.err, rf"tkdec: standard input: skipped {skipped or '[0-9]+'} bytes at offset "
+                                              rf"{offset or '[0-9]+'} \((corrupt record header|checksum mismatch)\)\n"
+                                              r"tkdec: .* truncated, [0-9]+ bytes? skipped at 1 place;")
+            run = tkdec("decode", "--stop-on-error", stdin=self.damaged(version)[0][1])
+            self.assertEqual((run.status, run.text.splitlines()), (1, EXPECTED[:K]))
+            self.assertIn(f"standard input: corrupt record header at byte offset {self.damaged(version)[0][2]}\n", run.err)
+            run = tkdec("decode", stdin=capture(version)[:-5])  # a cut last record is no damage
+            self.assertEqual((run.status, run.text.splitlines()), (1, EXPECTED[:-1]))
+            self.assertRegex(run.err, r"record cut short .*\n.*1 truncated; capture build")
+
+
+class FiltersAndColour(unittest.TestCase):
+    SAMPLE = SOURCE_DIR / "samples" / "kestrelmax.tkcap"
+
+    def test_filters(self):
+        cases = [(["--channel", "48"], lambda i, c, t: c == 48),
+                 (["--channel", "!48,!8433"], lambda i, c, t: c not in (48, 8433)),
+                 (["--kind", "alarm,exception"], lambda i, c, t: c in ALARMS),
+                 (["--kind", "!print,!unknown_token"], lambda i, c, t: c in ALARMS | {8433, 8465, 0x1234}),
+                 (["--kind", "unknown_token"], lambda i, c, t: i >= len(RECORDS) - 2),  # the sample's last two
+                 (["--kind", "unknown_channel"], lambda i, c, t: c == 0x1234),
+                 (["--group", "LOG_GROUP_CKI_DEFAULT"], lambda i, c, t: c == 48),
+                 (["--group", "!LOG_GROUP_CKI_DEFAULT", "--kind", "print"], lambda i, c, t: c in PRINTS - {48}),
+                 (["--id", "0x94,4"], lambda i, c, t: t in (0x94, 4) and c in PRINTS | ALARMS)]
+        for options, keep in cases:
+            with self.subTest(options=options):
+                run = tkdec("decode", "--color=never", *options, self.SAMPLE)
+                want = [line for i, (line, r) in enumerate(zip(EXPECTED, RECORDS)) if keep(i, r[0], r[1])]
+                self.assertEqual((run.status, run.text.splitlines()), (0, want))
+                self.assertIn(f"{len(RECORDS) - len(want)} filtered out", run.err)
+        self.assertIn('unknown kind "bogus"', tkdec("decode", "--kind", "print,bogus", self.SAMPLE).err)
+
+    def test_colour(self):
+        red, yellow, reset = "\x1b[31m", "\x1b[33m", "\x1b[0m"
+        for line, plain, (channel, *_) in zip(tkdec("decode", "--color", "always", self.SAMPLE).text.splitlines(),
+                                              EXPECTED, RECORDS):
+            colour = red if channel in ALARMS else yellow if "NOT handled" in plain or "<unknown" in plain else ""
+            self.assertEqual(line, colour + plain + reset if colour else plain)
+        meta = tkdec("decode", "--color=always", "--with-meta", self.SAMPLE).text.splitlines()
+        self.assertTrue(all(line.startswith("\x1b[2m#") and reset in line for line in meta))
+        for options in (["--color", "never"], ["--color", "auto"], []):
+            self.assertEqual(tkdec("decode", *options, self.SAMPLE).text.splitlines(), EXPECTED)
+
+
+if __name__ == "__main__":
+    unittest.main()
