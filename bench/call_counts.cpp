@@ -36,14 +36,6 @@ struct Case {
     Floor floor;
 };
 
-std::string decode(const Sample &sample, OutputFormat format) {
-    std::vector<char> out(kOutputSize);
-    char *pos = out.data();
-    tkdec_getText(sample.payload.data(), sample.payload.data() + sample.payload.size(), &pos, out.data() + out.size(),
-                  format, sample.id, sample.channel);
-    return std::string(out.data(), pos);
-}
-
 std::vector<Case> allCases(const std::vector<Sample> &samples) {
     std::vector<Case> cases;
     for (const Sample &sample : samples) {
@@ -51,7 +43,7 @@ std::vector<Case> allCases(const std::vector<Sample> &samples) {
             const OutputFormat format = static_cast<OutputFormat>(f);
             const std::string suffix = sample.name + "/" + kFormatNames[f];
             cases.push_back({"getText/" + suffix, Call::GetText, &sample, format, {}, {}});
-            cases.push_back({"floor/" + suffix, Call::Floor, &sample, format, {}, floorOf(sample, format, decode(sample, format))});
+            cases.push_back({"floor/" + suffix, Call::Floor, &sample, format, {}, floorOf(sample, format, decodeSample(sample, format))});
             if (sample.kind != SampleKind::Message) continue;
             Bytes whole(4, 0);
             whole.insert(whole.end(), sample.payload.begin(), sample.payload.end());

@@ -243,4 +243,12 @@ std::vector<Sample> pickSamples() {
     return samples;
 }
 
+std::string decodeSample(const Sample &sample, OutputFormat format) {
+    std::vector<char> out(1 << 16);
+    char *pos = out.data();
+    tkdec_getText(sample.payload.data(), sample.payload.data() + sample.payload.size(), &pos, out.data() + out.size(),
+                  format, sample.id, sample.channel);
+    return std::string(out.data(), pos);
+}
+
 }  // namespace tkdec::bench

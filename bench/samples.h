@@ -32,6 +32,9 @@ struct Sample {
 // and 1,000 bytes and a message trace. A kind the build lacks is left out.
 std::vector<Sample> pickSamples();
 
+// The library's whole text of a sample in a format.
+std::string decodeSample(const Sample &sample, OutputFormat format);
+
 // Every record of a token table with its id.
 struct TableToken {
     uint32_t id;

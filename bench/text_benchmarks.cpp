@@ -30,14 +30,6 @@ std::deque<TextCase> &cases() {
     return all;
 }
 
-std::string decode(const Sample &sample, OutputFormat format) {
-    std::vector<char> out(kOutputSize);
-    char *pos = out.data();
-    tkdec_getText(sample.payload.data(), sample.payload.data() + sample.payload.size(), &pos, out.data() + out.size(),
-                  format, sample.id, sample.channel);
-    return std::string(out.data(), pos);
-}
-
 // A floor must write exactly the library's text, or it measures something else.
 bool verified(const TextCase &c) {
     std::vector<char> out(kOutputSize);
@@ -94,7 +86,7 @@ bool registerTextBenchmarks(const std::vector<Sample> &samples) {
             TextCase &c = cases().emplace_back();
             c.sample = &sample;
             c.format = format;
-            c.output = decode(sample, format);
+            c.output = decodeSample(sample, format);
             c.floor = floorOf(sample, format, c.output);
             if (!verified(c)) {
                 ok = false;
