@@ -136,9 +136,10 @@ public:
     }
 
     // Ends the append: the terminator behind a text shorter than the
-    // space, and the caller's position moved to the text's end.
+    // space, and the caller's position moved to the text's end. A position
+    // at or beyond the end stays where it is, as every append is skipped.
     void finish() {
-        if (position_ == nullptr || *position_ == nullptr) return;
+        if (position_ == nullptr || *position_ == nullptr || *position_ >= end_) return;
         if (pos_ < end_) *pos_ = '\0';
         *position_ = pos_;
     }

@@ -33,6 +33,17 @@ void sweep(const SweepRecord &record, OutputFormat format, const Decoded &full) 
         else ASSERT_EQ(std::memchr(buffer.begin(), '\0', size), nullptr) << "a NUL that does not fit, size " << size;
         ASSERT_TRUE(buffer.guardsIntact()) << "size " << size;
     }
+    // A position at or beyond the end, as a host's full view leaves it:
+    // nothing written, the position kept.
+    for (size_t beyond = 0; beyond <= 1; ++beyond) {
+        GuardedBuffer buffer(0);
+        char *const start = buffer.begin() + beyond;
+        char *position = start;
+        tkdec_getText(payload.begin(), payload.begin() + payload.size, &position, buffer.begin(), format, record.id,
+                      record.channel);
+        ASSERT_EQ(position, start) << beyond << " beyond the end";
+        ASSERT_TRUE(buffer.guardsIntact()) << beyond << " beyond the end";
+    }
 }
 
 TEST(OutputSweep, EveryBufferSize) {
