@@ -9,7 +9,6 @@ Exit status 77 means skipped: the MinGW-w64 toolchain or wine is missing.
 """
 
 import argparse
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -64,8 +63,7 @@ def main():
     parser.add_argument("--library-folder", required=True, help="the folder of the Linux library")
     parser.add_argument("--wineprefix", required=True)
     args = parser.parse_args()
-    missing = host_test.missing_toolchain(PRESET) or next(
-        (tool for tool in ("wine", "wineboot", "wineserver") if shutil.which(tool) is None), None)
+    missing = host_test.missing_toolchain(PRESET, ("wine", "wineboot", "wineserver"))
     if missing:
         print(f"SKIPPED: {missing} not found; {host_test.INSTALL_HINT}")
         return host_test.SKIPPED
