@@ -126,13 +126,5 @@ TEST(BitmaskPrinter, RowsInEveryFormat) { expectRows(kBitmaskCases, std::size(kB
 
 TEST(BitOffsetPrinter, RowsInEveryFormat) { expectRows(kBitOffsetCases, std::size(kBitOffsetCases)); }
 
-TEST(BitPrinters, NameFilterAppliesToValueNames) {
-    PrintOptions options;
-    options.mode = E_TYPE;
-    options.filter = filterSkip3Words;
-    EXPECT_EQ(render(&printBitmask<kGroup>, word(3), UF_AsText, options), "(MCE_PRINT|MCE_CKI)");
-    EXPECT_EQ(render(&printBitOffset<kBits>, word(8), UF_AsJson, options), R"([""])");
-}
-
 }  // namespace
 }  // namespace tkdec::test

@@ -529,8 +529,7 @@ ENCODER = rows(
 ) + rows(
     "src/encoder/bitmask_parser.cpp",
     ("return c == ']' || c == '}' || c == ',' || c == '\\0';", "return c == ']' || c == '}' || c == '\\0';",
-     "',' does not end a mask",
-     "at a ',' the next item fails to read and the mask read so far is written all the same"),
+     "',' does not end a mask"),
     ("!= 0)\n            break;", "!= 0) {\n            result = writeLittleEndian(size, mask, start, end);\n            break;\n        }",
      "mask before a non-item written"),
     ("mask |= item;", "mask = item;", "last item replaces the mask"),
