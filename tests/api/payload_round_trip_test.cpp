@@ -22,11 +22,10 @@ using Texts = std::vector<std::string>;
 
 constexpr const char *kPtpTask = "CKI_TIMER_PTP_TASK_ID";
 
-// A value in both input syntaxes and the fragments of compact JSON that the
-// decoder prints for it (for a leaf: the printed value alone).
+// A value in the designated syntax and the fragments of compact JSON that
+// the decoder prints for it (for a leaf: the printed value alone).
 struct Value {
     std::string designated;
-    std::string json;
     Texts shown;
     bool leaf = true;
 };
@@ -83,9 +82,7 @@ bool uniqueNonZero(const std::vector<Enumerator> &all, const Enumerator &e) {
 }
 
 // Members are separated by ',', which also ends a bitmask list (a list that
-// runs into the next designator is not written). JSON numbers are quoted
-// only as the very first character of a value, so members are written
-// "name":value and list elements without blanks.
+// runs into the next designator is not written).
 class Describer {
 public:
     Value ofType(const TypeDescriptor &type) {
@@ -96,17 +93,17 @@ private:
     uint32_t counter_ = 0;
 
     Value ofStructure(const TypeDescriptor &type) {
-        Texts designated, json, shown;
-        addMembers(type, designated, json, shown);
-        return {cat({"{", joined(designated, ", "), "}"}), cat({"{", joined(json, ", "), "}"}), shown, false};
+        Texts designated, shown;
+        addMembers(type, designated, shown);
+        return {cat({"{", joined(designated, ", "), "}"}), shown, false};
     }
 
     // Members of base parts are named like the structure's own; a
     // single-value type is named "value".
-    void addMembers(const TypeDescriptor &type, Texts &designated, Texts &json, Texts &shown) {
+    void addMembers(const TypeDescriptor &type, Texts &designated, Texts &shown) {
         for (const FieldDescriptor *f = type.fields; f->fieldName != nullptr; ++f) {
             if (f->fieldName[0] == '^') {
-                addMembers(*f->descriptor(), designated, json, shown);
+                addMembers(*f->descriptor(), designated, shown);
                 continue;
             }
             if (f->encode == nullptr || f->encode == &tkdec::encodeRefused) continue;
@@ -114,7 +111,6 @@ private:
             const std::string name = single ? "value" : f->fieldName;
             const Value value = ofMember(*f);
             designated.push_back(cat({".", name, "=", value.designated}));
-            json.push_back(cat({inQuotes(name), ":", value.json}));
             if (!value.leaf)
                 shown.insert(shown.end(), value.shown.begin(), value.shown.end());
             else
@@ -132,33 +128,31 @@ private:
         return ofStructure(type);
     }
 
-    // Two structured elements; a character string (a list of its codes in
-    // JSON, where a quoted string leaves its ']' unread); three numbers.
+    // Two structured elements; a character string (printed as a list of its
+    // codes); three numbers.
     Value ofArray(const FieldDescriptor &elements) {
         if (elements.descriptor != nullptr) {
             Value a = ofStructure(*elements.descriptor());
             const Value b = ofStructure(*elements.descriptor());
             a.shown.insert(a.shown.end(), b.shown.begin(), b.shown.end());
-            return {cat({"{", a.designated, ", ", b.designated, "}"}), cat({"[", a.json, ",", b.json, "]"}), a.shown, false};
+            return {cat({"{", a.designated, ", ", b.designated, "}"}), a.shown, false};
         }
-        Texts designated, json, printed;
+        Texts designated, printed;
         const bool text = std::strcmp(elements.typeName, "char") == 0;
         const std::string chars = {'A', 'b', static_cast<char>('0' + counter_++ % 10)};
         for (uint32_t i = 0; i < elements.elementCount; ++i) {
             if (i >= 3) {
                 printed.push_back("0");
             } else if (text) {
-                json.push_back(std::to_string(chars[i]));
-                printed.push_back(json.back());
+                printed.push_back(std::to_string(chars[i]));
             } else {
                 const Value v = ofLeaf(elements.typeName, elements.elementSize, "");
                 designated.push_back(v.designated);
-                json.push_back(elements.elementSize == 1 ? v.designated : v.json);  // a quote: a string
                 printed.push_back(v.shown[0]);
             }
         }
         const std::string list = text ? cat({"{", inQuotes(chars), "}"}) : cat({"{", joined(designated, ", "), "}"});
-        return {list, cat({"[", joined(json, ","), "]"}), {cat({"[", joined(printed, ","), "]"})}};
+        return {list, {cat({"[", joined(printed, ","), "]"})}};
     }
 
     Value ofLeaf(const std::string &typeName, uint32_t size, const std::string &fixed) {
@@ -169,7 +163,7 @@ private:
         EXPECT_EQ(facts.kind, "base") << typeName;
         const uint32_t n = ++counter_;
         const std::string text = std::to_string(size == 1 ? 1 + n % 100 : size == 2 ? 1000 + n : 100000 + n);
-        return {text, n % 2 ? inQuotes(text) : text, {text}};
+        return {text, {text}};
     }
 
     Value ofEnumerator(const std::vector<Enumerator> &all, const std::string &fixed) {
@@ -178,7 +172,7 @@ private:
             if (uniqueNonZero(all, *e)) name = e->name;
         if (name.empty() && !all.empty()) name = all.front().name;  // only a 0 enumerator
         EXPECT_FALSE(name.empty());
-        return {name, inQuotes(name), {inQuotes(name)}};
+        return {name, {inQuotes(name)}};
     }
 
     // Two names: single-bit masks, or bit numbers within the member.
@@ -193,7 +187,7 @@ private:
             }
         }
         EXPECT_FALSE(names.empty());
-        return {joined(names, "|"), cat({"[", joined(json, ", "), "]"}), {cat({"[", joined(json, ","), "]"})}};
+        return {joined(names, "|"), {cat({"[", joined(json, ","), "]"})}};
     }
 };
 

@@ -67,6 +67,17 @@ TEST(RecordDispatch, UnknownChannelsAndTokens) {
     for (const RecordCase &c : cases) expectRecord(c);
 }
 
+// A named alarm has no source file and its group is 0: neither is printed.
+TEST(RecordDispatch, NamedAlarmWithoutFileAndGroup) {
+    const std::string params = "{\"params\":[\"0x00000004\",\"0x00000063\",\"0x12030000\",\"0x00000001\","
+                               "\"0x00000002\",\"0x00000003\"]}";
+    expectRecord({"named alarm", kAlarmChannel, 0x30000300, words({4, 99, 0x12030000, 1, 2, 3}), 0,
+                  {"[ALARM:COOKIE_ALARM_01 WARNING line=99 in CKI_COMMS_TASK_ID] 0x00000001, 0x00000002, 0x00000003",
+                   "<xml><params><p0>0x00000004</p0><p1>0x00000063</p1><p2>0x12030000</p2><p3>0x00000001</p3>"
+                   "<p4>0x00000002</p4><p5>0x00000003</p5></params></xml>",
+                   params, params}});
+}
+
 // Null pointers and bad formats are refused with 1, and nothing is written.
 TEST(RecordDispatch, RefusesNullArgumentsAndBadFormats) {
     char buffer[8] = "#######";

@@ -58,6 +58,8 @@ const EnumCase kEnumCases[] = {
     // Aliases: the alias index picks among the names of one value.
     {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 1), {"SET", "SET 0x00000000",
       R"({"typename":"Seek","value":{"text":"SET","number":0}})", R"("SET")"}},
+    {&printEnumeration<kSeek>, word(0), mode(E_TYPE, 2), {"FIRST", "FIRST 0x00000000",
+      R"({"typename":"Seek","value":{"text":"FIRST","number":0}})", R"("FIRST")"}},
     // An empty table: the type and the value, no nearest pair.
     {&printEnumeration<kEmpty>, {7, 0}, mode(E_TYPE),
      {"(Empty) 0x0007", "(Empty) 0x0007", R"({"typename":"Empty","value":{"number":7}})", "7"}},
