@@ -105,27 +105,6 @@ void identityAndChannelCalls(const Api &api, Sink &sink) {
     }
 }
 
-// The whole channel table, one call line per row.
-void channelTable(const Api &api, Sink &sink) {
-    if (!api.tkdec_getNrSupportedChannels || !api.tkdec_getSupportedChannels || !api.tkdec_getChannelMaster ||
-        !api.tkdec_getSource || !api.tkdec_getType || !api.tkdec_getLabel)
-        return;
-    const int32_t count = bracketed(sink, [&] { return api.tkdec_getNrSupportedChannels(); });
-    sink.call("tkdec_getNrSupportedChannels()", count, {});
-    for (int32_t i = 0; i < count; ++i) {
-        uint16_t id = 0, master = 0;
-        char texts[3][256] = {};
-        const int32_t results = bracketed(sink, [&] {
-            return api.tkdec_getSupportedChannels(i, &id) | api.tkdec_getChannelMaster(i, &master) << 1 |
-                   api.tkdec_getSource(i, 256, texts[0]) << 2 | api.tkdec_getType(i, 256, texts[1]) << 3 |
-                   api.tkdec_getLabel(i, 256, texts[2]) << 4;
-        });
-        sink.call("channel row " + n(i) + ": " + n(id) + " " + n(master) + " " + texts[0] + " / " + texts[1] + " / " +
-                      texts[2],
-                  results, {});
-    }
-}
-
 }  // namespace
 
 void decodeRecord(const Api &api, Sink &sink, uint16_t channel, uint32_t id, const Bytes &payload, uint32_t outSize) {
@@ -198,10 +177,10 @@ void createPayload(const Api &api, Sink &sink, uint32_t size, const char *name, 
 
 void runCalls(const Api &api, Sink &sink) {
     for (auto [function, name] : {std::pair{api.tkdec_init, "tkdec_init"}, {api.tkdec_getApiVersion, "tkdec_getApiVersion"},
+                                  {api.tkdec_getNrSupportedChannels, "tkdec_getNrSupportedChannels"},
                                   {api.tkdec_exit, "tkdec_exit"}})
         if (function != nullptr) sink.call(call(name, {}), bracketed(sink, function), {});
     identityAndChannelCalls(api, sink);
-    channelTable(api, sink);
 
     decodeRecord(api, sink, 48, 0, kFourWords, 4096);                   // a tokenised print
     decodeRecord(api, sink, 48, 0, kFourWords, 16);                     // cut at the end of the output
