@@ -46,7 +46,6 @@ TEST(DecodeType, LookupByNameAndId) {
         {"751042567", fromPtp, 0, kStatusCnfText},
         {"0x2CC40007", fromPtp, 1, ""},
         {"0x2cc4007", fromPtp, 1, ""},
-        {"+751042567", fromPtp, 1, ""},
         // The source check: an APPS sender, or too few bytes for one.
         {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", fromApps, 1, ""},
         {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", statusCnf(0x16000000), 1, ""},  // CPU 6, not 2

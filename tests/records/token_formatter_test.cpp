@@ -74,8 +74,6 @@ TEST(TokenFormatter, CatalogueOfRules) {
                                                   raw(arg(2)), raw(arg(1))},
          {7, 0xFFFFFFFF, 0xBEEF, 'Q'}, {}, "7 -1 beef 0000beef Q 0000BEEF -1"},
         {"star precision takes its own rule", "[%.*x]", {raw(arg(0)), raw(arg(1))}, {2, 0xABCDEF}, {}, "[abcdef]"},
-        {"one word, many conversions", "%s(%.8x)", {enumeration(arg(0), showingPrinter), raw(arg(0))}, {5}, {},
-         "<5 f0 m3 a0 CKI_ALARM_ERROR>(00000005)"},
         {"bit fields", "%u %u %x", {raw(arg(0, 4, 4)), raw(arg(0, 28, 4)), raw(arg(0, 0, 32, 0x40F))},
          {0xA000F4FF}, {}, "15 10 40f"},
         {"enumeration with alias and filter", "%s", {enumeration(arg(0, 8, 8), showingPrinter, 1, filterSkip2Words)},
