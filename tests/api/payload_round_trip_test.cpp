@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "encoder/encode_entries.h"
+#include "support/support.h"
 #include "tkdec.h"
 #include "type_tables.h"
 
@@ -59,9 +60,7 @@ struct TypeFacts {
 };
 
 TypeFacts factsOf(const std::string &typeName) {
-    std::vector<char> out(1 << 17);
-    EXPECT_EQ(tkdec_decodeType(typeName.c_str(), 0, nullptr, static_cast<uint32_t>(out.size()), out.data(), UF_AsJson), 0u);
-    const std::string text(out.data());
+    const std::string text = tkdec::test::decodeType(typeName.c_str(), {}, UF_AsJson);
     TypeFacts facts;
     const std::string opening = cat({"{\"", typeName, "\":[\""});
     if (text.rfind(opening, 0) == 0) facts.kind = text.substr(opening.size(), text.find('"', opening.size()) - opening.size());
@@ -191,12 +190,6 @@ private:
     }
 };
 
-std::string decoded(const char *typeName, const uint8_t *data, uint32_t size) {
-    std::vector<char> out(1 << 17);
-    EXPECT_EQ(tkdec_decodeType(typeName, size, data, static_cast<uint32_t>(out.size()), out.data(), UF_AsJson), 0u);
-    return out.data();
-}
-
 void expectShown(const std::string &text, const Value &value) {
     for (const std::string &fragment : value.shown) EXPECT_NE(text.find(fragment), std::string::npos) << fragment << " not in " << text;
 }
@@ -221,7 +214,8 @@ TEST(PayloadRoundTrip, EveryTypeWithAFieldList) {
                                              value.designated.c_str(), ""),
                   static_cast<int32_t>(type.size))
             << value.designated;
-        expectShown(decoded(type.name, buffer.data(), type.size), value);
+        buffer.resize(type.size);
+        expectShown(tkdec::test::decodeType(type.name, buffer, UF_AsJson), value);
     }
     EXPECT_GT(types, 0);
 }

@@ -46,6 +46,11 @@ def record(args):
     return result.returncode
 
 
+def skipped(tool):
+    print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
+    return SKIPPED
+
+
 def missing_toolchain(preset, tools=()):
     """The first missing tool of the preset's toolchain (or of tools)."""
     triplet = PRESETS[preset][0]
@@ -93,8 +98,7 @@ def dll_faults(preset, binary):
 def exports(args):
     tool = missing_toolchain(args.preset)
     if tool:
-        print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
-        return SKIPPED
+        return skipped(tool)
     binary = build(args.source, args.preset)
     if binary is None:
         return 1
@@ -138,8 +142,7 @@ def wine(args):
         return 1
     tool = next(filter(None, (missing_toolchain(p, ("wine", "wineboot", "wineserver")) for p in PRESETS)), None)
     if tool:
-        print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
-        return SKIPPED
+        return skipped(tool)
     env = start_wine(args.wineprefix)
     try:
         return compare_under_wine(args.source, env, expected)

@@ -27,6 +27,7 @@ struct LookupCase {
 TEST(ExtendedPayload, ItemLookupStatuses) {
     const LookupCase cases[] = {
         {"second key", kHelloAbc, 1, ItemStatus::Found, 3},
+        {"first key", kHelloAbc, 0, ItemStatus::Found, 6},
         {"absent key", kHelloAbc, 2, ItemStatus::LookupFailed, 0},
         {"word 16 is no key", item(16, {1}), 16, ItemStatus::LookupFailed, 0},
         {"word 19 is no key", item(19, {1}), 19, ItemStatus::LookupFailed, 0},
@@ -66,10 +67,12 @@ TEST(ExtendedPayload, StringAndDumpTexts) {
          "**Extended Data lookup failed: use LOG_DATA()?**"},
         {"null pointer", {}, 17, "(null ptr)", "(null ptr)"},
         {"no data", {}, 18, "(null ptr)", "(no data)"},
+        {"zero length item", item(2, {}), 2, "(null ptr)", "(no data)"},
         {"empty payload", {}, 3, "** Extended payload too small: use LOG_STRING()? **",
          "** Extended payload too small **"},
         {"overlong item", test::concat({item(0, {1}, 100), item(1, text("x", true))}), 1,
          "** Extended payload too small: use LOG_STRING()? **", "** Extended payload too small **"},
+        {"NUL inside", item(0, {'a', 0, 'b', 0}), 0, "a", "61 00 62 00 "},
     };
     for (const TextCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,7 +114,6 @@ struct DumpCase {
 
 TEST(ExtendedPayload, DumpUnitsAndLimit) {
     const DumpCase cases[] = {
-        {"units of 4", {1, 2, 3, 4, 5, 6}, 4, 64, "04030201 00000605 "},
         {"last unit short by 3", {1, 2, 3, 4, 5}, 4, 64, "04030201 00000005 "},
         {"last unit short by 1", {1, 2, 3, 4, 5, 6, 7}, 4, 64, "04030201 00070605 "},
         {"units of 1", {1, 0x0A, 0xFF}, 1, 64, "01 0a ff "},

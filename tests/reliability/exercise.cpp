@@ -1,5 +1,6 @@
 #include "exercise.h"
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,8 @@ constexpr uint32_t kOutputSize = 4096;
 // Deterministic payload bytes of the given length.
 Bytes payloadOf(size_t length, uint32_t seed) {
     Bytes bytes(length);
-    uint32_t state = seed * 2654435761u + 1;
-    for (uint8_t &b : bytes) {
-        state = state * 1103515245u + 12345u;
-        b = static_cast<uint8_t>(state >> 16);
-    }
+    std::minstd_rand random(seed);
+    for (uint8_t &b : bytes) b = static_cast<uint8_t>(random() >> 8);
     return bytes;
 }
 

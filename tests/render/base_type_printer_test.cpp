@@ -36,7 +36,6 @@ const BaseCase kBaseCases[] = {
     {&printBaseType<base_char>, {0xFF}, E_TYPE, {"-1", "0xff (-1)", R"({"typename":"char","value":{"number":-1}})", "-1"}},
     {&printBaseType<base_char>, {0x20}, E_ARRAY, {"32", "0x20 &apos; &apos; (32)", R"({"number":32})", "32"}},
     {&printBaseType<base_char>, {0x27}, E_ARRAY, {"39", "0x27 &apos;&apos;&apos; (39)", R"({"number":39})", "39"}},
-    {&printBaseType<base_char>, {0x22}, E_ARRAY, {"34", "0x22 &apos;&quot;&apos; (34)", R"({"number":34})", "34"}},
     {&printBaseType<base_char>, {0x3C}, E_ARRAY, {"60", "0x3c &apos;&lt;&apos; (60)", R"({"number":60})", "60"}},
     {&printBaseType<base_char>, {0x26}, E_ARRAY, {"38", "0x26 &apos;&amp;&apos; (38)", R"({"number":38})", "38"}},
     {&printBaseType<base_char>, {0x1F}, E_ARRAY, {"31", "0x1f (31)", R"({"number":31})", "31"}},

@@ -196,15 +196,11 @@ void runCalls(const Api &api, Sink &sink) {
     getText(api, sink, 0x1234, 0, {}, 4096, UF_AsLongJson);
 
     sourceReference(api, sink, 8209, 52, 256);
-    sourceReference(api, sink, 8241, 0x30000300, 256);
     sourceReference(api, sink, 8433, 0, 256);
-    sourceReference(api, sink, 48, 0, 8);
     sourceReference(api, sink, 48, 0, 256, true);
     sourceReference(api, sink, 48, 0, 256, false, true);
 
     decodeType(api, sink, "uint64_t", {0xef, 0xcd, 0xab, 0x89, 0x67, 0x45, 0x23, 0x01}, 512);
-    decodeType(api, sink, "NimbaChar", {200}, 512);
-    decodeType(api, sink, "int32_t", {0xfb, 0xff, 0xff, 0xff}, 512);
     decodeType(api, sink, "0x2cc40007", kStatusMessage, 4096);
     decodeType(api, sink, "CkiTestAppQueryStatusCnfMessage", kAppsStatusMessage, 4096);
     decodeType(api, sink, "CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", kStatusMessage, 24);
@@ -217,7 +213,6 @@ void runCalls(const Api &api, Sink &sink) {
     createPayload(api, sink, 64,
                   "{\"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID\": {\"m_dstTask\": \"CKI_TIMER_PTP_TASK_ID\", \"m_status\": 1}}",
                   nullptr, nullptr);
-    createPayload(api, sink, 64, status, "CKI_TIMER_MCE_TASK_ID", "{.m_status=1}");
     createPayload(api, sink, 6, status, "CKI_TIMER_PTP_TASK_ID", "{.m_status=1}");
     createPayload(api, sink, 64, "CkiAlarmLevel", "CKI_ALARM_ERROR", "x");
 }

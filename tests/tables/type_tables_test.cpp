@@ -44,7 +44,7 @@ bool validDocument(tkdec_OutputFormat format, const std::string &text) {
 // Every type of the build, with complete data, prints one JSON value in
 // both JSON formats and well-formed XML.
 TEST(TypeTables, EveryTypeGivesValidDocuments) {
-    int checked = 0;
+    ASSERT_NE(build::messageTypeTable[0].print, nullptr);
     for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
         if (entry->type->size == 0) continue;  // the opaque printer writes plain text
         for (uint8_t fill : {uint8_t{0x00}, uint8_t{0x27}, uint8_t{0xA5}, uint8_t{0xFF}}) {
@@ -55,10 +55,8 @@ TEST(TypeTables, EveryTypeGivesValidDocuments) {
                 const std::string text = decodeType(entry->name, data, format);
                 EXPECT_TRUE(validDocument(format, text)) << entry->name << ": " << text;
             }
-            ++checked;
         }
     }
-    EXPECT_GT(checked, 0);
 }
 
 // Every message and event decodes on the message channel: valid documents
