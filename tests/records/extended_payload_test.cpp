@@ -29,6 +29,7 @@ TEST(ExtendedPayload, ItemLookupStatuses) {
         {"second key", kHelloAbc, 1, ItemStatus::Found, 3},
         {"first key", kHelloAbc, 0, ItemStatus::Found, 6},
         {"absent key", kHelloAbc, 2, ItemStatus::LookupFailed, 0},
+        {"behind a whole-word item", test::concat({item(0, {1, 2, 3, 4}), item(1, {7})}), 1, ItemStatus::Found, 1},
         {"word 16 is no key", item(16, {1}), 16, ItemStatus::LookupFailed, 0},
         {"word 19 is no key", item(19, {1}), 19, ItemStatus::LookupFailed, 0},
         {"overlong item hides the key", test::concat({item(0, {1, 2}, 100), item(1, {7})}), 1,

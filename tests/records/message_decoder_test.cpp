@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "support/support.h"
 #include "tkdec.h"

@@ -52,6 +52,9 @@ const BitCase kBitmaskCases[] = {
     {&printBitmask<kFlags>, {0x07}, E_TYPE,
      {"(FLAG_A|FLAGS_BC)", "(FLAG_A|FLAGS_BC)",
       R"({"typename":"Flags","value":{"number":7,"text":["FLAG_A","FLAGS_BC"]}})", R"(["FLAG_A","FLAGS_BC"])"}},
+    {&printBitmask<kFlags>, {0x03}, E_TYPE,
+     {"(FLAG_A|(Flags)0x02)", "(FLAG_A|(Flags)0x02)",
+      R"({"typename":"Flags","value":{"number":3,"text":["FLAG_A",2]}})", R"(["FLAG_A",2])"}},
     // Missing data.
     {&printBitmask<kFlags>, {}, E_TYPE, {"(Flags)(no data)", "(Flags)(no data)", R"({"typename":"Flags"})",
                                           R"("Flags")"}},

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "render/document_checks.h"
 #include "render/print_entries.h"
 #include "support/support.h"
 #include "tkdec.h"
@@ -126,6 +125,11 @@ constexpr FieldDescriptor kCountedFields[] = {
     {}};
 constexpr TypeDescriptor kCounted = {"Counted", 32, kCountedFields};
 
+// An array whose elements are wider than a byte: "have" counts whole ones.
+constexpr FieldDescriptor kHalvesFields[] = {
+    {&printBaseType<build::base_uint16_t>, nullptr, "uint16_t", "^", 0, 2, 3, nullptr, nullptr, true}, {}};
+constexpr TypeDescriptor kHalves = {"uint16_t[3]", 6, kHalvesFields};
+
 constexpr FieldDescriptor kShortFields[] = {
     {&printStructure<kBytes30>, nullptr, "uint8_t[30]", "m_bytes", 0, 30, 1, nullptr, &countFromFirstByte, false},
     {}};
@@ -138,6 +142,8 @@ TEST(StructurePrinter, CountFunctions) {
     for (int i = 1; i < 30; ++i) thirty += ",9";
     thirty += "}";
     EXPECT_EQ(forty, "(Counted){.m_length=9 .m_forty=(uint8_t[30])**expected 40 max 30**" + thirty + "}");
+    EXPECT_EQ(render(&printStructure<kHalves>, {1, 0, 2}, UF_AsText, E_TOP_LEVEL),
+              "(uint16_t[3]){**expected 3 have 1**{1,(uint16_t)(no data),(uint16_t)(no data)}}");
     // The actual count: the first byte of the array.
     EXPECT_EQ(render(&printStructure<kShort>, {3, 1, 2, 4}, UF_AsText, E_TOP_LEVEL), "(Short){.m_bytes=(uint8_t[30]){3,1,2}}");
     EXPECT_EQ(render(&printStructure<kShort>, {5, 1}, UF_AsText, E_TOP_LEVEL),

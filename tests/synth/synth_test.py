@@ -18,8 +18,7 @@ from tkgen.description import Errors, load  # noqa: E402
 
 
 def checked(files):
-    """(channel rows, type tables, token tables, errors) as the generator
-    sees the description."""
+    """(channel rows, type tables, token tables, errors) of the generator."""
     with tempfile.TemporaryDirectory() as out:
         tkdec_synth.write(out, files)
         errors = Errors()

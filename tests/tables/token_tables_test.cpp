@@ -3,7 +3,6 @@
 // its channels in every output format.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 

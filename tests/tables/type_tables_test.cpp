@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "api/channel_table.h"
 #include "render/name_filters.h"
