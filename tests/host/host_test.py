@@ -160,7 +160,7 @@ def compare_under_wine(source, env, expected):
         status, output = run_wine(["wine", "tkdec_host.exe"], env, cwd=binary, timeout=120)
         if status == 2 and "tkdec_host: usage" in output:
             break
-        print(f"{preset}: wine cannot start tkdec_host.exe ({output.strip()[:200] or f'exit status {status}'}); trying the next build")
+        print(f"{preset}: wine cannot start tkdec_host.exe ({output.strip()[:200] or f'status {status}'}); next build")
     else:
         print("wine starts none of the Windows builds")
         return 1
