@@ -10,21 +10,11 @@ import subprocess
 import sys
 import tempfile
 
-
-def stripped_size(library):
-    with tempfile.TemporaryDirectory() as directory:
-        copy = os.path.join(directory, os.path.basename(library))
-        shutil.copyfile(library, copy)
-        subprocess.run(["strip", "--strip-all", copy], check=True)
-        return os.path.getsize(copy)
-
-
-def main(argv):
-    library, limit = argv[1], int(argv[2])
-    size = stripped_size(library)
-    print(f"{library}: {size} bytes stripped (limit {limit})")
-    return 0 if size <= limit else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    library, limit = sys.argv[1], int(sys.argv[2])
+    with tempfile.TemporaryDirectory() as directory:
+        copy = shutil.copy(library, directory)
+        subprocess.run(["strip", "--strip-all", copy], check=True)
+        size = os.path.getsize(copy)
+    print(f"{library}: {size} bytes stripped (limit {limit})")
+    sys.exit(0 if size <= limit else 1)

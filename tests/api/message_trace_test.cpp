@@ -51,13 +51,6 @@ const TraceCase kTraceCases[] = {
       R"({"typename":"CKI_MsgId","value":{"number":2449801730}} -> )"
       R"({"typename":"CKI_TaskId","value":{"text":"CKI_LP_MCE_TASK_ID","number":285278208}})",
       R"("CKI_TIMER_MCE_TASK_ID" -> 2449801730 -> "CKI_LP_MCE_TASK_ID")"}},
-    {"an id in no table", 0x12345678, words({kTimerMce, kLpMce}),
-     {"CKI_TIMER_MCE_TASK_ID -> (CKI_EventId) 0x12345678 (CKI_EVENT_SYSTEM_READY + -2110499720) -> CKI_LP_MCE_TASK_ID",
-      "CKI_TIMER_MCE_TASK_ID 0x11000000 -> (CKI_EventId) 0x12345678 -> CKI_LP_MCE_TASK_ID 0x11010000",
-      R"({"typename":"CKI_TaskId","value":{"text":"CKI_TIMER_MCE_TASK_ID","number":285212672}} -> )"
-      R"({"typename":"CKI_MsgId","value":{"number":305419896}} -> )"
-      R"({"typename":"CKI_TaskId","value":{"text":"CKI_LP_MCE_TASK_ID","number":285278208}})",
-      R"("CKI_TIMER_MCE_TASK_ID" -> 305419896 -> "CKI_LP_MCE_TASK_ID")"}},
     // Id 0 matches the first type entry.
     {"id 0", 0, words({kTimerMce, kLpMce}),
      {"CKI_TIMER_MCE_TASK_ID -> (unsigned char) -> CKI_LP_MCE_TASK_ID",

@@ -22,8 +22,10 @@ TEST(PayloadText, TellingTexts) {
         // "%[" skips the blanks in front of a name, also inside JSON quotes.
         {R"({"CkiTestAppQueryStatusCnfMessage": {"m_dstTask": " CKI_TIMER_PTP_TASK_ID", "m_status": 1}})", nullptr,
          nullptr, 22, std::string("\x07\x00\xC4\x2C", 4)},
-        // The destination's CPU (bits 24 to 27) must be 2, and 6 is not.
+        // The destination's CPU (bits 24 to 27) must be 2, and 6 is not;
+        // "0X" starts a hexadecimal number as "0x" does.
         {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "0x16000000", "{.m_status=1}", -1, ""},
+        {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", "0X12000000", "{.m_status=1}", 22, std::string("\x07\x00\xC4\x2C", 4)},
         // A string fills an array of one-byte elements only, and is
         // terminated when it is shorter than the array.
         {"CkiTestAppQueryTestsCnfMessage::TestDescriptor[30]", "{'ab'}", "x", -1, ""},

@@ -28,13 +28,9 @@ public:
         contents += "  out: ";
         for (const char c : output) {
             const auto byte = static_cast<unsigned char>(c);
-            if (byte >= 0x20 && byte < 0x7f && c != '\\') {
-                contents += c;
-            } else {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-                contents += escaped;
-            }
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, byte >= 0x20 && byte < 0x7f && c != '\\' ? "%c" : "\\x%02x", byte);
+            contents += escaped;
         }
         contents += "\n";
     }

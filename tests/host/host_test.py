@@ -28,45 +28,33 @@ from exported_symbols_test import EXPECTED  # noqa: E402
 
 SKIPPED = 77
 INSTALL_HINT = "install it with tools/ci/install-windows-toolchain.sh"
-
+NAMES = sorted(EXPECTED)
 # The MinGW-w64 target of each Windows preset, and objdump's name of its
 # file format.
-PRESETS = {
-    "windows-x86": ("i686-w64-mingw32", "pei-i386"),
-    "windows-x64": ("x86_64-w64-mingw32", "pei-x86-64"),
-}
-
+PRESETS = {"windows-x86": ("i686-w64-mingw32", "pei-i386"), "windows-x64": ("x86_64-w64-mingw32", "pei-x86-64")}
 # DLLs that come with every Windows: the library may import from these only.
 SYSTEM_DLL = re.compile(r"(kernel32|msvcrt|ucrtbase|ntdll|api-ms-win-[a-z0-9-]+)\.dll", re.IGNORECASE)
-# The C library's formatting functions, which the library must not call:
-# its output would depend on the C library that the DLL is linked with.
-PRINTF_FAMILY = re.compile(r"printf")
-
-
-def names():
-    return sorted(EXPECTED)
 
 
 def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, **kwargs)
 
 
-# --- record ----------------------------------------------------------------
-
 def record(args):
-    result = run([args.host, args.library, args.report] + names())
+    result = run([args.host, args.library, args.report] + NAMES)
     sys.stderr.write(result.stderr)
     return result.returncode
 
 
-# --- building the Windows presets --------------------------------------------
+def skipped(tool):
+    print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
+    return SKIPPED
 
-def missing_toolchain(preset):
+
+def missing_toolchain(preset, tools=()):
+    """The first missing tool of the preset's toolchain (or of tools)."""
     triplet = PRESETS[preset][0]
-    for tool in (f"{triplet}-g++", f"{triplet}-objdump"):
-        if shutil.which(tool) is None:
-            return tool
-    return None
+    return next((t for t in (f"{triplet}-g++", f"{triplet}-objdump", *tools) if shutil.which(t) is None), None)
 
 
 def build(source, preset):
@@ -84,93 +72,42 @@ def build(source, preset):
     return binary
 
 
-# --- exports -----------------------------------------------------------------
-
-def pe_tables(dump):
-    """The export names, the imported DLLs and the file format in the text
-    of objdump -p."""
-    exports, imports, file_format = [], [], None
-    in_exports = False
-    for line in dump.splitlines():
-        match = re.search(r"file format (\S+)", line)
-        if match:
-            file_format = match.group(1)
-        match = re.match(r"\s*DLL Name: (\S+)", line)
-        if match:
-            imports.append(match.group(1))
-        if line.startswith("[Ordinal/Name Pointer] Table"):
-            in_exports = True
-        elif not line.strip():
-            in_exports = False
-        elif in_exports and re.match(r"\s*\[\s*\d+\]", line):
-            exports.append(line.split()[-1])
-    return exports, imports, file_format
-
-
-def library_calls(triplet, binary):
-    """The functions that the library's own object files call but do not
-    define (the MinGW runtime linked into the DLL is not among them: its
-    start-up code reports a failed relocation with vfprintf)."""
-    objects = sorted((Path(binary) / "CMakeFiles" / "tkdec_core.dir").rglob("*.obj"))
-    result = run([f"{triplet}-nm", "-u"] + [str(o) for o in objects], check=True)
-    symbols = {line.split()[-1] for line in result.stdout.splitlines() if line.strip().startswith("U ")}
-    return sorted(symbols), len(objects)
-
-
-def check_dll(preset, binary):
+def dll_faults(preset, binary):
+    """What is wrong with the DLL's exports, imports and file format, and
+    with the calls of the library's own objects (not those of the MinGW
+    runtime linked in, whose start-up code reports with vfprintf): the C
+    library's printf family would make the output depend on the C library."""
     triplet, wanted_format = PRESETS[preset]
     dump = run([f"{triplet}-objdump", "-p", str(binary / "tkdec.dll")], check=True).stdout
-    exports, imports, file_format = pe_tables(dump)
-    faults = []
-    if file_format != wanted_format:
-        faults.append(f"file format {file_format}, expected {wanted_format}")
-    for name in sorted(EXPECTED - set(exports)):
-        faults.append(f"missing export: {name}")
-    for name in sorted(set(exports) - EXPECTED):
-        faults.append(f"unexpected export: {name}")
-    for name in imports:
-        if not SYSTEM_DLL.fullmatch(name):
-            faults.append(f"imports {name}, which is not part of Windows")
-    calls, objects = library_calls(triplet, binary)
-    if objects == 0:
-        faults.append("no object files of the library found")
-    for symbol in calls:
-        if PRINTF_FAMILY.search(symbol):
-            faults.append(f"the library calls {symbol}: it formats with its own engine")
-    return faults, exports, imports
+    file_format = re.search(r"file format (\S+)", dump).group(1)
+    table = dump.split("[Ordinal/Name Pointer] Table", 1)[-1].split("\n\n", 1)[0] if "[Ordinal/Name" in dump else ""
+    exports = {line.split()[-1] for line in table.splitlines() if re.match(r"\s*\[\s*\d+\]", line)}
+    imports = re.findall(r"^\s*DLL Name: (\S+)", dump, re.MULTILINE)
+    faults = [f"file format {file_format}, expected {wanted_format}"] if file_format != wanted_format else []
+    faults += [f"missing export: {name}" for name in sorted(EXPECTED - exports)]
+    faults += [f"unexpected export: {name}" for name in sorted(exports - EXPECTED)]
+    faults += [f"imports {name}, which is not part of Windows" for name in imports if not SYSTEM_DLL.fullmatch(name)]
+    objects = sorted((binary / "CMakeFiles" / "tkdec_core.dir").rglob("*.obj"))
+    if not objects:
+        return faults + ["no object files of the library found"], imports
+    undefined = run([f"{triplet}-nm", "-u"] + [str(o) for o in objects], check=True).stdout.split()
+    faults += [f"the library calls {s}: it formats with its own engine" for s in sorted(set(undefined)) if "printf" in s]
+    return faults, imports
 
 
 def exports(args):
     tool = missing_toolchain(args.preset)
     if tool:
-        print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
-        return SKIPPED
+        return skipped(tool)
     binary = build(args.source, args.preset)
     if binary is None:
         return 1
-    faults, exported, imports = check_dll(args.preset, binary)
+    faults, imports = dll_faults(args.preset, binary)
     for fault in faults:
         print(f"{args.preset}: {fault}")
-    if faults:
-        return 1
-    print(f"{args.preset}: tkdec.dll exports {len(exported)} functions, undecorated; "
-          f"imports only {', '.join(sorted(imports))}")
-    return 0
-
-
-# --- wine ------------------------------------------------------------------
-
-def uncalled(report):
-    """The listed functions that the report shows no call of."""
-    called = set(re.findall(r"^(tkdec_\w+)\(", report, re.MULTILINE))
-    return sorted(EXPECTED - called)
-
-
-def wine_environment(prefix):
-    env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    env.pop("DISPLAY", None)
-    return env
+    if not faults:
+        print(f"{args.preset}: tkdec.dll exports {len(EXPECTED)} functions, imports {', '.join(sorted(imports))}")
+    return 1 if faults else 0
 
 
 def run_wine(command, env, cwd=None, timeout=300):
@@ -185,58 +122,26 @@ def run_wine(command, env, cwd=None, timeout=300):
 
 
 def start_wine(prefix):
-    """Creates the wine prefix on first use (the slow part of wine's start)."""
-    env = wine_environment(prefix)
+    """The environment of a wine prefix, created on first use (the slow
+    part of wine's start)."""
+    env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.pop("DISPLAY", None)
     if not (Path(prefix) / "system.reg").exists():
         Path(prefix).mkdir(parents=True, exist_ok=True)
         run_wine(["wineboot", "-i"], env)
     return env
 
 
-def wine_refusal(host, env):
-    """None when wine starts the program (without arguments it answers with
-    its usage line), else what wine said. 32-bit programs need wine32."""
-    status, output = run_wine(["wine", str(host)], env, cwd=host.parent, timeout=120)
-    if status == 2 and "tkdec_host: usage" in output:
-        return None
-    return output.strip().splitlines()[0] if output.strip() else f"exit status {status}"
-
-
-def run_host(binary, env):
-    """Runs the host program beside its tkdec.dll; returns its report."""
-    report = binary / "host_report.txt"
-    report.unlink(missing_ok=True)
-    status, output = run_wine(["wine", str(binary / "tkdec_host.exe"), "tkdec.dll", report.name] + names(), env,
-                              cwd=binary)
-    sys.stdout.write(output)
-    if status != 0 or not report.exists():
-        print(f"tkdec_host.exe exited with {status}")
-        return None
-    return report.read_text(encoding="latin-1")
-
-
-def differences(expected, actual, label):
-    diff = difflib.unified_diff(expected.splitlines(), actual.splitlines(), "linux", label, lineterm="", n=1)
-    return list(diff)[:60]
-
-
 def wine(args):
     expected = Path(args.expected).read_text(encoding="latin-1")
-    missing = uncalled(expected)
-    for name in missing:
+    uncalled = sorted(EXPECTED - set(re.findall(r"^(tkdec_\w+)\(", expected, re.MULTILINE)))
+    for name in uncalled:
         print(f"the host test makes no call of {name}: add one to tests/support/library_calls.cpp")
-    if missing:
+    if uncalled:
         return 1
-    for tool in ("wine", "wineboot", "wineserver"):
-        if shutil.which(tool) is None:
-            print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
-            return SKIPPED
-    for preset in PRESETS:
-        tool = missing_toolchain(preset)
-        if tool:
-            print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
-            return SKIPPED
-
+    tool = next(filter(None, (missing_toolchain(p, ("wine", "wineboot", "wineserver")) for p in PRESETS)), None)
+    if tool:
+        return skipped(tool)
     env = start_wine(args.wineprefix)
     try:
         return compare_under_wine(args.source, env, expected)
@@ -246,26 +151,33 @@ def wine(args):
 
 def compare_under_wine(source, env, expected):
     # The host's platform is 32-bit; where wine runs only 64-bit programs,
-    # the x86_64 build of the same sources stands in for it.
+    # the x86_64 build of the same sources stands in for it. Without
+    # arguments the host program answers with its usage line.
     for preset in PRESETS:
         binary = build(source, preset)
         if binary is None:
             return 1
-        refusal = wine_refusal(binary / "tkdec_host.exe", env)
-        if refusal is None:
+        status, output = run_wine(["wine", "tkdec_host.exe"], env, cwd=binary, timeout=120)
+        if status == 2 and "tkdec_host: usage" in output:
             break
-        print(f"{preset}: wine cannot start tkdec_host.exe ({refusal}); trying the next build")
+        print(f"{preset}: wine cannot start tkdec_host.exe ({output.strip()[:200] or f'status {status}'}); next build")
     else:
         print("wine starts none of the Windows builds")
         return 1
-    actual = run_host(binary, env)
-    if actual is None:
+    report = binary / "host_report.txt"
+    report.unlink(missing_ok=True)
+    status, output = run_wine(["wine", "tkdec_host.exe", "tkdec.dll", report.name] + NAMES, env, cwd=binary)
+    sys.stdout.write(output)
+    if status != 0 or not report.exists():
+        print(f"tkdec_host.exe exited with {status}")
         return 1
+    actual = report.read_text(encoding="latin-1")
     if actual != expected:
         print(f"{preset}: the report differs from the Linux one:")
-        print("\n".join(differences(expected, actual, preset)))
+        diff = difflib.unified_diff(expected.splitlines(), actual.splitlines(), "linux", preset, lineterm="", n=1)
+        print("\n".join(list(diff)[:60]))
         return 1
-    calls = len(re.findall(r"^(?:tkdec_\w+\(|channel row)", actual, re.MULTILINE))
+    calls = len(re.findall(r"^tkdec_\w+\(", actual, re.MULTILINE))
     print(f"{preset}: under wine, {len(EXPECTED)} functions found and {calls} calls give the Linux report")
     return 0
 
@@ -273,20 +185,13 @@ def compare_under_wine(source, env, expected):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     commands = parser.add_subparsers(dest="command", required=True)
-    p = commands.add_parser("record")
-    p.add_argument("--host", required=True)
-    p.add_argument("--library", required=True)
-    p.add_argument("--report", required=True)
-    p.set_defaults(run=record)
-    p = commands.add_parser("exports")
-    p.add_argument("--source", required=True)
-    p.add_argument("--preset", required=True, choices=sorted(PRESETS))
-    p.set_defaults(run=exports)
-    p = commands.add_parser("wine")
-    p.add_argument("--source", required=True)
-    p.add_argument("--expected", required=True)
-    p.add_argument("--wineprefix", required=True)
-    p.set_defaults(run=wine)
+    for name, command, options in (("record", record, ("host", "library", "report")),
+                                   ("exports", exports, ("source", "preset")),
+                                   ("wine", wine, ("source", "expected", "wineprefix"))):
+        p = commands.add_parser(name)
+        for option in options:
+            p.add_argument(f"--{option}", required=True, **({"choices": sorted(PRESETS)} if option == "preset" else {}))
+        p.set_defaults(run=command)
     args = parser.parse_args()
     return args.run(args)
 

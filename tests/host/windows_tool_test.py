@@ -9,7 +9,6 @@ Exit status 77 means skipped: the MinGW-w64 toolchain or wine is missing.
 """
 
 import argparse
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -45,15 +44,12 @@ def compare(args, binary, env):
         linux = run([args.tool, "decode", *options, sample], cwd=args.library_folder)
         status, out, err = run(["wine", str(binary / "tkdec.exe"), "decode", *options, sample], cwd=binary, env=env)
         windows = (status, out, err.replace(b"\r\n", b"\n"))
-        shown = " ".join(options)
-        if windows != linux:
-            failures += 1
-            print(f"{PRESET}: tkdec decode {shown} differs from the Linux tool's output")
-            for name, lin, win in zip(("status", "output", "errors"), linux, windows):
-                if lin != win:
-                    print(f"  {name}: linux {lin!r:.300}\n  {name}: wine  {win!r:.300}")
-        else:
-            print(f"{PRESET}: tkdec decode {shown}: {len(windows[1])} bytes, as on Linux")
+        failures += windows != linux
+        print(f"{PRESET}: tkdec decode {' '.join(options)}: " +
+              (f"{len(out)} bytes, as on Linux" if windows == linux else "differs from the Linux tool's output"))
+        for name, lin, win in zip(("status", "output", "errors"), linux, windows):
+            if lin != win:
+                print(f"  {name}: linux {lin!r:.300}\n  {name}: wine  {win!r:.300}")
     return 1 if failures else 0
 
 
@@ -64,11 +60,9 @@ def main():
     parser.add_argument("--library-folder", required=True, help="the folder of the Linux library")
     parser.add_argument("--wineprefix", required=True)
     args = parser.parse_args()
-    missing = host_test.missing_toolchain(PRESET) or next(
-        (tool for tool in ("wine", "wineboot", "wineserver") if shutil.which(tool) is None), None)
+    missing = host_test.missing_toolchain(PRESET, ("wine", "wineboot", "wineserver"))
     if missing:
-        print(f"SKIPPED: {missing} not found; {host_test.INSTALL_HINT}")
-        return host_test.SKIPPED
+        return host_test.skipped(missing)
     binary = host_test.build(args.source, PRESET)
     if binary is None:
         return 1

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "support/support.h"
 #include "tkdec.h"
@@ -18,9 +16,6 @@ Bytes payload(uint32_t source, uint32_t destination, Bytes body = {}, Bytes flag
     return concat({words({source, destination}), flags, body});
 }
 
-constexpr uint32_t kStatusCnf = 0x2CC40007;
-constexpr uint32_t kTimerPtp = 0x12000000;
-constexpr uint32_t kTestAppApps = 0x13C40000;
 constexpr uint32_t kComms = 0x12030000;
 constexpr uint32_t kAtTask = 0x12050000;
 constexpr uint32_t kTimerApp = 0x13000000;
@@ -30,31 +25,6 @@ constexpr uint32_t kUnknownId = 0x2C0000FF;
 const char kCommsHeaderText[] =
     "(CKI_Message){.m_srcTask=CKI_COMMS_TASK_ID .m_dstTask=CKI_AT_TASK_ID .m_postedCounter=1 .m_deleteMe=0 "
     ".m_processing=0 .m_flags=0}";
-
-TEST(MessageDecoder, RegisteredMessage) {
-    const Bytes body = payload(kTimerPtp, kTestAppApps, {2, 0, 0, 0});
-    EXPECT_EQ(decode(kMessageChannel, kStatusCnf, body, UF_AsText).text,
-              "(CkiTestAppQueryStatusCnfMessage){.m_srcTask=CKI_TIMER_PTP_TASK_ID .m_dstTask=CKI_TEST_APP_APPS_TASK_ID "
-              ".m_postedCounter=0 .m_deleteMe=0 .m_processing=0 .m_flags=0 .m_status=CKI_TESTAPP_STATUS_PASSED}");
-    EXPECT_EQ(decode(kMessageChannel, kStatusCnf, body, UF_AsJson).text,
-              R"({"CkiTestAppQueryStatusCnfMessage":{"m_srcTask":"CKI_TIMER_PTP_TASK_ID", )"
-              R"("m_dstTask":"CKI_TEST_APP_APPS_TASK_ID", "m_postedCounter":0, "m_deleteMe":0, "m_processing":0, )"
-              R"("m_flags":0, "m_status":"CKI_TESTAPP_STATUS_PASSED"}})");
-    // Every format prints the class's structure, offsets as message
-    // offsets, without a record frame; the result is 0.
-    for (OutputFormat format : kFormats) {
-        const Decoded decoded = decode(kMessageChannel, kStatusCnf, body, format);
-        EXPECT_EQ(decoded.result, 0);
-        EXPECT_EQ(decoded.text, decodeType("CkiTestAppQueryStatusCnfMessage", concat({word(kStatusCnf), body}), format))
-            << format;
-    }
-    // An event id selects its class the same way.
-    const Bytes abort = payload(kTimerPtp, kAtTask, {0x01, 0x02, 0x05, 0x92, 3, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
-    EXPECT_EQ(decode(kMessageChannel, 0x92050201, abort, UF_AsText).text,
-              "(Atlayer_AbortEvent){.m_srcTask=CKI_TIMER_PTP_TASK_ID .m_dstTask=CKI_AT_TASK_ID .m_postedCounter=0 "
-              ".m_deleteMe=0 .m_processing=0 .m_flags=0 .m_eventId=CKI_EVENT_AT_ABORT_REQ .m_channel=3 "
-              ".m_reason=CKI_RETURN_ERROR}");
-}
 
 struct HintCase {
     const char *title;
@@ -102,8 +72,6 @@ TEST(MessageDecoder, IdsWithoutClass) {
     EXPECT_EQ(decode(kMessageChannel, kUnknownId, payload(kComms, kAtTask, {}, {1, 0, 0, 0})).text,
               std::string("[DECODER INFO::Unknown MsgId 0x2c0000ff - use CKI_ENUM_EXTENDS(<EnumType>, CKI_MsgId)]") +
                   kCommsHeaderText);
-    EXPECT_EQ(decode(kMessageChannel, 0x2C2A0003, payload(kTimerApp, kAtTask)).text.substr(0, 61),
-              "(CKI_Timer){.m_srcTask=CKI_TIMER_APP_TASK_ID .m_dstTask=CKI_A");
 }
 
 // A payload too short for a task word: the missing task is neither read

@@ -74,8 +74,6 @@ TEST(TokenFormatter, CatalogueOfRules) {
                                                   raw(arg(2)), raw(arg(1))},
          {7, 0xFFFFFFFF, 0xBEEF, 'Q'}, {}, "7 -1 beef 0000beef Q 0000BEEF -1"},
         {"star precision takes its own rule", "[%.*x]", {raw(arg(0)), raw(arg(1))}, {2, 0xABCDEF}, {}, "[abcdef]"},
-        {"one word, many conversions", "%s(%.8x)", {enumeration(arg(0), showingPrinter), raw(arg(0))}, {5}, {},
-         "<5 f0 m3 a0 CKI_ALARM_ERROR>(00000005)"},
         {"bit fields", "%u %u %x", {raw(arg(0, 4, 4)), raw(arg(0, 28, 4)), raw(arg(0, 0, 32, 0x40F))},
          {0xA000F4FF}, {}, "15 10 40f"},
         {"enumeration with alias and filter", "%s", {enumeration(arg(0, 8, 8), showingPrinter, 1, filterSkip2Words)},
@@ -126,50 +124,6 @@ TEST(TokenFormatter, CatalogueOfRules) {
     }
 }
 
-// Rules run from the last conversion to the first, so when the scratch area
-// runs out it is the leftmost texts that give way.
-TEST(TokenFormatter, ScratchExhaustionHitsTheLeftmostTexts) {
-    const std::vector<ConversionRule> rules = {
-        {.kind = RuleKind::DottedAddress, .source = arg(1)},
-        {.kind = RuleKind::BinaryDigits, .source = arg(1), .digits = 4},
-        enumeration(arg(0), longPrinter),
-        enumeration(arg(0), longPrinter),
-        enumeration(arg(0), longPrinter),
-    };
-    const std::string out = run("%s|%s|%s|%s|%s", rules, {16384, 0x0A}, {}, 70000);
-    std::string text;
-    for (uint32_t i = 0; i < 16384; ++i) text += static_cast<char>('a' + i % 26);
-    // The rightmost text takes 16385 bytes; the middle one is cut to the
-    // 16382 characters that leave room for its NUL; the third finds the
-    // area full, and so do the binary digits ("0") and the address ("").
-    const std::string expected = "|0|** No output buffer space **|" + text.substr(0, 16382) + "|" + text;
-    EXPECT_EQ(out.size(), expected.size());
-    EXPECT_TRUE(out == expected) << out.substr(0, 64);
-}
-
-constexpr Enumerator kColourTable[] = {{1, "COLOUR_RED"}, {2, "COLOUR_DARK_GREEN"}, {0, nullptr}};
-constexpr EnumerationInfo kColours = {1, "Colour", kColourTable, 2};
-
-// An enumeration text found in its table is taken in place; it must read,
-// and take scratch room, exactly as the rendered text would, also when
-// the scratch area is nearly full.
-TEST(TokenFormatter, EnumerationNamesAsRendered) {
-    for (NameFilter filter : {filterIdentity, filterSkip2Words}) {
-        const ConversionRule rendered = enumeration(arg(1, 8, 8), &printEnumeration<kColours>, 0, filter);
-        ConversionRule inPlace = rendered;
-        inPlace.enumeration = &kColours;
-        for (uint32_t value : {0x100u, 0x200u, 0x300u, 0x1200u}) {
-            for (uint32_t room = 0; room < 24; ++room) {
-                const uint32_t filler = kFormatterScratchSize - 1 - room;  // the long text and its NUL leave room bytes
-                const auto out = [&](const ConversionRule &rule) {
-                    return run("%s|%s|%.9s", {rule, rule, enumeration(arg(0), longPrinter)}, {filler, value}, {},
-                               70000);
-                };
-                EXPECT_EQ(out(inPlace), out(rendered)) << std::hex << value << " room " << std::dec << room;
-            }
-        }
-    }
-}
 
 // At the scratch end: binary digits need room for their NUL beside them; a
 // dotted address cut there gives up its last character for one.
@@ -186,16 +140,6 @@ TEST(TokenFormatter, TextsAtTheScratchEnd) {
         EXPECT_EQ(run("%s|%.3s", {c.rule, enumeration(arg(0), longPrinter)}, {filler, 0x0100A8C0}, {}), c.text + "|abc")
             << c.room;
     }
-}
-
-TEST(TokenFormatter, NoOptionTextIsCutToItsBuffer) {
-    const std::string longList(3000, 'L');
-    const ConversionRule rule{.kind = RuleKind::Choice, .source = arg(0), .options = kChoiceOptions, .optionCount = 2,
-                              .listText = longList.c_str()};
-    const std::string out = run("%s", {rule}, {7}, {}, 4096);
-    const std::string opening = "(No option 7 in (";
-    ASSERT_EQ(out.size(), kNoOptionBufferSize - 1);
-    EXPECT_EQ(out, opening + longList.substr(0, kNoOptionBufferSize - 1 - opening.size()));
 }
 
 }  // namespace

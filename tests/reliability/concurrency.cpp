@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -14,18 +15,12 @@ namespace {
 
 constexpr int kThreads = 8;
 
-uint64_t fingerprint(std::string_view text) {
-    uint64_t hash = 1469598103934665603ull;  // FNV-1a
-    for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
-    return hash ^ text.size();
-}
-
 std::vector<uint64_t> fingerprintsOfOneRun() {
     std::vector<uint64_t> prints;
     reliability::Hooks hooks;
     hooks.output = [&prints](size_t call, std::string_view output) {
         if (prints.size() <= call) prints.resize(call + 1);
-        prints[call] = fingerprint(output);
+        prints[call] = std::hash<std::string_view>{}(output) ^ output.size();
     };
     reliability::exerciseLibrary(hooks);
     return prints;

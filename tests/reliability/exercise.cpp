@@ -1,5 +1,6 @@
 #include "exercise.h"
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,8 @@ constexpr uint32_t kOutputSize = 4096;
 // Deterministic payload bytes of the given length.
 Bytes payloadOf(size_t length, uint32_t seed) {
     Bytes bytes(length);
-    uint32_t state = seed * 2654435761u + 1;
-    for (uint8_t &b : bytes) {
-        state = state * 1103515245u + 12345u;
-        b = static_cast<uint8_t>(state >> 16);
-    }
+    std::minstd_rand random(seed);
+    for (uint8_t &b : bytes) b = static_cast<uint8_t>(random() >> 8);
     return bytes;
 }
 
@@ -30,17 +28,13 @@ const Bytes kExtended = {0, 0, 0, 0, 1, 0, 0, 0,                                
                          0, 0, 0, 0, 6, 0, 0, 0, 'h', 'e', 'l', 'l', 'o', 0, 0, 0,  // key 0
                          1, 0, 0, 0, 3, 0, 0, 0, 1, 10, 255, 0};                 // key 1
 
-class HookSink : public calls::Sink {
-public:
-    explicit HookSink(const Hooks &hooks) : hooks_(hooks) {}
-    void before() override { hooks_.before(); }
-    void after() override { hooks_.after(); }
-    void call(const std::string &, int64_t, std::string_view output) override { hooks_.output(calls_++, output); }
-    size_t calls() const { return calls_; }
-
-private:
-    const Hooks &hooks_;
-    size_t calls_ = 0;
+struct HookSink : calls::Sink {
+    explicit HookSink(const Hooks &hooks) : hooks(hooks) {}
+    void before() override { hooks.before(); }
+    void after() override { hooks.after(); }
+    void call(const std::string &, int64_t, std::string_view output) override { hooks.output(calls++, output); }
+    const Hooks &hooks;
+    size_t calls = 0;
 };
 
 calls::Api linkedApi() {
@@ -53,17 +47,14 @@ calls::Api linkedApi() {
 
 void exerciseTokens(const calls::Api &api, calls::Sink &sink) {
     const Bytes payloads[] = {payloadOf(0, 1), payloadOf(7, 2), payloadOf(48, 3), kExtended};
-    for (uint32_t id = 0; id <= 10740; id += 4) {
-        for (uint16_t channel : {uint16_t{48}, uint16_t{8209}, uint16_t{0x1234}}) {
-            for (const Bytes &payload : payloads) calls::decodeRecord(api, sink, channel, id, payload, kOutputSize);
-            calls::sourceReference(api, sink, channel, id, 512);
-        }
-    }
+    const auto decodeAll = [&](uint16_t channel, uint32_t id) {
+        for (const Bytes &payload : payloads) calls::decodeRecord(api, sink, channel, id, payload, kOutputSize);
+        calls::sourceReference(api, sink, channel, id, 512);
+    };
+    for (uint32_t id = 0; id <= 10740; id += 4)
+        for (uint16_t channel : {uint16_t{48}, uint16_t{8209}, uint16_t{0x1234}}) decodeAll(channel, id);
     const tkdec::EnumerationInfo &alarms = tkdec::build::enum_CKI_AlarmId;
-    for (uint32_t i = 0; i < alarms.count; ++i) {
-        for (const Bytes &payload : payloads) calls::decodeRecord(api, sink, 8241, alarms.table[i].value, payload, kOutputSize);
-        calls::sourceReference(api, sink, 8241, alarms.table[i].value, 512);
-    }
+    for (uint32_t i = 0; i < alarms.count; ++i) decodeAll(8241, alarms.table[i].value);
 }
 
 void exerciseMessages(const calls::Api &api, calls::Sink &sink) {
@@ -104,7 +95,7 @@ size_t exerciseLibrary(const Hooks &hooks) {
     exerciseTokens(api, sink);
     exerciseMessages(api, sink);
     exerciseTypes(api, sink);
-    return sink.calls();
+    return sink.calls;
 }
 
 }  // namespace reliability

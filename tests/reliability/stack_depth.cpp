@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,13 +24,6 @@ void *runExercise(void *) {
     return nullptr;
 }
 
-// Bytes of the stack that were written, counted from its top.
-size_t deepestUse(const std::vector<uint8_t> &stack) {
-    size_t untouched = 0;
-    while (untouched < stack.size() && stack[untouched] == kPaint) ++untouched;
-    return stack.size() - untouched;
-}
-
 TEST(StackDepth, ExportedCallsStayUnder256KiB) {
     std::vector<uint8_t> stack(kStackSize, kPaint);
     pthread_attr_t attributes;
@@ -39,7 +33,9 @@ TEST(StackDepth, ExportedCallsStayUnder256KiB) {
     ASSERT_EQ(pthread_create(&thread, &attributes, runExercise, nullptr), 0);
     ASSERT_EQ(pthread_join(thread, nullptr), 0);
     pthread_attr_destroy(&attributes);
-    const size_t depth = deepestUse(stack);
+    // The bytes written, counted from the stack's top.
+    const size_t depth = static_cast<size_t>(stack.end() - std::find_if(stack.begin(), stack.end(),
+                                                                         [](uint8_t b) { return b != kPaint; }));
     std::printf("deepest stack use: %zu bytes (%.1f KiB), exercise harness included\n", depth, depth / 1024.0);
     EXPECT_GT(depth, 0u);
     EXPECT_LT(depth, kLimit);

@@ -3,92 +3,57 @@
 #pragma once
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace tkdec::test {
 
+// A recursive-descent reader of one JSON value; the library writes
+// integers only.
 class JsonValidator {
 public:
     explicit JsonValidator(const std::string &text) : text_(text) {}
-
-    // True when the whole text is exactly one JSON value.
-    bool valid() {
-        pos_ = 0;
-        skipSpace();
-        if (!value(0)) return false;
-        skipSpace();
-        return pos_ == text_.size();
-    }
+    bool valid() { return value(0) && peek() == '\0' && pos_ == text_.size(); }
 
 private:
-    static constexpr int kMaxDepth = 64;
-
-    char peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
-    void skipSpace() {
+    char peek() {
         while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        return pos_ < text_.size() ? text_[pos_] : '\0';
     }
+    bool eat(char c) { return peek() == c && (++pos_, true); }
     bool literal(const char *word) {
-        const std::string w(word);
-        if (text_.compare(pos_, w.size(), w) != 0) return false;
-        pos_ += w.size();
-        return true;
+        const size_t length = std::strlen(word);
+        return text_.compare(pos_, length, word) == 0 && (pos_ += length, true);
     }
     bool string() {
-        if (peek() != '"') return false;
-        for (++pos_; pos_ < text_.size(); ++pos_) {
+        if (!eat('"')) return false;
+        for (; pos_ < text_.size(); ++pos_) {
             const unsigned char c = static_cast<unsigned char>(text_[pos_]);
-            if (c == '"') {
-                ++pos_;
-                return true;
-            }
+            if (c == '"') return ++pos_, true;
             if (c < 0x20) return false;
-            if (c == '\\') {
-                ++pos_;
-                if (pos_ >= text_.size() || std::string("\"\\/bfnrtu").find(text_[pos_]) == std::string::npos)
-                    return false;
-            }
+            if (c == '\\' && (++pos_ >= text_.size() || !std::strchr("\"\\/bfnrtu", text_[pos_]))) return false;
         }
         return false;
     }
-    bool digits() {
-        const size_t start = pos_;
-        while (std::isdigit(static_cast<unsigned char>(peek()))) ++pos_;
-        return pos_ > start;
-    }
-    // The library writes integers only.
     bool number() {
-        if (peek() == '-') ++pos_;
-        return peek() == '0' ? (++pos_, true) : digits();
+        if (pos_ < text_.size() && text_[pos_] == '-') ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == '0') return ++pos_, true;
+        const size_t start = pos_;
+        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        return pos_ > start;
     }
     bool sequence(char close, int depth, bool members) {
         ++pos_;
-        skipSpace();
-        if (peek() == close) {
-            ++pos_;
-            return true;
-        }
-        for (;;) {
-            skipSpace();
-            if (members) {
-                if (!string()) return false;
-                skipSpace();
-                if (peek() != ':') return false;
-                ++pos_;
-                skipSpace();
-            }
+        if (eat(close)) return true;
+        do {
+            if (members && !(string() && eat(':'))) return false;
             if (!value(depth + 1)) return false;
-            skipSpace();
-            if (peek() == close) {
-                ++pos_;
-                return true;
-            }
-            if (peek() != ',') return false;
-            ++pos_;
-        }
+        } while (eat(','));
+        return eat(close);
     }
     bool value(int depth) {
-        if (depth > kMaxDepth) return false;
+        if (depth > 64) return false;
         switch (peek()) {
         case '{': return sequence('}', depth, true);
         case '[': return sequence(']', depth, false);
@@ -109,27 +74,24 @@ inline bool isJson(const std::string &text) { return JsonValidator(text).valid()
 // A fragment is well-formed when its tags nest and close, and every "&"
 // starts one of the five predefined entities.
 inline bool isWellFormedXml(const std::string &text) {
-    static const char *const kEntities[] = {"&apos;", "&quot;", "&lt;", "&gt;", "&amp;"};
     std::vector<std::string> open;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '&') {
             bool known = false;
-            for (const char *entity : kEntities) known = known || text.compare(i, std::string(entity).size(), entity) == 0;
+            for (const char *entity : {"&apos;", "&quot;", "&lt;", "&gt;", "&amp;"})
+                known = known || text.compare(i, std::strlen(entity), entity) == 0;
             if (!known) return false;
         } else if (text[i] == '<') {
             const size_t close = text.find('>', i);
             if (close == std::string::npos) return false;
-            std::string tag = text.substr(i + 1, close - i - 1);
+            const std::string tag = text.substr(i + 1, close - i - 1);
             i = close;
             if (tag.empty() || tag.find('<') != std::string::npos) return false;
             if (tag.back() == '/') continue;
-            if (tag[0] == '/') {
-                if (open.empty() || open.back() != tag.substr(1)) return false;
-                open.pop_back();
-            } else {
-                if (!(std::isalpha(static_cast<unsigned char>(tag[0])) || tag[0] == '_')) return false;
-                open.push_back(tag);
-            }
+            if (tag[0] != '/' && !std::isalpha(static_cast<unsigned char>(tag[0])) && tag[0] != '_') return false;
+            if (tag[0] != '/') open.push_back(tag);
+            else if (open.empty() || open.back() != tag.substr(1)) return false;
+            else open.pop_back();
         }
     }
     return open.empty();

@@ -57,7 +57,7 @@ void decodeType(const Api &api, Sink &sink, const char *name, const Bytes &data,
 void createPayload(const Api &api, Sink &sink, uint32_t size, const char *name, const char *destination,
                    const char *body);
 
-// Every table of calls, the whole channel table included.
+// Every table of calls.
 void runCalls(const Api &api, Sink &sink);
 
 }  // namespace calls

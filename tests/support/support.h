@@ -125,10 +125,11 @@ inline std::string decodeType(const char *name, const Bytes &data, OutputFormat 
 }
 
 struct PrintOptions {
-    PrintMode mode = E_TOP_LEVEL;
-    uint32_t aliasIndex = 0;
-    CountFunction count = nullptr;
-    NameFilter filter = filterIdentity;
+    PrintOptions(PrintMode mode = E_TOP_LEVEL, uint32_t aliasIndex = 0, NameFilter filter = filterIdentity)
+        : mode(mode), aliasIndex(aliasIndex), filter(filter) {}
+    PrintMode mode;
+    uint32_t aliasIndex;
+    NameFilter filter;
 };
 
 // One value printer over the data (null when noData), into a guarded
@@ -138,14 +139,8 @@ inline std::string render(ValuePrinter printer, const Bytes &data, OutputFormat 
     const ExactCopy copy(data);
     return written(1 << 16, [&](char **pos, char *end) {
         printer(noData ? nullptr : copy.begin(), noData ? nullptr : copy.end(), pos, end, format, options.mode,
-                options.aliasIndex, options.count, options.filter);
+                options.aliasIndex, nullptr, options.filter);
     });
-}
-
-inline std::string render(ValuePrinter printer, const Bytes &data, OutputFormat format, PrintMode mode) {
-    PrintOptions options;
-    options.mode = mode;
-    return render(printer, data, format, options);
 }
 
 }  // namespace tkdec::test

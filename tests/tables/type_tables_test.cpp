@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "api/channel_table.h"
 #include "render/name_filters.h"
@@ -16,35 +15,23 @@
 namespace tkdec::test {
 namespace {
 
-size_t messageCount() {
-    size_t count = 0;
-    while (build::messageTypeTable[count].id != 0) ++count;
-    return count;
-}
-
 uint16_t channelOf(ChannelKind kind) {
     for (uint32_t i = 0; i < build::channelCount; ++i)
         if (build::channelKind(build::channels[i].id) == kind) return build::channels[i].id;
     return 0;
 }
 
-// The task of the build's PTP CPU with the lowest id, and the last task.
-uint32_t firstPtpTask() {
-    const EnumerationInfo &tasks = build::enum_CKI_TaskId;
-    for (uint32_t i = 0; i < tasks.count; ++i)
-        if (((tasks.table[i].value >> 24) & 0xF) == 2) return tasks.table[i].value;
-    return 0;
-}
-
-// A message's payload (the message from offset 4 on): a pattern, with a
-// PTP task as sender and the last task as receiver.
+// A message's payload (the message from offset 4 on): a pattern, with the
+// PTP task of the lowest id as sender and the last task as receiver.
 Bytes messagePayload(const TypeDescriptor &type) {
+    const EnumerationInfo &tasks = build::enum_CKI_TaskId;
+    uint32_t ptp = 0;
+    for (uint32_t i = tasks.count; i-- > 0;)
+        if (((tasks.table[i].value >> 24) & 0xF) == 2) ptp = tasks.table[i].value;
     Bytes payload(type.size > 4 ? type.size - 4 : 0);
     for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i * 37 + 11);
-    Bytes tasks;
-    putWord(tasks, firstPtpTask());
-    putWord(tasks, build::enum_CKI_TaskId.table[build::enum_CKI_TaskId.count - 1].value);
-    std::memcpy(payload.data(), tasks.data(), payload.size() < 8 ? payload.size() : 8);
+    const Bytes head = words({ptp, tasks.table[tasks.count - 1].value});
+    std::memcpy(payload.data(), head.data(), payload.size() < 8 ? payload.size() : 8);
     return payload;
 }
 
@@ -56,7 +43,7 @@ bool validDocument(tkdec_OutputFormat format, const std::string &text) {
 // Every type of the build, with complete data, prints one JSON value in
 // both JSON formats and well-formed XML.
 TEST(TypeTables, EveryTypeGivesValidDocuments) {
-    int checked = 0;
+    ASSERT_NE(build::messageTypeTable[0].print, nullptr);
     for (const MessageTypeEntry *entry = build::messageTypeTable; entry->print != nullptr; ++entry) {
         if (entry->type->size == 0) continue;  // the opaque printer writes plain text
         for (uint8_t fill : {uint8_t{0x00}, uint8_t{0x27}, uint8_t{0xA5}, uint8_t{0xFF}}) {
@@ -67,10 +54,8 @@ TEST(TypeTables, EveryTypeGivesValidDocuments) {
                 const std::string text = decodeType(entry->name, data, format);
                 EXPECT_TRUE(validDocument(format, text)) << entry->name << ": " << text;
             }
-            ++checked;
         }
     }
-    EXPECT_GT(checked, 0);
 }
 
 // Every message and event decodes on the message channel: valid documents
@@ -78,8 +63,8 @@ TEST(TypeTables, EveryTypeGivesValidDocuments) {
 TEST(TypeTables, EveryMessageDecodesOnTheMessageChannel) {
     const uint16_t channel = channelOf(ChannelKind::Message);
     ASSERT_NE(channel, 0);
-    for (size_t i = 0; i < messageCount(); ++i) {
-        const MessageTypeEntry &entry = build::messageTypeTable[i];
+    for (const MessageTypeEntry *e = build::messageTypeTable; e->id != 0; ++e) {
+        const MessageTypeEntry &entry = *e;
         const Bytes full = messagePayload(*entry.type);
         for (tkdec_OutputFormat format : kFormats) {
             const Decoded decoded = decode(channel, entry.id, full, format);

@@ -50,7 +50,8 @@ def failing_tests(build_dir, fail_fast=True):
     for binary in TEST_BINARIES:
         command = [str(build_dir / binary), "--gtest_brief=1"] + (["--gtest_fail_fast"] if fail_fast else [])
         try:
-            run = subprocess.run(command, capture_output=True, text=True, timeout=TIMEOUT)
+            # errors="replace": a mutant can make a test print any bytes.
+            run = subprocess.run(command, capture_output=True, text=True, errors="replace", timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
             failed.add("<crash>")
             continue
