@@ -1,9 +1,9 @@
 // Encoder and decoder agree on every layout of the build: a description that
-// names every member of a type is encoded, the bytes are printed again, and
-// the printed text shows every value. (Message entries and their two input
-// forms are the encoder tests'.)
+// names every member of a type or message is encoded, the bytes are printed
+// again, and the printed text shows every value.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "encoder/encode_entries.h"
-#include "support/support.h"
 #include "tkdec.h"
 #include "type_tables.h"
 
@@ -22,11 +21,13 @@ using tkdec::TypeDescriptor;
 using Texts = std::vector<std::string>;
 
 constexpr const char *kPtpTask = "CKI_TIMER_PTP_TASK_ID";
+constexpr uint16_t kMessageChannel = 8433;
 
-// A value in the designated syntax and the fragments of compact JSON that
-// the decoder prints for it (for a leaf: the printed value alone).
+// A value in both input syntaxes and the fragments of compact JSON that the
+// decoder prints for it (for a leaf: the printed value alone).
 struct Value {
     std::string designated;
+    std::string json;
     Texts shown;
     bool leaf = true;
 };
@@ -60,7 +61,9 @@ struct TypeFacts {
 };
 
 TypeFacts factsOf(const std::string &typeName) {
-    const std::string text = tkdec::test::decodeType(typeName.c_str(), {}, UF_AsJson);
+    std::vector<char> out(1 << 17);
+    EXPECT_EQ(tkdec_decodeType(typeName.c_str(), 0, nullptr, static_cast<uint32_t>(out.size()), out.data(), UF_AsJson), 0u);
+    const std::string text(out.data());
     TypeFacts facts;
     const std::string opening = cat({"{\"", typeName, "\":[\""});
     if (text.rfind(opening, 0) == 0) facts.kind = text.substr(opening.size(), text.find('"', opening.size()) - opening.size());
@@ -81,7 +84,9 @@ bool uniqueNonZero(const std::vector<Enumerator> &all, const Enumerator &e) {
 }
 
 // Members are separated by ',', which also ends a bitmask list (a list that
-// runs into the next designator is not written).
+// runs into the next designator is not written). JSON numbers are quoted
+// only as the very first character of a value, so members are written
+// "name":value and list elements without blanks.
 class Describer {
 public:
     Value ofType(const TypeDescriptor &type) {
@@ -92,17 +97,17 @@ private:
     uint32_t counter_ = 0;
 
     Value ofStructure(const TypeDescriptor &type) {
-        Texts designated, shown;
-        addMembers(type, designated, shown);
-        return {cat({"{", joined(designated, ", "), "}"}), shown, false};
+        Texts designated, json, shown;
+        addMembers(type, designated, json, shown);
+        return {cat({"{", joined(designated, ", "), "}"}), cat({"{", joined(json, ", "), "}"}), shown, false};
     }
 
     // Members of base parts are named like the structure's own; a
     // single-value type is named "value".
-    void addMembers(const TypeDescriptor &type, Texts &designated, Texts &shown) {
+    void addMembers(const TypeDescriptor &type, Texts &designated, Texts &json, Texts &shown) {
         for (const FieldDescriptor *f = type.fields; f->fieldName != nullptr; ++f) {
             if (f->fieldName[0] == '^') {
-                addMembers(*f->descriptor(), designated, shown);
+                addMembers(*f->descriptor(), designated, json, shown);
                 continue;
             }
             if (f->encode == nullptr || f->encode == &tkdec::encodeRefused) continue;
@@ -110,6 +115,7 @@ private:
             const std::string name = single ? "value" : f->fieldName;
             const Value value = ofMember(*f);
             designated.push_back(cat({".", name, "=", value.designated}));
+            json.push_back(cat({inQuotes(name), ":", value.json}));
             if (!value.leaf)
                 shown.insert(shown.end(), value.shown.begin(), value.shown.end());
             else
@@ -127,31 +133,33 @@ private:
         return ofStructure(type);
     }
 
-    // Two structured elements; a character string (printed as a list of its
-    // codes); three numbers.
+    // Two structured elements; a character string (a list of its codes in
+    // JSON, where a quoted string leaves its ']' unread); three numbers.
     Value ofArray(const FieldDescriptor &elements) {
         if (elements.descriptor != nullptr) {
             Value a = ofStructure(*elements.descriptor());
             const Value b = ofStructure(*elements.descriptor());
             a.shown.insert(a.shown.end(), b.shown.begin(), b.shown.end());
-            return {cat({"{", a.designated, ", ", b.designated, "}"}), a.shown, false};
+            return {cat({"{", a.designated, ", ", b.designated, "}"}), cat({"[", a.json, ",", b.json, "]"}), a.shown, false};
         }
-        Texts designated, printed;
+        Texts designated, json, printed;
         const bool text = std::strcmp(elements.typeName, "char") == 0;
         const std::string chars = {'A', 'b', static_cast<char>('0' + counter_++ % 10)};
         for (uint32_t i = 0; i < elements.elementCount; ++i) {
             if (i >= 3) {
                 printed.push_back("0");
             } else if (text) {
-                printed.push_back(std::to_string(chars[i]));
+                json.push_back(std::to_string(chars[i]));
+                printed.push_back(json.back());
             } else {
                 const Value v = ofLeaf(elements.typeName, elements.elementSize, "");
                 designated.push_back(v.designated);
+                json.push_back(elements.elementSize == 1 ? v.designated : v.json);  // a quote: a string
                 printed.push_back(v.shown[0]);
             }
         }
         const std::string list = text ? cat({"{", inQuotes(chars), "}"}) : cat({"{", joined(designated, ", "), "}"});
-        return {list, {cat({"[", joined(printed, ","), "]"})}};
+        return {list, cat({"[", joined(json, ","), "]"}), {cat({"[", joined(printed, ","), "]"})}};
     }
 
     Value ofLeaf(const std::string &typeName, uint32_t size, const std::string &fixed) {
@@ -162,7 +170,7 @@ private:
         EXPECT_EQ(facts.kind, "base") << typeName;
         const uint32_t n = ++counter_;
         const std::string text = std::to_string(size == 1 ? 1 + n % 100 : size == 2 ? 1000 + n : 100000 + n);
-        return {text, {text}};
+        return {text, n % 2 ? inQuotes(text) : text, {text}};
     }
 
     Value ofEnumerator(const std::vector<Enumerator> &all, const std::string &fixed) {
@@ -171,7 +179,7 @@ private:
             if (uniqueNonZero(all, *e)) name = e->name;
         if (name.empty() && !all.empty()) name = all.front().name;  // only a 0 enumerator
         EXPECT_FALSE(name.empty());
-        return {name, {inQuotes(name)}};
+        return {name, inQuotes(name), {inQuotes(name)}};
     }
 
     // Two names: single-bit masks, or bit numbers within the member.
@@ -186,9 +194,15 @@ private:
             }
         }
         EXPECT_FALSE(names.empty());
-        return {joined(names, "|"), {cat({"[", joined(json, ","), "]"})}};
+        return {joined(names, "|"), cat({"[", joined(json, ", "), "]"}), {cat({"[", joined(json, ","), "]"})}};
     }
 };
+
+std::string decoded(const char *typeName, const uint8_t *data, uint32_t size) {
+    std::vector<char> out(1 << 17);
+    EXPECT_EQ(tkdec_decodeType(typeName, size, data, static_cast<uint32_t>(out.size()), out.data(), UF_AsJson), 0u);
+    return out.data();
+}
 
 void expectShown(const std::string &text, const Value &value) {
     for (const std::string &fragment : value.shown) EXPECT_NE(text.find(fragment), std::string::npos) << fragment << " not in " << text;
@@ -199,6 +213,44 @@ bool isMessageType(const TypeDescriptor *type) {
     for (const tkdec::MessageTypeEntry *e = tkdec::build::messageTypeTable; e->print != nullptr; ++e)
         if (e->id != 0 && e->type == type) return true;
     return false;
+}
+
+// The name by which the payload builder finds a message entry: its
+// CKI_MsgId name, or for an event its number.
+std::string messageName(const tkdec::MessageTypeEntry &entry) {
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%08X", entry.id);
+    return (entry.id >> 24) == 0x2C ? entry.name : number;
+}
+
+TEST(PayloadRoundTrip, EveryMessageInBothForms) {
+    int messages = 0;
+    for (const tkdec::MessageTypeEntry *entry = tkdec::build::messageTypeTable; entry->print != nullptr; ++entry) {
+        if (entry->id == 0) continue;
+        ++messages;
+        const TypeDescriptor &type = *entry->type;
+        SCOPED_TRACE(entry->name);
+        const Value value = Describer().ofType(type);
+        const uint32_t size = type.size + 2;
+        std::vector<uint8_t> threeText(size), json(size);
+        ASSERT_EQ(tkdec_createMessagePayload(threeText.data(), size, messageName(*entry).c_str(), kPtpTask,
+                                             value.designated.c_str()),
+                  static_cast<int32_t>(size))
+            << value.designated;
+        const std::string description = cat({"{", inQuotes(messageName(*entry)), ": ", value.json, "}"});
+        ASSERT_EQ(tkdec_createMessagePayload(json.data(), size, description.c_str(), nullptr, nullptr),
+                  static_cast<int32_t>(size))
+            << description;
+        EXPECT_EQ(json, threeText);
+        expectShown(decoded(type.name, threeText.data() + 2, type.size), value);
+        // From offset 6 on the payload is what a MESSAGE channel record carries.
+        std::vector<char> out(1 << 17);
+        ASSERT_EQ(tkdec_getJson(kMessageChannel, entry->id, size - 6, threeText.data() + 6,
+                                static_cast<uint32_t>(out.size()), out.data()),
+                  0);
+        expectShown(out.data(), value);
+    }
+    EXPECT_GT(messages, 0);
 }
 
 TEST(PayloadRoundTrip, EveryTypeWithAFieldList) {
@@ -214,8 +266,7 @@ TEST(PayloadRoundTrip, EveryTypeWithAFieldList) {
                                              value.designated.c_str(), ""),
                   static_cast<int32_t>(type.size))
             << value.designated;
-        buffer.resize(type.size);
-        expectShown(tkdec::test::decodeType(type.name, buffer, UF_AsJson), value);
+        expectShown(decoded(type.name, buffer.data(), type.size), value);
     }
     EXPECT_GT(types, 0);
 }
