@@ -120,22 +120,6 @@ TKDEC_INLINE void put(FormatWindow &window, char c) {
     if (window.pos < window.end) *window.pos++ = c;
 }
 
-// Copies up to 16 bytes with fixed-size moves (two overlapping ones), so
-// that the short runs of the rows cost no call.
-TKDEC_INLINE void copyShort(char *to, const char *from, size_t n) {
-    if (n >= 8) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + n - 8, from + n - 8, 8);
-    } else if (n >= 4) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + n - 4, from + n - 4, 4);
-    } else if (n > 0) {
-        to[0] = from[0];
-        to[n / 2] = from[n / 2];
-        to[n - 1] = from[n - 1];
-    }
-}
-
 TKDEC_INLINE void putRun(FormatWindow &window, const char *text, size_t length) {
     const size_t room = static_cast<size_t>(window.end - window.pos);
     const size_t n = length < room ? length : room;

@@ -83,6 +83,22 @@ inline char *decimalDigits(Unsigned value, char *bufferEnd) {
     return p;
 }
 
+// Copies up to 16 bytes with fixed-size moves (two overlapping ones), so
+// that the short pieces and runs of the documents cost no call.
+TKDEC_WRITER_INLINE void copyShort(char *to, const char *from, size_t n) {
+    if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
+    }
+}
+
 class TextWriter {
 public:
     TextWriter(char **pos, char *end) : position_(pos), end_(end) {
@@ -170,21 +186,6 @@ private:
 #endif
     static void copyLong(char *to, const char *from, size_t n) {
         std::memcpy(to, from, n);
-    }
-
-    // Up to 16 bytes with fixed-size moves (two overlapping ones).
-    static void copyShort(char *to, const char *from, size_t n) {
-        if (n >= 8) {
-            std::memcpy(to, from, 8);
-            std::memcpy(to + n - 8, from + n - 8, 8);
-        } else if (n >= 4) {
-            std::memcpy(to, from, 4);
-            std::memcpy(to + n - 4, from + n - 4, 4);
-        } else if (n > 0) {
-            to[0] = from[0];
-            to[n / 2] = from[n / 2];
-            to[n - 1] = from[n - 1];
-        }
     }
 
     char **position_;

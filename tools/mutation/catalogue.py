@@ -93,9 +93,6 @@ FORMAT_ENGINE = rows(
      "64-bit decimal cut to 32 bits"),
     ('const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";',
      'const char *digits = upper ? "0123456789abcdef" : "0123456789abcdef";', "'%X' prints lower case"),
-    ("to[n / 2] = from[n / 2];", "", "three-byte run loses its middle"),
-    ("std::memcpy(to + n - 8, from + n - 8, 8);", "std::memcpy(to + n - 8, from + n - 8, 7);",
-     "last byte of a 9 to 16 byte run lost"),
     ("const size_t n = length < room ? length : room;", "const size_t n = length < room ? length : length;",
      "run not cut at the window end"),
     ("if (p[i] == '\\0' || p[i] == '%') return i;", "if (p[i] == '\\0') return i;", "short literal swallows '%'"),
@@ -148,6 +145,8 @@ HEADERS = rows(
      "no terminator behind a text one shorter than the space"),
     ("*position_ = pos_;", "", "caller's position not moved"),
     ("std::memcpy(to + n - 8, from + n - 8, 8);", "", "pieces of 9 to 16 characters lose their tail"),
+    ("std::memcpy(to + n - 8, from + n - 8, 8);", "std::memcpy(to + n - 8, from + n - 8, 7);",
+     "last character of a 9 to 16 character piece lost"),
     ("to[n / 2] = from[n / 2];", "", "three-character piece loses its middle"),
     ("if (n <= 16)\n", "if (n <= 24)\n", "pieces of 17 to 24 characters lose their middle"),
 )
