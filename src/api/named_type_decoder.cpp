@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "render/bounded_append.h"
+#include "render/output.h"
 #include "render/little_endian.h"
 #include "render/name_filters.h"
 #include "tkdec.h"
