@@ -5,15 +5,16 @@
 #include "render/bounded_append.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
+#include "render/text_writer.h"
 #include "type_tables.h"
 
 namespace tkdec {
 namespace {
 
-constexpr const char *kKnownText = "%s -> (%s) -> %s";
-constexpr const char *kUnknownText = "%s -> %s -> %s";
-constexpr FormatRow kKnownTrace = {{kKnownText, kKnownText, kKnownText, kKnownText}};
-constexpr FormatRow kUnknownTrace = {{kUnknownText, kUnknownText, kUnknownText, kUnknownText}};
+// The texts between the three parts, the same in every output format.
+constexpr std::string_view kKnownBefore = " -> (";
+constexpr std::string_view kKnownAfter = ") -> ";
+constexpr std::string_view kUnknownBetween = " -> ";
 
 struct Scratch {
     char *pos;
@@ -42,8 +43,27 @@ const char *renderId(uint32_t id, Scratch &scratch, OutputFormat format) {
     return scratch.render(id, &printEnumeration<build::enum_CKI_EventId>, format);
 }
 
+// Appends a task's CKI_TaskId text straight into the output.
+void appendTask(uint32_t task, char **pos, char *end, OutputFormat format) {
+    const uint8_t bytes[4] = {static_cast<uint8_t>(task), static_cast<uint8_t>(task >> 8),
+                              static_cast<uint8_t>(task >> 16), static_cast<uint8_t>(task >> 24)};
+    printEnumeration<build::enum_CKI_TaskId>(bytes, bytes + 4, pos, end, format, E_TYPE, 0, nullptr, filterIdentity);
+}
+
+// Appends the middle part with the texts around it.
+void appendMiddle(char **pos, char *end, std::string_view before, const char *middle, std::string_view after) {
+    TextWriter out(pos, end);
+    out.text(before);
+    out.text(middle);
+    out.text(after);
+    out.finish();
+}
+
 }  // namespace
 
+// The parts are appended one after the other, each a bounded append: their
+// output is that of one bounded append of the whole line, without first
+// rendering the tasks elsewhere and copying them.
 void traceMessage(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **pos, char *end,
                   OutputFormat format, uint32_t id) {
     uint32_t tasks[2];
@@ -56,12 +76,12 @@ void traceMessage(const uint8_t *payloadStart, const uint8_t *payloadEnd, char *
     const MessageTypeEntry *entry = findEntry(id);
     const char *idText = entry == nullptr ? renderId(id, scratch, format) : nullptr;
     if (!hasRoom(pos, end)) return;
-    const char *source = scratch.render(tasks[0], &printEnumeration<build::enum_CKI_TaskId>, format);
-    const char *destination = scratch.render(tasks[1], &printEnumeration<build::enum_CKI_TaskId>, format);
+    appendTask(tasks[0], pos, end, format);
     if (entry != nullptr)
-        appendRow(pos, end, kKnownTrace, format, source, entry->type->name, destination);
+        appendMiddle(pos, end, kKnownBefore, entry->type->name, kKnownAfter);
     else
-        appendRow(pos, end, kUnknownTrace, format, source, idText, destination);
+        appendMiddle(pos, end, kUnknownBetween, idText, kUnknownBetween);
+    appendTask(tasks[1], pos, end, format);
 }
 
 }  // namespace tkdec

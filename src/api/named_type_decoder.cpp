@@ -2,10 +2,10 @@
 // bytes, found in the message type table by name or by id: the entry that
 // a search in table order finds first, found through the name order and
 // the message class lookup in a time that does not grow with the table.
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
-#include "render/bounded_append.h"
+#include "render/output.h"
 #include "render/little_endian.h"
 #include "render/name_filters.h"
 #include "tkdec.h"
@@ -16,7 +16,8 @@ namespace {
 
 constexpr uint32_t kPtpCpu = 2;
 constexpr uint32_t kSourceTaskOffset = 4;
-constexpr size_t kIdTextSize = 20;
+constexpr size_t kHexIdDigits = 8;
+constexpr size_t kMaxDecimalIdDigits = 10;
 
 // The ids that a name spells exactly as "0x%.8x" or as "%i" of an id.
 struct SpelledIds {
@@ -26,28 +27,56 @@ struct SpelledIds {
     uint32_t decimal = 0;
 };
 
-bool spells(const char *name, const char *format, uint32_t id) {
-    char text[kIdTextSize];
-    char *pos = text;
-    append(&pos, text + sizeof text, format, id);
-    return pos < text + sizeof text && std::strcmp(text, name) == 0;
+uint32_t hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<uint32_t>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<uint32_t>(c - 'a' + 10);
+    return 16;
 }
 
-// Parses the name once instead of formatting every entry's id: a name
-// spells an id when formatting the parsed value gives the name back.
+// "0x%.8x" of an id: "0x" and exactly eight lowercase hexadecimal digits.
+bool parseHexId(const char *name, uint32_t &id) {
+    if (name[0] != '0' || name[1] != 'x') return false;
+    uint32_t value = 0;
+    for (size_t i = 0; i < kHexIdDigits; ++i) {
+        const uint32_t digit = hexDigitValue(name[2 + i]);
+        if (digit >= 16) return false;
+        value = value << 4 | digit;
+    }
+    id = value;
+    return name[2 + kHexIdDigits] == '\0';
+}
+
+// "%i" of an id: "0", or an optional minus and up to ten digits without a
+// leading zero, within the range of a 32-bit int ("-0" is no spelling).
+bool parseDecimalId(const char *name, uint32_t &id) {
+    const bool negative = name[0] == '-';
+    const char *digits = negative ? name + 1 : name;
+    if (digits[0] == '0') {
+        if (negative || digits[1] != '\0') return false;
+        id = 0;
+        return true;
+    }
+    int64_t magnitude = 0;
+    size_t count = 0;
+    for (; digits[count] >= '0' && digits[count] <= '9'; ++count) {
+        if (count == kMaxDecimalIdDigits) return false;
+        magnitude = magnitude * 10 + (digits[count] - '0');
+    }
+    if (count == 0 || digits[count] != '\0') return false;
+    const int64_t value = negative ? -magnitude : magnitude;
+    if (value < INT32_MIN || value > INT32_MAX) return false;
+    id = static_cast<uint32_t>(value);
+    return true;
+}
+
+// Reads the name's spelling directly: a name spells an id exactly when
+// formatting that id gives the name back, so only these shapes match.
 SpelledIds spelledIds(const char *name) {
     SpelledIds ids;
-    if (name[0] == '0' && name[1] == 'x') {
-        const unsigned long long value = std::strtoull(name + 2, nullptr, 16);
-        ids.hex = static_cast<uint32_t>(value);
-        ids.hasHex = value <= UINT32_MAX && spells(name, "0x%.8x", ids.hex);
-    }
-    const long long value = std::strtoll(name, nullptr, 10);
-    ids.decimal = static_cast<uint32_t>(value);
-    ids.hasDecimal = value >= INT32_MIN && value <= INT32_MAX && spells(name, "%i", ids.decimal);
+    ids.hasHex = parseHexId(name, ids.hex);
+    ids.hasDecimal = parseDecimalId(name, ids.decimal);
     return ids;
 }
-
 
 // A message must have been sent by a task of the target's PTP CPU.
 bool sentByPtpTask(const uint8_t *data, uint32_t length) {

@@ -45,6 +45,12 @@ TEST(DecodeType, LookupByNameAndId) {
         {"751042567", fromPtp, 0, kStatusCnfText},
         {"0x2CC40007", fromPtp, 1, ""},
         {"0x2cc4007", fromPtp, 1, ""},
+        {"0x02cc40007", fromPtp, 1, ""},
+        {"+751042567", fromPtp, 1, ""},
+        {" 751042567", fromPtp, 1, ""},
+        {"0751042567", fromPtp, 1, ""},
+        {"751042567 ", fromPtp, 1, ""},
+        {"0x2cc40007 ", fromPtp, 1, ""},
         // The source check: an APPS sender, or too few bytes for one.
         {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", fromApps, 1, ""},
         {"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", statusCnf(0x16000000), 1, ""},  // CPU 6, not 2
@@ -57,6 +63,7 @@ TEST(DecodeType, LookupByNameAndId) {
         // 0 names the first type entry.
         {"0", {200}, 0, "200"},  // "unsigned char", not the "char" behind it
         {"0x00000000", {200}, 0, "200"},
+        {"0x0", {200}, 1, ""},
         {"-0", {65}, 1, ""},
         // An event by its negative decimal id.
         {"-1845165567", {1, 2, 0x05, 0x92, 0, 0, 1, 0x12}, 0,
@@ -64,8 +71,11 @@ TEST(DecodeType, LookupByNameAndId) {
          ".m_postedCounter=(unsigned char)(no data) .m_deleteMe=(unsigned char)(no data) "
          ".m_processing=(unsigned char)(no data) .m_flags=(unsigned char)(no data) "
          ".m_eventId=(CKI_EventId)(no data) .m_channel=(uint8_t)(no data) .m_reason=(CKI_Return)(no data)}"},
+        {"0x92050201", {1, 2, 0x05, 0x92, 0, 0, 1, 0x13}, 1, ""},
+        {"2450850305", {1, 2, 0x05, 0x92, 0, 0, 1, 0x12}, 1, ""},  // its id unsigned: "%i" is negative
         {"TokenisedPrintChannels", {5, 0, 0, 0}, 0, "(TokenisedPrintChannels) 0x00000005 (5)"},
         {"NoSuchType", fromPtp, 1, ""},
+        {"", fromPtp, 1, ""},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(decode(c.name, c.data), std::make_pair(c.result, std::string(c.text))) << c.name;
