@@ -132,15 +132,9 @@ int usageError(const char *command, const char *format, ...) {
 }
 
 bool parseFormatName(std::string_view name, int32_t &format) {
-    static constexpr std::pair<std::string_view, tkdec_OutputFormat> kNames[] = {
+    static constexpr std::pair<std::string_view, int32_t> kNames[] = {
         {"text", UF_AsText}, {"xml", UF_AsXml}, {"longjson", UF_AsLongJson}, {"json", UF_AsJson}};
-    for (const auto &[text, value] : kNames) {
-        if (name == text) {
-            format = value;
-            return true;
-        }
-    }
-    return false;
+    return pick(kNames, name, format);
 }
 
 int formatOption(const Invocation &call, int32_t &format) {

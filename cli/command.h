@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
@@ -54,6 +55,18 @@ int parseArguments(const Command &command, int argc, char **argv, Invocation &ca
 
 // A usage error of a command: reports it with a pointer to the help.
 TKCLI_PRINTF_FORMAT(2, 3) int usageError(const char *command, const char *format, ...);
+
+// The value of the name given among the choices; false when none has it.
+template <typename T, size_t N>
+bool pick(const std::pair<std::string_view, T> (&choices)[N], std::string_view given, T &value) {
+    for (const auto &[name, choice] : choices) {
+        if (given == name) {
+            value = choice;
+            return true;
+        }
+    }
+    return false;
+}
 
 // "text", "xml", "json" or "longjson" as an output format index.
 bool parseFormatName(std::string_view name, int32_t &format);

@@ -105,23 +105,15 @@ Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, 
     return captureFailure(reader);
 }
 
-// The value of the name given among the choices; false when none has it.
-template <typename T, size_t N>
-bool pick(const std::pair<std::string_view, T> (&choices)[N], const char *given, T &value) {
-    for (const auto &[name, choice] : choices) {
-        if (given == name) {
-            value = choice;
-            return true;
-        }
-    }
-    return false;
+// The library's four formats, and the tool's own JSON Lines.
+bool parseDecodeFormat(std::string_view name, int32_t &format) {
+    if (name != "jsonl") return parseFormatName(name, format);
+    format = kFormatJsonLines;
+    return true;
 }
 
 int readSettings(const Invocation &call, DecodeSettings &settings) {
-    static constexpr std::pair<std::string_view, int32_t> kFormats[] = {
-        {"text", UF_AsText}, {"xml", UF_AsXml}, {"json", UF_AsJson}, {"longjson", UF_AsLongJson},
-        {"jsonl", kFormatJsonLines}};
-    if (const char *format = call.value("--format"); format && !pick(kFormats, format, settings.print.format)) {
+    if (const char *format = call.value("--format"); format && !parseDecodeFormat(format, settings.print.format)) {
         return usageError(call.command, "unknown format %s (text, xml, json, longjson or jsonl)", quoted(format).c_str());
     }
     static constexpr std::pair<std::string_view, TimeColumn> kTimes[] = {{"abs", TimeColumn::Absolute},
