@@ -8,9 +8,25 @@ value that is wrong; nothing stops at the first one.
 """
 
 import difflib
+import json
 import os
+import re
 
 from . import json_reader
+
+_UNPRINTABLE = re.compile(r"[\x00-\x1f\x7f]")
+BYTE_ORDER_MARK = "\ufeff"
+
+
+def printable(text):
+    """text with its control characters written as escapes, so that a
+    report stays one line whatever a description holds."""
+    return _UNPRINTABLE.sub(lambda m: json.dumps(m.group(0))[1:-1], text)
+
+
+def quoted(text):
+    """A name as a report shows it: in double quotes, escaped as in JSON."""
+    return json.dumps(text, ensure_ascii=False)
 
 
 class Errors:
@@ -19,7 +35,7 @@ class Errors:
 
     def add(self, file, position, path, reason):
         line, column = position
-        self.messages.append(f"{file}:{line}:{column}: {path or '(top level)'}: {reason}")
+        self.messages.append(printable(f"{file}:{line}:{column}: {path or '(top level)'}: {reason}"))
 
     def __bool__(self):
         return bool(self.messages)
@@ -32,19 +48,18 @@ def suggestion(name, names):
 
 
 class Source:
-    """One JSON file of the description: its display name and the
-    position of every value in it."""
+    """One JSON file of the description: its display name and where every
+    value in it starts (json_reader.Positions)."""
 
     def __init__(self, file, positions):
         self.file = file
         self.positions = positions
 
     def position(self, key):
-        """The position of the value at key, or of the nearest enclosing
-        value that the file holds (a value made by the generator itself)."""
-        while key not in self.positions and key:
-            key = key[:-1]
-        return self.positions.get(key, (1, 1))
+        """The (line, column) of the value at key, or of the nearest
+        enclosing value that the file holds (a value made by the generator
+        itself)."""
+        return self.positions.line_and_column(key)
 
 
 class Node:
@@ -155,22 +170,39 @@ def load_json(path, display, errors, where):
     """(value, Source) of one file, or None after reporting at where
     (a node of the file that names this one, or None)."""
     try:
-        with open(path, encoding="utf-8") as f:
-            text = f.read()
-    except (OSError, UnicodeDecodeError) as e:
-        reason = f"cannot read {display}: {getattr(e, 'strerror', None) or e}"
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError as e:
+        reason = f"cannot read {display}: {e.strerror or e}"
         if where is not None:
             where.error(reason)
         else:
             errors.add(display, (1, 1), "", reason)
         return None
     try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError as e:
+        errors.add(display, byte_position(data, e.start), "", f"byte 0x{data[e.start]:02X} is not UTF-8 text")
+        return None
+    if text.startswith(BYTE_ORDER_MARK):
+        errors.add(display, (1, 1), "", "the file starts with a byte-order mark, which JSON does not allow; "
+                                        "save it as UTF-8 without one")
+        return None
+    try:
         value, positions = json_reader.read(text)
     except json_reader.JsonError as e:
         path = Node(None, None, e.path, errors).path
-        errors.add(display, e.position, path, f"malformed JSON: {e.reason}")
+        errors.add(display, e.position, path, f"malformed JSON: {e.reason}" if e.syntax else e.reason)
         return None
     return value, Source(display, positions)
+
+
+def byte_position(data, offset):
+    """The (line, column) of a byte that starts no UTF-8 character: the
+    column counts the characters of its line before it."""
+    start = data.rfind(b"\n", 0, offset) + 1
+    before = data[start:offset].decode("utf-8", errors="replace")
+    return data.count(b"\n", 0, offset) + 1, len(before) + 1
 
 
 def top_object(loaded, errors):
@@ -213,6 +245,20 @@ def load(build_json, errors, source_root="."):
     return members
 
 
+def section(desc, key, what="an array", required=False):
+    """The item Nodes of a top-level array; [] after reporting one that
+    is not an array, or one that is required and not given."""
+    node = desc.get(key)
+    if node is None:
+        if required:
+            desc.missing(key)
+        return []
+    if not is_type(node.value, list):
+        node.error(f"expected {what}")
+        return []
+    return node.items()
+
+
 def display_name(path, source_root):
     return os.path.relpath(os.path.abspath(path), os.path.abspath(source_root)).replace(os.sep, "/")
 
@@ -222,7 +268,7 @@ def included_files(build_json):
     files = [build_json]
     try:
         with open(build_json, encoding="utf-8") as f:
-            top, _ = json_reader.read(f.read())
+            top, _ = json_reader.read(f.read().removeprefix(BYTE_ORDER_MARK))
         base = os.path.dirname(build_json)
         files += [os.path.join(base, name) for name in top.get("includes", []) if isinstance(name, str)]
     except (OSError, ValueError, AttributeError, json_reader.JsonError):
