@@ -18,10 +18,11 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from tkgen import channels, identity, tokens, types  # noqa: E402
+from tkgen import channel_emitter, channels, identity, identity_emitter, token_emitter, tokens  # noqa: E402
+from tkgen import type_emitter, types  # noqa: E402
 from tkgen.description import Errors, included_files, load  # noqa: E402
 
-OUTPUT_FILES = identity.FILES + channels.FILES + types.FILES + tokens.FILES
+OUTPUT_FILES = identity_emitter.FILES + channel_emitter.FILES + type_emitter.FILES + token_emitter.FILES
 TOP_LEVEL = {"format", "name", "uuid", "target_information", "build_info", "channel_count", "channels"} \
     | types.TOP_LEVEL | tokens.TOP_LEVEL
 FORMAT_VERSION = 1
@@ -52,11 +53,12 @@ def generate(build_json, source_root="."):
     if errors:
         return {}, errors.messages
     source = desc.file
+    del desc  # the models hold all that the emitters need
     outputs = {}
-    outputs.update(identity.emit(build_identity, source))
-    outputs.update(channels.emit(channel_rows, source))
-    outputs.update(types.emit(type_tables, source))
-    outputs.update(tokens.emit(token_tables, type_tables, source))
+    outputs.update(identity_emitter.emit(build_identity, source))
+    outputs.update(channel_emitter.emit(channel_rows, source))
+    outputs.update(type_emitter.emit(type_tables, source))
+    outputs.update(token_emitter.emit(token_tables, source))
     return outputs, []
 
 

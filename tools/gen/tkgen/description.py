@@ -29,6 +29,16 @@ def quoted(text):
     return json.dumps(text, ensure_ascii=False)
 
 
+def check_plain_text(node):
+    """Whether a text that the library hands on as a C string holds no
+    control character (a NUL would cut it short, a line break split a
+    line); reports one that does."""
+    if _UNPRINTABLE.search(node.value) is None:
+        return True
+    node.error(f"text {quoted(node.value)} contains a control character")
+    return False
+
+
 class Errors:
     def __init__(self):
         self.messages = []

@@ -1,30 +1,14 @@
-"""The build identity: UUID, the pieces of the target information document
-and the build information object."""
+"""Checks the build identity (UUID, the leading members of the target
+information document, the build information texts) and builds its model
+(build_model.py); identity_emitter.py writes it as C++."""
 
-import getpass
-import json
 import re
-import socket
 
-from . import cpp
-from .description import fields, is_type
+from .build_model import BUILD_INFO_KEYS, Identity
+from .description import check_plain_text, fields, is_type
 
-BUILD_INFO_KEYS = ["UTC", "QUILLON_VERSION", "STREAM", "URL", "VERSION", "SHELVE", "NAME"]
 API_VERSION = 6
 TARGET_INFORMATION_VERSION = 1
-
-FILES = ["identity.cpp", "build_capture.h"]  # written by emit()
-
-
-def captured_builder():
-    try:
-        return getpass.getuser()
-    except Exception:  # no login name in this environment
-        return "unknown"
-
-
-def captured_machine():
-    return socket.gethostname() or "unknown"
 
 
 def check_text(node, text):
@@ -34,6 +18,16 @@ def check_text(node, text):
         node.error(f"text {text!r} contains '%', which the target information cannot carry")
     if '"' in text:
         node.error(f"text {text!r} contains a double quote, which the target information cannot carry")
+
+
+def check_build_info_text(node):
+    """A build information text goes into the document between double
+    quotes as it is: no backslash or control character either."""
+    check_text(node, node.value)
+    if "\\" in node.value:
+        node.error(f"text {node.value!r} contains a backslash, which the target information cannot carry")
+        return False
+    return check_plain_text(node)
 
 
 def check_texts(node):
@@ -51,7 +45,7 @@ def check_texts(node):
 
 
 def check(desc, errors):
-    """Returns the identity as a dict, or None after reporting errors."""
+    """Returns the Identity, or None after reporting errors."""
     result = {}
     uuid = desc.get("uuid")
     if uuid is None:
@@ -83,65 +77,7 @@ def check(desc, errors):
     else:
         members = fields(build_info, {key: str for key in BUILD_INFO_KEYS})
         if members is not None:
-            for node in members.values():
-                check_text(node, node.value)
-            if len(members) == len(BUILD_INFO_KEYS):
-                result["build_info"] = {key: node.value for key, node in members.items()}
-    return result if len(result) == 3 else None
-
-
-def dumps(value):
-    return json.dumps(value, ensure_ascii=False, separators=(", ", ": "))
-
-
-def document_pieces(identity, builder, machine):
-    """The nine pieces of the target information document, in order."""
-    pieces = ["{"]
-    for index, (key, value) in enumerate(identity["target_information"].items()):
-        pieces.append((" " if index == 0 else ",") + dumps(key) + ": " + dumps(value))
-    info = identity["build_info"]
-    uuid = identity["uuid"]
-    build_info = [
-        ("UTC", info["UTC"]),
-        ("QUILLON_VERSION", info["QUILLON_VERSION"]),
-        ("UUID", uuid),
-        ("STREAM", info["STREAM"]),
-        ("SW_VERSION", f"{uuid}:{info['UTC']}"),
-        ("URL", info["URL"]),
-        ("BUILDER", builder),
-        ("MACHINE", machine),
-        ("VERSION", info["VERSION"]),
-        ("SHELVE", info["SHELVE"]),
-        ("NAME", info["NAME"]),
-    ]
-    pieces.append(',"build_info": {' + ", ".join(f'"{k}": "{v}"' for k, v in build_info) + "}")
-    pieces.append("}")
-    return pieces
-
-
-def emit(identity, source):
-    builder = captured_builder().replace('"', "'").replace("%", "_")
-    machine = captured_machine().replace('"', "'").replace("%", "_")
-    pieces = document_pieces(identity, builder, machine)
-    rows = "\n".join(f"    {cpp.string_literal(p)}," for p in pieces)
-    body = f"""{cpp.preamble(source)}
-#include "api/build_identity.h"
-
-namespace tkdec::build {{
-
-const char uniqueId[] = {cpp.string_literal(identity["uuid"])};
-
-// The target information document, appended piece by piece.
-const char *const targetInformation[] = {{
-{rows}
-}};
-const uint32_t targetInformationPieceCount = {len(pieces)};
-
-}}  // namespace tkdec::build
-"""
-    header = f"""{cpp.preamble(source, header=True)}
-// Values captured when the tables were generated, for the tests.
-#define TKDEC_GENERATED_BUILDER {cpp.string_literal(builder)}
-#define TKDEC_GENERATED_MACHINE {cpp.string_literal(machine)}
-"""
-    return {"identity.cpp": body, "build_capture.h": header}
+            plain = [check_build_info_text(node) for node in members.values()]
+            if len(members) == len(BUILD_INFO_KEYS) and all(plain):
+                result["build_info"] = {key: members[key].value for key in BUILD_INFO_KEYS}
+    return Identity(**result) if len(result) == 3 else None

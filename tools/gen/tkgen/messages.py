@@ -6,7 +6,8 @@ CKI_MESSAGE_ID() declarations do. Message entries come first in the table,
 then events, in the order given.
 """
 
-from .description import fields, is_type, suggestion
+from .description import fields, section, suggestion
+from .type_model import MessageEntry
 
 TOP_LEVEL = {"messages", "events"}
 SECTIONS = (("messages", "CKI_MsgId"), ("events", "CKI_EventId"))
@@ -15,9 +16,11 @@ HEADER = "CKI_Message"
 
 def derives_from(kind, base_name):
     """Whether kind starts with base_name at offset 0, directly or
-    through the first base part of its bases."""
+    through the first base part of its bases. A base reported wrong
+    counts as a match, so that nothing more is reported about it (and a
+    chain through a structure that contains itself ends there)."""
     while kind is not None:
-        if kind.name == base_name:
+        if kind.name == base_name or kind.broken:
             return True
         first = kind.fields[0] if kind.fields else None
         if first is None or first.name != "^" or first.offset != 0:
@@ -77,20 +80,14 @@ def check_entry(node, ids, tables, classes, used_ids, where):
     value = check_id(members["id"], ids, used_ids, where)
     kind = check_class(members["structure"], tables, classes, where)
     if value is not None and kind is not None:
-        tables.messages.append((members["id"].value, value, kind))
+        tables.messages.append(MessageEntry(members["id"].value, value, kind))
 
 
 def check(desc, tables):
     """Adds the message and event entries of desc to tables."""
     classes, used_ids = {}, {}
     for key, id_type in SECTIONS:
-        section = desc.get(key)
-        if section is None:
-            continue
-        if not is_type(section.value, list):
-            section.error("expected an array")
-            continue
         ids = tables.types.get(id_type)
         ids = ids if ids is not None and ids.is_enumeration else None
-        for index, node in enumerate(section.items()):
+        for index, node in enumerate(section(desc, key)):
             check_entry(node, ids, tables, classes, used_ids, f"{key}[{index}]")

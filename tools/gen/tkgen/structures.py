@@ -10,13 +10,30 @@ field, a value of another type, is printed whole within the alias's size
 
 import re
 
-from .description import fields, is_type, suggestion
-from .type_model import U32_MAX, Field, Type
+from .description import fields, is_type, quoted, section, suggestion
+from .type_model import U32_MAX, Field, Shape, Type
 
 TOP_LEVEL = {"structures", "arrays", "aliases"}
 ARRAY_NAME = re.compile(r"^(.+)\[([0-9]+)\]$")
-MEMBER_NAME = re.compile(r"^[A-Za-z_][A-Za-z0-9_]*$")
+IDENTIFIER = re.compile(r"^[A-Za-z_][A-Za-z0-9_]*$")
+# C++ words joined by "::" or a blank, then any array bounds:
+# "unsigned char", "CKI_Timer::CKI_TimerState", "CKI_LogGroupId_BITMAP[64]".
+TYPE_NAME = re.compile(r"^[A-Za-z_][A-Za-z0-9_]*(?:(?:::| )[A-Za-z_][A-Za-z0-9_]*)*(?:\[[0-9]+\])*$")
+MAX_COUNT_DIGITS = 10  # an element count beyond 32 bits is refused without reading it whole
 BASE_PART = "^"
+
+
+def check_type_name(node):
+    """Whether the type name at node reads as a C++ type name; reports one that does not."""
+    if TYPE_NAME.match(node.value):
+        return True
+    node.error(f"type name {quoted(node.value)} is not a C++ type name (words of letters, digits and '_' "
+               "joined by '::' or a blank, then any array bounds)")
+    return False
+
+
+def element_count(text):
+    return int(text) if len(text) <= MAX_COUNT_DIGITS else U32_MAX + 1
 
 
 def check_size(node):
@@ -31,7 +48,8 @@ def declare(node, tables, shape, required):
     """Registers a structure or alias by name and size; returns (Type,
     members) or None."""
     members = fields(node, required)
-    size = check_size(members["size"]) if members is not None and len(members) == len(required) else None
+    complete = members is not None and len(members) == len(required) and check_type_name(members["name"])
+    size = check_size(members["size"]) if complete else None
     if size is None:
         tables.add_broken(node, shape)
         return None
@@ -40,28 +58,35 @@ def declare(node, tables, shape, required):
 
 
 def resolve(name, tables, node):
-    """The type of a name, creating the array type "T[N]" on first use;
-    None when unknown."""
+    """The type of a name, creating the array types "T[N]", "T[N][M]", ...
+    on first use; None when unknown."""
+    pending = []  # (array name, count), outermost first
     kind = tables.types.get(name)
-    if kind is not None:
-        return kind
-    match = ARRAY_NAME.match(name)
-    if match is None:
-        return None
-    element = resolve(match.group(1), tables, node)
-    count = int(match.group(2))
-    if element is None or count == 0 or element.size * count > U32_MAX:
-        return None
-    array = Type(name, "array", element.size * count, node)
-    array.fields = [Field(BASE_PART, element, 0, element.size, count, is_array=True)]
-    return array if tables.add(array, node) else None
+    while kind is None:
+        match = ARRAY_NAME.match(name)
+        if match is None:
+            return None
+        pending.append((name, element_count(match.group(2))))
+        name = match.group(1)
+        kind = tables.types.get(name)
+    for name, count in reversed(pending):
+        if count == 0 or count > U32_MAX or kind.size * count > U32_MAX:
+            return None
+        array = Type(name, Shape.ARRAY, kind.size * count, node)
+        array.fields = [Field(BASE_PART, kind, 0, kind.size, count, is_array=True)]
+        if not tables.add(array, node):
+            return None
+        kind = array
+    return kind
 
 
 def unknown_type(node, name, tables):
     match = ARRAY_NAME.match(name)
-    if match is not None and int(match.group(2)) == 0:
+    if match is not None and element_count(match.group(2)) == 0:
         node.error(f"array type \"{name}\" has no elements")
-    elif match is not None and match.group(1) not in tables.types:
+    elif match is not None and match.group(1) in tables.types:
+        node.error(f"array type \"{name}\" has more than {U32_MAX} bytes")
+    elif match is not None:
         node.error(f"unknown type \"{match.group(1)}\"{suggestion(match.group(1), tables.types)}")
     else:
         node.error(f"unknown type \"{name}\"{suggestion(name, tables.types)}")
@@ -81,8 +106,8 @@ def check_member(node, tables, seen_names, seen_named):
         if seen_named:
             members["name"].error("a base part \"^\" must come before the named members")
             return None
-    elif not MEMBER_NAME.match(name):
-        members["name"].error(f"member name \"{name}\" is not an identifier")
+    elif not IDENTIFIER.match(name):
+        members["name"].error(f"member name {quoted(name)} is not an identifier")
         return None
     elif name in seen_names:
         members["name"].error(f"duplicate member name \"{name}\"")
@@ -172,47 +197,99 @@ def check_arrays(node, tables):
 # --- containment --------------------------------------------------------------
 
 def contained_types(kind):
-    return [field.kind for field in kind.fields if field.kind.shape in ("struct", "array", "alias")]
+    return [field.kind for field in kind.fields if field.kind.shape.is_structured]
 
 
 def check_cycles(tables):
-    """A structure that contains itself would be printed without end."""
-    reported = set()
-    for kind in tables.types.values():
-        if kind.shape not in ("struct", "alias") or kind.name in reported:
+    """A structure that contains itself would be printed without end. The
+    containment graph's strongly connected components are found in one
+    pass (Tarjan's, without recursion); each one that holds a cycle is
+    reported once, at its first structure or alias, with one cycle
+    through it. Its types are marked broken: their uses report nothing
+    more, and nothing walks them again."""
+    kinds = [kind for kind in tables.types.values() if kind.shape.is_structured]
+    order = {id(kind): position for position, kind in enumerate(kinds)}
+    index, low, on_stack, stack, cyclic = {}, {}, set(), [], []
+    for root in kinds:
+        if id(root) in index:
             continue
-        stack, seen = [(child, [kind.name]) for child in contained_types(kind)], set()
-        while stack:
-            child, path = stack.pop()
-            if child is kind:
-                kind.node.error(f"type \"{kind.name}\" contains itself ({' -> '.join(path + [kind.name])})")
-                reported.add(kind.name)
-                break
-            if child.name in seen:
+        work = [(root, iter(contained_types(root)))]
+        index[id(root)] = low[id(root)] = len(index)
+        stack.append(root)
+        on_stack.add(id(root))
+        while work:
+            kind, children = work[-1]
+            child = next(children, None)
+            if child is not None:
+                if id(child) not in index:
+                    index[id(child)] = low[id(child)] = len(index)
+                    stack.append(child)
+                    on_stack.add(id(child))
+                    work.append((child, iter(contained_types(child))))
+                elif id(child) in on_stack:
+                    low[id(kind)] = min(low[id(kind)], index[id(child)])
                 continue
-            seen.add(child.name)
-            stack.extend((grandchild, path + [child.name]) for grandchild in contained_types(child))
+            work.pop()
+            if work:
+                parent = work[-1][0]
+                low[id(parent)] = min(low[id(parent)], low[id(kind)])
+            if low[id(kind)] == index[id(kind)]:
+                component = []
+                while True:
+                    member = stack.pop()
+                    on_stack.discard(id(member))
+                    component.append(member)
+                    if member is kind:
+                        break
+                if len(component) > 1 or kind in contained_types(kind):
+                    cyclic.append(component)
+    for component in sorted(cyclic, key=lambda c: min(order[id(k)] for k in c)):
+        report_cycle(component, order)
+
+
+def report_cycle(component, order):
+    members = {id(kind) for kind in component}
+    reported = [kind for kind in component if kind.shape is not Shape.ARRAY]
+    first = min(reported or component, key=lambda kind: order[id(kind)])
+    path = cycle_path(first, members)
+    first.node.error(f"type \"{first.name}\" contains itself ({' -> '.join(kind.name for kind in path)})")
+    for kind in component:
+        kind.broken = True
+
+
+def cycle_path(start, members):
+    """The shortest containment path from start back to itself within a
+    component (breadth first, so linear in the component)."""
+    came_from, frontier = {}, [start]
+    while frontier:
+        following = []
+        for kind in frontier:
+            for child in contained_types(kind):
+                if child is start:
+                    path = [start, kind]
+                    while path[-1] is not start:
+                        path.append(came_from[id(path[-1])])
+                    return path[1:][::-1] + [start]
+                if id(child) in members and id(child) not in came_from:
+                    came_from[id(child)] = kind
+                    following.append(child)
+        frontier = following
+    return [start, start]
 
 
 def check(desc, tables):
     """Adds the structures, aliases and array types of desc to tables."""
     declared = []
-    for key, shape, required in (("structures", "struct", {"name": str, "size": int, "members": list}),
-                                 ("aliases", "alias", {"name": str, "type": str, "size": int})):
-        section = desc.get(key)
-        if section is None:
-            continue
-        if not is_type(section.value, list):
-            section.error("expected an array")
-            continue
-        for node in section.items():
+    for key, shape, required in (("structures", Shape.STRUCT, {"name": str, "size": int, "members": list}),
+                                 ("aliases", Shape.ALIAS, {"name": str, "type": str, "size": int})):
+        for node in section(desc, key):
             result = declare(node, tables, shape, required)
             if result is not None:
                 declared.append(result)
     if desc.get("arrays") is not None:
         check_arrays(desc["arrays"], tables)
     for kind, members in declared:
-        if kind.shape == "struct":
+        if kind.shape is Shape.STRUCT:
             check_members(kind, members["members"], tables)
         else:
             check_alias(kind, members, tables)

@@ -6,7 +6,7 @@ from string import Template
 
 from . import cpp, perfect_hash
 from .token_model import BOOLEAN_WORDS, FILTERS
-from .types import print_entry
+from .type_emitter import print_entry
 
 FILES = ["tokens.cpp"]
 

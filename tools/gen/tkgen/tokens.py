@@ -10,13 +10,12 @@ token_model.py; token_emitter.py writes it as C++.
 
 from dataclasses import dataclass, replace
 
-from . import formats, perfect_hash, token_emitter
+from . import formats, perfect_hash
 from .channels import log_groups
-from .description import fields, is_type, suggestion
+from .description import fields, is_type, section, suggestion
 from .token_model import (ARGUMENT_BYTES, BOOLEAN_WORDS, CATALOGUE, DATA_UNITS, FILTERS, MAX_ARGUMENTS,
                           MAX_CONVERSIONS, TABLES, TEXT, Rule, Source, Token, Tokens, ValueTable)
 
-FILES = token_emitter.FILES
 TOP_LEVEL = {"tokens", "named_alarms", "value_tables", "conversion_sets"}
 SOURCE_MEMBERS = {"shift": int, "width": int, "mask": (int, str)}
 TOKEN_MEMBERS = {"id": (int, str), "table": str, "group": int, "arguments": int, "line": int,
@@ -417,14 +416,9 @@ def check(desc, errors, channels, types):
     context = Context(log_groups(channels) if channels is not None else None, types,
                       {table.name: table for table in value_tables if table is not None},
                       {name: rules for name, rules in sets.items() if rules is not None})
-    node = desc.get("tokens")
-    if node is None:
-        desc.missing("tokens")
+    token_nodes = section(desc, "tokens", "an array of tokens", required=True)
+    if len(errors.messages) != before:
         return None
-    if not is_type(node.value, list):
-        node.error("expected an array of tokens")
-        return None
-    token_nodes = node.items()
     tokens = [check_token(token, context) for token in token_nodes]
     named = []
     if desc.get("named_alarms") is not None:
@@ -437,7 +431,3 @@ def check(desc, errors, channels, types):
                     list(context.value_tables.values()))
     check_table_sizes(desc, result)
     return result if len(errors.messages) == before else None
-
-
-def emit(tokens, types, source):
-    return token_emitter.emit(tokens, source)
