@@ -43,9 +43,9 @@ class FullSizeBuild(unittest.TestCase):
         self.assertEqual(checked(other)[3], [])
 
     def test_channels(self):
-        kinds = Counter(row["decoder"] for row in self.rows)
+        kinds = Counter(row.decoder for row in self.rows)
         self.assertEqual((len(self.rows), kinds["log_group"]), (totals.CHANNELS, totals.LOG_GROUPS))
-        self.assertEqual(sorted(r["id"] for r in self.rows if r["decoder"] == "alarm"), list(totals.ALARM_CHANNELS))
+        self.assertEqual(sorted(r.id for r in self.rows if r.decoder == "alarm"), list(totals.ALARM_CHANNELS))
 
     def test_tokens(self):
         prints, alarms = self.tokens.prints, self.tokens.alarms
