@@ -85,6 +85,22 @@ CASES = [
     ("build.json", lambda d: d["build_info"].update(STREAM="100%"),
      "build_info.STREAM: text '100%' contains '%', which the target information cannot carry", None),
     ("build.json", lambda d: d.update(flavour=1), 'flavour: unknown member "flavour"', '"flavour": »1'),
+    ("build.json", lambda d: d["channels"][0].update(label="PTP\0X"),
+     'channels[0].label: text "PTP\\u0000X" contains a control character', None),
+    ("build.json", lambda d: d["build_info"].update(URL="a\\b"),
+     "build_info.URL: text 'a\\\\b' contains a backslash, which the target information cannot carry", None),
+    ("types.json", lambda d: enumeration(d, "CkiAlarmLevel").update(name="Level\n2"),
+     'enumerations[0].name: type name "Level\\n2" is not a C++ type name (words of letters, digits and \'_\' '
+     "joined by '::' or a blank, then any array bounds)", None),
+    ("types.json", lambda d: d["structures"].insert(0, {"name": "A*/B", "size": 0, "members": []}),
+     'structures[0].name: type name "A*/B" is not a C++ type name (words of letters, digits and \'_\' '
+     "joined by '::' or a blank, then any array bounds)", None),
+    ("types.json", lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(name='m"b'),
+     'structures[9].members[1].name: member name "m\\"b" is not an identifier', None),
+    ("types.json", lambda d: enumeration(d, "CkiAlarmLevel")["enumerators"].update({"X\0": 9}),
+     'enumerations[0].enumerators.X\\u0000: enumerator name "X\\u0000" is not an identifier', None),
+    ("types.json", lambda d: member(d, "CKI_SoftwareVersion", "m_build").update(type="uint16_t[4294967296]"),
+     'structures[9].members[1].type: array type "uint16_t[4294967296]" has more than 4294967295 bytes', None),
     ("tokens.json", tokens(token(format="%u %u")),
      'tokens[0].format: the format has 2 conversions (a "*" counts as one) but 1 rules are given',
      '"format": »"%u %u"'),
@@ -103,6 +119,16 @@ CASES = [
      "tokens[1].id: token id 0x00000008 is also given at tokens[0]", '"id": »"0x8"'),
     ("tokens.json", tokens(token(group=20)),
      'tokens[0].group: group 20 has no log-group channel (no channel 656 with decoder "log_group")', None),
+    ("tokens.json", tokens(token(format="\ud800 %u")),
+     "tokens[0].format: a \\u escape gives half of a surrogate pair, which is no character", '"format": »"'),
+    ("tokens.json", tokens(token(id="0x100000000")), "tokens[0].id: 0x100000000 does not fit 32 bits", None),
+    ("tokens.json", tokens(token(format="%s", conversions=[{"value_text": 0, "table": "m"}]),
+                           value_tables={"m": {"values": [[16, "USER"], [16, "USR"]], "default": "?"}}),
+     "value_tables.m.values[1]: value 16 is given twice", None),
+    ("tokens.json", tokens(token(format="%c", conversions=[{"flag": 0, "letter": " "}])),
+     "tokens[0].conversions[0].letter: the letter must be one printable ASCII character, not ' '", None),
+    ("tokens.json", tokens(token(format="%c", conversions=[{"flag": 0, "letter": "ab"}])),
+     "tokens[0].conversions[0].letter: the letter must be one printable ASCII character, not 'ab'", None),
     ("tokens.json", tokens(token(format="%llx")), "tokens[0].format: 64-bit or wide conversion '%llx' at offset 0; "
      "the firmware prints 64-bit values as two words", None),
     ("tokens.json", tokens(token(format="%s")),
@@ -137,7 +163,7 @@ class Reports(unittest.TestCase):
                 if marked is not None:
                     self.assertTrue(errors[0].startswith(f"{file}:{position_of(text, marked)}: "), errors[0])
 
-    def test_malformed_json(self):
+    def test_unreadable_text(self):
         cases = [
             ('{\n  "format": 1,\n  "name" "x"\n}\n', "3:10: (top level): malformed JSON: "
                                                      "expected ':' after the member name \"name\""),
@@ -145,10 +171,16 @@ class Reports(unittest.TestCase):
             ('{"a": 1,\n "a": 2}', '2:7: a: malformed JSON: duplicate member "a"'),
             ('{"uuid": "abc', "1:10: uuid: malformed JSON: unterminated string"),
             ("[1]", "1:1: (top level): expected an object, found an array"),
+            (b"\xef\xbb\xbf{}", "1:1: (top level): the file starts with a byte-order mark, which JSON does not "
+                               "allow; save it as UTF-8 without one"),
+            (b'{\n "uuid": "\xc3\xa9\xff"}', "2:12: (top level): byte 0xFF is not UTF-8 text"),
+            ('{"name": "\\ud800"}', "1:10: name: a \\u escape gives half of a surrogate pair, which is no character"),
+            ('{"format": ' + "1" * 5000 + "}", "1:12: format: an integer of 5000 digits is longer than any 64-bit value"),
         ]
         for text, expected in cases:
-            with self.subTest(text), Build() as build:
-                build.write("build.json", text)
+            with self.subTest(text[:20]), Build() as build:
+                with open(build.path(), "wb") as f:
+                    f.write(text if isinstance(text, bytes) else text.encode())
                 self.assertEqual(build.generate()[1], [f"build.json:{expected}"])
 
     def test_unreadable_include_is_reported_where_it_is_named(self):
@@ -171,6 +203,19 @@ class Reports(unittest.TestCase):
                                   'types.json: structures[9].members[1].type: unknown type "uint16"; '
                                   'did you mean "uint16_t"?',
                                   "tokens.json: tokens[22].arguments: argument count 40 is outside 0 to 32"])
+
+    def test_deep_nesting_is_checked_and_a_cycle_reported_once(self):
+        def change(d):
+            chain = [{"name": "S0", "size": 1, "members": [{"name": "x", "type": "uint8_t" + "[1]" * 300, "offset": 0}]}]
+            chain += [{"name": f"S{i}", "size": 1, "members": [{"name": "x", "type": f"S{i - 1}[1]", "offset": 0}]}
+                      for i in range(1, 2000)]
+            cycle = [{"name": "A", "size": 1, "members": [{"name": "b", "type": "B", "offset": 0}]},
+                     {"name": "B", "size": 1, "members": [{"name": "a", "type": "A[1]", "offset": 0}]}]
+            d["structures"] = chain + cycle + d["structures"]
+        with Build() as build:
+            build.edit(change, "types.json")
+            errors = [without_position(e) for e in build.generate()[1]]
+        self.assertEqual(errors, ['types.json: structures[2000]: type "A" contains itself (A -> B -> A[1] -> A)'])
 
     def test_nothing_is_written_and_files_are_named_from_the_source_root(self):
         with Build() as build:

@@ -43,8 +43,8 @@ def generate(build_json, source_root="."):
     """Returns ({file name: text}, [error messages])."""
     errors = Errors()
     desc = load(build_json, errors, source_root)
-    if desc is None:
-        return {}, errors.messages
+    if desc is None or desc.incomplete:
+        return {}, errors.messages  # checking the rest would only report what the unread file holds
     check_top_level(desc, errors)
     build_identity = identity.check(desc, errors)
     channel_rows = channels.check(desc, errors)

@@ -21,6 +21,12 @@ def string_literal(text):
     return "".join(out)
 
 
+def comment_text(text):
+    """text for a // comment: a control character, a line break above
+    all, would end the comment early, so each is written as an escape."""
+    return re.sub(r"[\x00-\x1f\x7f]", lambda m: f"\\x{ord(m.group(0)):02x}", text)
+
+
 def identifier(name):
     """A C++ identifier derived from a firmware name ("CKI_Timer::CKI_TimerState",
     "uint8_t[24]", "unsigned char")."""
@@ -64,4 +70,4 @@ def preamble(source, header=False):
     """The opening of a generated file: what made it from which
     description, and the check that it matches the library's rows."""
     once = "#pragma once\n\n" if header else "\n"
-    return _PREAMBLE.format(source=source) + once + _VERSION_CHECK.format(version=TABLES_VERSION)
+    return _PREAMBLE.format(source=comment_text(source)) + once + _VERSION_CHECK.format(version=TABLES_VERSION)

@@ -115,6 +115,7 @@ class Description(dict):
     def __init__(self, members, root):
         super().__init__(members)
         self.root = root
+        self.incomplete = False  # an included file could not be read: what it held is unknown
         self.file = root.file
 
     def at(self, key):
@@ -246,6 +247,7 @@ def load(build_json, errors, source_root="."):
         path = os.path.join(base, name_node.value)
         part = top_object(load_json(path, display_name(path, source_root), errors, name_node), errors)
         if part is None:
+            members.incomplete = True
             continue
         for key in part.value:
             if key in members:
