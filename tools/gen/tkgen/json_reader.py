@@ -20,6 +20,7 @@ _NUMBER = re.compile(r"(-?(?:0|[1-9][0-9]*))(\.[0-9]+)?([eE][-+]?[0-9]+)?")
 _SURROGATE = re.compile("[\ud800-\udfff]")
 _LITERALS = (("true", True), ("false", False), ("null", None))
 MAX_DEPTH = 200
+MAX_OFFSET = 0xFFFFFFFF  # offsets are kept as 32-bit numbers
 MAX_DIGITS = 20  # an unsigned 64-bit value has at most 20 decimal digits
 
 
@@ -33,9 +34,9 @@ class JsonError(Exception):
 
 
 class Positions:
-    """Where the values of one file start. A container's record is
-    (offsets of its items or members in order, {index: record of a
-    container among them} or None)."""
+    """Where the values of one file start. A container's record is the
+    array of the offsets of its items or members in order, or, when
+    containers are among them, (that array, {index: their record})."""
 
     def __init__(self, value, offset, record, line_starts):
         self.value = value
@@ -51,8 +52,11 @@ class Positions:
             index = self.index(value, part)
             if record is None or index is None:
                 break
-            offset, value = record[0][index], value[part]
-            record = record[1].get(index) if record[1] else None
+            if isinstance(record, tuple):
+                offset, record = record[0][index], record[1].get(index)
+            else:
+                offset, record = record[index], None
+            value = value[part]
         return line_and_column(self.line_starts, offset)
 
     def index(self, value, part):
@@ -74,7 +78,8 @@ def line_and_column(line_starts, offset):
 class _Reader:
     def __init__(self, text):
         self.text = text
-        self.line_starts = array("L", [0] + [m.end() for m in re.finditer("\n", text)])
+        self.keys = {}
+        self.line_starts = array("I", [0] + [m.end() for m in re.finditer("\n", text)])
 
     def position(self, offset):
         return line_and_column(self.line_starts, offset)
@@ -122,7 +127,7 @@ class _Reader:
         return text, end
 
     def object(self, offset, path):
-        members, record = {}, (array("L"), {})
+        members, record = {}, (array("I"), {})
         offset = self.skip(offset)
         if self.text.startswith("}", offset):
             return members, offset + 1, self.finished(record)
@@ -130,6 +135,7 @@ class _Reader:
             if not self.text.startswith('"', offset):
                 self.fail("expected a member name in double quotes", offset, path)
             key, offset = self.string(offset, path)
+            key = self.keys.setdefault(key, key)  # one string for each member name, as json.loads keeps it
             offset = self.skip(offset)
             if not self.text.startswith(":", offset):
                 self.fail(f"expected ':' after the member name \"{key}\"", offset, path)
@@ -145,7 +151,7 @@ class _Reader:
             offset = self.skip(offset + 1)
 
     def array(self, offset, path):
-        items, record = [], (array("L"), {})
+        items, record = [], (array("I"), {})
         offset = self.skip(offset)
         if self.text.startswith("]", offset):
             return items, offset + 1, self.finished(record)
@@ -171,11 +177,15 @@ class _Reader:
 
     @staticmethod
     def finished(record):
-        return record if record[1] else (record[0], None)
+        return record if record[1] else record[0]
 
 
 def read(text):
     """(value, Positions); raises JsonError with a .position."""
+    if len(text) > MAX_OFFSET:
+        too_long = JsonError(f"a file of more than {MAX_OFFSET} characters", 0, (), syntax=False)
+        too_long.position = (1, 1)
+        raise too_long
     reader = _Reader(text)
     try:
         start = reader.skip(0)
