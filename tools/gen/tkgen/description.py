@@ -162,7 +162,7 @@ def fields(node, required, optional=None):
     for key in node.value:
         if key not in required and key not in optional:
             known = list(required) + list(optional)
-            node.member(key).error(f"unknown member \"{key}\"{suggestion(key, known)}")
+            node.member(key).error(f"unknown member {quoted(key)}{suggestion(key, known)}")
     return result
 
 

@@ -5,7 +5,6 @@ from dataclasses import dataclass, field
 from typing import NamedTuple
 
 from . import cpp
-from .description import is_type
 
 U32_MAX = 0xFFFFFFFF
 
@@ -124,22 +123,6 @@ class Tables:
         """Keeps the name of a type whose declaration was reported wrong,
         so that its uses report nothing more about it."""
         name = node.value.get("name") if isinstance(node.value, dict) else None
-        if is_type(name, str) and name not in self.types:
+        if isinstance(name, str) and name not in self.types:
             kind = self.types[name] = Type(name, shape, 0, node, broken=True)
             self.idents.setdefault(kind.ident, kind)
-
-
-def parse_integer(node):
-    """An integer given as a JSON number or as a C literal text ("0x2CC40007",
-    "-1"); None after reporting an error. A text is at most 80 characters
-    long, so that any value it gives can be shown in a report."""
-    value = node.value
-    if is_type(value, int):
-        return value
-    if is_type(value, str) and len(value) <= 80:
-        try:
-            return int(value, 0)
-        except ValueError:
-            pass
-    node.error(f"expected an integer or an integer text such as \"0x1F\", found {value!r}")
-    return None

@@ -16,7 +16,7 @@ and the shape of every type:
 from . import messages, structures
 from .description import fields, is_type, quoted, section
 from .structures import IDENTIFIER, check_type_name
-from .type_model import Field, Shape, Tables, Type, parse_integer
+from .type_model import Field, Shape, Tables, Type
 
 TOP_LEVEL = {"base_types", "enumerations"} | structures.TOP_LEVEL | messages.TOP_LEVEL
 
@@ -43,6 +43,22 @@ WELL_KNOWN = {
 }
 LOG_GROUP_TYPE = "CKI_LogGroupId"
 MAX_TABLE_ENTRIES = 0xFFFF  # the name order holds 16-bit positions
+
+
+def parse_integer(node):
+    """An integer given as a JSON number or as a C literal text ("0x2CC40007",
+    "-1"); None after reporting an error. A text is at most 80 characters
+    long, so that any value it gives can be shown in a report."""
+    value = node.value
+    if is_type(value, int):
+        return value
+    if is_type(value, str) and len(value) <= 80:
+        try:
+            return int(value, 0)
+        except ValueError:
+            pass
+    node.error(f"expected an integer or an integer text such as \"0x1F\", found {value!r}")
+    return None
 
 
 # --- base types -------------------------------------------------------------
