@@ -206,16 +206,18 @@ class Reports(unittest.TestCase):
 
     def test_deep_nesting_is_checked_and_a_cycle_reported_once(self):
         def change(d):
-            chain = [{"name": "S0", "size": 1, "members": [{"name": "x", "type": "uint8_t" + "[1]" * 300, "offset": 0}]}]
+            chain = [{"name": "S0", "size": 1, "members": [{"name": "x", "type": "uint8_t" + "[1]" * 339, "offset": 0}]},
+                     {"name": "S", "size": 1, "members": [{"name": "x", "type": "uint8_t" + "[1]" * 340, "offset": 0}]}]
             chain += [{"name": f"S{i}", "size": 1, "members": [{"name": "x", "type": f"S{i - 1}[1]", "offset": 0}]}
-                      for i in range(1, 2000)]
+                      for i in range(1, 1999)]
             cycle = [{"name": "A", "size": 1, "members": [{"name": "b", "type": "B", "offset": 0}]},
                      {"name": "B", "size": 1, "members": [{"name": "a", "type": "A[1]", "offset": 0}]}]
             d["structures"] = chain + cycle + d["structures"]
         with Build() as build:
             build.edit(change, "types.json")
             errors = [without_position(e) for e in build.generate()[1]]
-        self.assertEqual(errors, ['types.json: structures[2000]: type "A" contains itself (A -> B -> A[1] -> A)'])
+        self.assertEqual(errors, ["types.json: structures[1].members[0].type: a type name of 1027 characters is longer "
+                                  "than 1024", 'types.json: structures[2000]: type "A" contains itself (A -> B -> A[1] -> A)'])
 
     def test_nothing_is_written_and_files_are_named_from_the_source_root(self):
         with Build() as build:

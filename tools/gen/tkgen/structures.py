@@ -19,12 +19,16 @@ IDENTIFIER = re.compile(r"^[A-Za-z_][A-Za-z0-9_]*$")
 # C++ words joined by "::" or a blank, then any array bounds:
 # "unsigned char", "CKI_Timer::CKI_TimerState", "CKI_LogGroupId_BITMAP[64]".
 TYPE_NAME = re.compile(r"^[A-Za-z_][A-Za-z0-9_]*(?:(?:::| )[A-Za-z_][A-Za-z0-9_]*)*(?:\[[0-9]+\])*$")
+MAX_TYPE_NAME = 1024  # every name is written several times: its length bounds the output
 MAX_COUNT_DIGITS = 10  # an element count beyond 32 bits is refused without reading it whole
 BASE_PART = "^"
 
 
 def check_type_name(node):
     """Whether the type name at node reads as a C++ type name; reports one that does not."""
+    if len(node.value) > MAX_TYPE_NAME:
+        node.error(f"a type name of {len(node.value)} characters is longer than {MAX_TYPE_NAME}")
+        return False
     if TYPE_NAME.match(node.value):
         return True
     node.error(f"type name {quoted(node.value)} is not a C++ type name (words of letters, digits and '_' "
@@ -60,6 +64,8 @@ def declare(node, tables, shape, required):
 def resolve(name, tables, node):
     """The type of a name, creating the array types "T[N]", "T[N][M]", ...
     on first use; None when unknown."""
+    if len(name) > MAX_TYPE_NAME:
+        return None
     pending = []  # (array name, count), outermost first
     kind = tables.types.get(name)
     while kind is None:
@@ -82,7 +88,9 @@ def resolve(name, tables, node):
 
 def unknown_type(node, name, tables):
     match = ARRAY_NAME.match(name)
-    if match is not None and element_count(match.group(2)) == 0:
+    if len(name) > MAX_TYPE_NAME:
+        node.error(f"a type name of {len(name)} characters is longer than {MAX_TYPE_NAME}")
+    elif match is not None and element_count(match.group(2)) == 0:
         node.error(f"array type \"{name}\" has no elements")
     elif match is not None and match.group(1) in tables.types:
         node.error(f"array type \"{name}\" has more than {U32_MAX} bytes")
