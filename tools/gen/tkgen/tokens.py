@@ -416,8 +416,9 @@ def check(desc, errors, channels, types):
     context = Context(log_groups(channels) if channels is not None else None, types,
                       {table.name: table for table in value_tables if table is not None},
                       {name: rules for name, rules in sets.items() if rules is not None})
+    reported = len(errors.messages)
     token_nodes = section(desc, "tokens", "an array of tokens", required=True)
-    if len(errors.messages) != before:
+    if len(errors.messages) != reported:
         return None
     tokens = [check_token(token, context) for token in token_nodes]
     named = []
