@@ -1,15 +1,25 @@
 #include "commands/ordered_workers.h"
 
 #include <algorithm>
+#include <vector>
+
+// MinGW's standard library of the win32 thread model has no threads: there
+// the jobs run one after the other on the calling thread.
+#if !defined(__GLIBCXX__) || defined(_GLIBCXX_HAS_GTHREADS)
+#define TKCLI_HAVE_THREADS 1
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
+#else
+#define TKCLI_HAVE_THREADS 0
+#endif
 
 namespace tkcli {
 
 namespace {
+
+#if TKCLI_HAVE_THREADS
 
 // The shared state: each job's pieces not yet written, and which jobs are
 // done.
@@ -90,7 +100,29 @@ private:
     size_t job_;
 };
 
+#else
+
+// Hands every piece straight to the writer.
+class DirectSink final : public PieceSink {
+public:
+    DirectSink(const std::function<bool(size_t, OutputPiece &)> &write, size_t job) : write_(write), job_(job) {}
+    bool hand(OutputPiece piece) override {
+        if (!stopped_) stopped_ = !write_(job_, piece);
+        return !stopped_;
+    }
+    bool stopped() const { return stopped_; }
+
+private:
+    const std::function<bool(size_t, OutputPiece &)> &write_;
+    size_t job_;
+    bool stopped_ = false;
+};
+
+#endif
+
 }  // namespace
+
+#if TKCLI_HAVE_THREADS
 
 unsigned defaultWorkerCount() { return std::max(1u, std::thread::hardware_concurrency()); }
 
@@ -112,5 +144,20 @@ void runOrdered(size_t count, unsigned workers, const std::function<void(size_t,
     board.writeAll(write);
     for (std::thread &thread : threads) thread.join();
 }
+
+#else
+
+unsigned defaultWorkerCount() { return 1; }
+
+void runOrdered(size_t count, unsigned, const std::function<void(size_t, PieceSink &)> &job,
+                const std::function<bool(size_t, OutputPiece &)> &write) {
+    for (size_t index = 0; index < count; ++index) {
+        DirectSink sink(write, index);
+        job(index, sink);
+        if (sink.stopped()) return;
+    }
+}
+
+#endif
 
 }  // namespace tkcli
