@@ -167,7 +167,8 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
     if (const char *jobs = call.value("--jobs"); jobs != nullptr) {
         uint64_t value = 0;
         if (!parseUnsigned(jobs, 1024, value) || value == 0) {
-            return usageError(call.command, "--jobs %s is not a number of workers from 1 to 1024", quoted(jobs).c_str());
+            return usageError(call.command, "--jobs %s is not a number of workers from 1 to 1024",
+                              quoted(jobs).c_str());
         }
         settings.workers = static_cast<unsigned>(value);
     }
@@ -255,7 +256,8 @@ int decodeOnWorkers(const Invocation &call, const DecodeSettings &settings, cons
     runOrdered(
         inputs.size(), settings.workers,
         [&](size_t index, PieceSink &sink) {
-            DecodeRun run([&sink](std::string text) { return sink.hand({OutputPiece::Kind::Output, std::move(text)}); });
+            DecodeRun run(
+                [&sink](std::string text) { return sink.hand({OutputPiece::Kind::Output, std::move(text)}); });
             redirectMessages([&](std::string line) {
                 run.out.flush();
                 sink.hand({OutputPiece::Kind::Message, std::move(line)});
