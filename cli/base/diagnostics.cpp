@@ -19,7 +19,11 @@ std::string formatList(const char *format, std::va_list arguments) {
     return text;
 }
 
+thread_local std::function<void(std::string)> messageTaker;
+
 }  // namespace
+
+void redirectMessages(std::function<void(std::string line)> take) { messageTaker = std::move(take); }
 
 std::string formatText(const char *format, ...) {
     std::va_list arguments;
@@ -34,6 +38,10 @@ int report(int code, const char *format, ...) {
     va_start(arguments, format);
     const std::string text = formatList(format, arguments);
     va_end(arguments);
+    if (messageTaker) {
+        messageTaker("tkdec: " + text + "\n");
+        return code;
+    }
     std::fflush(stdout);
     std::fprintf(stderr, "tkdec: %s\n", text.c_str());
     return code;

@@ -2,6 +2,7 @@
 #ifndef TKDEC_CLI_DIAGNOSTICS_H
 #define TKDEC_CLI_DIAGNOSTICS_H
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,12 @@ TKCLI_PRINTF_FORMAT(1, 2) std::string formatText(const char *format, ...);
 // Writes "tkdec: " and the message as one line on standard error and
 // returns code.
 TKCLI_PRINTF_FORMAT(2, 3) int report(int code, const char *format, ...);
+
+// While set, the calling thread's messages, each a whole line with its
+// line break, go to take instead of standard error: a worker whose output
+// is written later keeps them in order with it. An empty one restores
+// standard error.
+void redirectMessages(std::function<void(std::string line)> take);
 
 // A piece of input for a message: in double quotes, at most a few dozen
 // characters, anything unprintable as \xNN.

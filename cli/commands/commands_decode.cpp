@@ -1,5 +1,6 @@
 // tkdec decode: captures decoded, one record per line, as they arrive.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "capture/capture_reader.h"
 #include "commands/command.h"
 #include "commands/decoder_choice.h"
+#include "commands/ordered_workers.h"
 #include "output/channel_labels.h"
 #include "output/output_stream.h"
 #include "output/progress_line.h"
@@ -31,6 +33,16 @@ struct DecodeCounts {
     uint64_t filtered = 0;
     uint64_t skippedBytes = 0;
     uint64_t skips = 0;
+
+    void add(const DecodeCounts &other) {
+        records += other.records;
+        unknownChannels += other.unknownChannels;
+        unknownTokens += other.unknownTokens;
+        truncated += other.truncated;
+        filtered += other.filtered;
+        skippedBytes += other.skippedBytes;
+        skips += other.skips;
+    }
 };
 
 struct DecodeSettings {
@@ -39,6 +51,7 @@ struct DecodeSettings {
     ReadOptions read;
     bool quiet = false;
     bool lineBuffered = false;  // flush after every record
+    unsigned workers = 1;       // captures decoded at once
 };
 
 std::string counted(uint64_t count, const char *noun) {
@@ -52,6 +65,10 @@ struct BuildVerdict {
     void add(const std::string &capture, const std::string &decoder) {
         named = named && !capture.empty();
         matches = matches && (capture.empty() || capture == decoder);
+    }
+    void add(const BuildVerdict &other) {
+        named = named && other.named;
+        matches = matches && other.matches;
     }
     const char *text() const {
         if (!matches) return "capture build differs from the decoder's";
@@ -146,6 +163,15 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
     settings.read.follow = call.has("--follow");
     settings.read.stopOnError = call.has("--stop-on-error");
     settings.lineBuffered = call.has("--line-buffered") || settings.read.follow || isTerminal(stdout);
+    settings.workers = defaultWorkerCount();
+    if (const char *jobs = call.value("--jobs"); jobs != nullptr) {
+        uint64_t value = 0;
+        if (!parseUnsigned(jobs, 1024, value) || value == 0) {
+            return usageError(call.command, "--jobs %s is not a number of workers from 1 to 1024",
+                              quoted(jobs).c_str());
+        }
+        settings.workers = static_cast<unsigned>(value);
+    }
     if (settings.read.follow && (call.positionals.size() != 1 || std::strcmp(call.positionals[0], "-") == 0)) {
         return usageError(call.command, "--follow reads one FILE");
     }
@@ -154,11 +180,16 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
 
 int worse(int a, int b) { return a == kExitOk ? b : a; }
 
-// What the captures of one run share: the output, the progress line and
-// the counts that the summary gives.
+// What the captures decoded into one output share: the output, the
+// progress line and the counts that the summary gives.
 struct DecodeRun {
-    OutputStream out{stdout};
+    DecodeRun() : out(stdout) {}
+    // A worker's: output handed to take, no progress line.
+    explicit DecodeRun(std::function<bool(std::string)> take) : out(std::move(take)), worker(true) {}
+
+    OutputStream out;
     ProgressLine progress{stderr, 0, false};
+    bool worker = false;
     DecodeCounts counts;
     BuildVerdict verdict;
     bool anyDecoded = false;
@@ -169,6 +200,11 @@ struct DecodeRun {
 // exit status that it earns.
 int decodeCapture(const Invocation &call, const DecodeSettings &settings, const char *input, DecodeRun &run) {
     ReadOptions read = settings.read;
+    read.notice = [&run](const std::string &message) {
+        run.out.flush();
+        run.progress.clear();
+        report(kExitOk, "%s", message.c_str());
+    };
     OpenedCapture opened = openCapture(input, read);
     if (!opened.reader) return reportOutcome(captureFailure(opened.errorKind, opened.error));
     CaptureReader &reader = *opened.reader;
@@ -185,13 +221,15 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     if (settings.print.format == kFormatJsonLines) {
         RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), run.out.buffer());
     }
-    run.progress = ProgressLine(stderr, reader.totalBytes(), !settings.quiet && isTerminal(stderr) && !isTerminal(stdout));
+    run.progress = ProgressLine(stderr, reader.totalBytes(),
+                                !run.worker && !settings.quiet && isTerminal(stderr) && !isTerminal(stdout));
     const bool live = settings.lineBuffered || !reader.regularFile();
     const Outcome outcome = decodeRecords(reader, printer, live, run.out, run.counts, run.progress);
     run.progress.finish();
     if (!run.out.flush()) {
         run.outputFailed = true;
-        return outputFailure("the output", run.out.writeErrno());
+        // A worker's output fails where the writer has reported it.
+        return run.worker ? kExitIoError : outputFailure("the output", run.out.writeErrno());
     }
     run.counts.skippedBytes += reader.skippedBytes();
     run.counts.skips += reader.skips();
@@ -199,29 +237,95 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     return reader.skips() != 0 ? worse(status, kExitDataError) : status;
 }
 
+// What a worker's capture added to the run.
+struct CaptureTally {
+    int status = kExitOk;
+    DecodeCounts counts;
+    BuildVerdict verdict;
+    bool anyDecoded = false;
+};
+
+// Decodes the captures on settings.workers threads, each in full by one,
+// the output written in their order; the same output, messages and status
+// as one after the other.
+int decodeOnWorkers(const Invocation &call, const DecodeSettings &settings, const std::vector<const char *> &inputs,
+                    DecodeRun &total) {
+    std::vector<CaptureTally> tallies(inputs.size());
+    size_t failedAt = inputs.size();
+    int writeErrno = 0;
+    runOrdered(
+        inputs.size(), settings.workers,
+        [&](size_t index, PieceSink &sink) {
+            DecodeRun run(
+                [&sink](std::string text) { return sink.hand({OutputPiece::Kind::Output, std::move(text)}); });
+            redirectMessages([&](std::string line) {
+                run.out.flush();
+                sink.hand({OutputPiece::Kind::Message, std::move(line)});
+            });
+            CaptureTally &tally = tallies[index];
+            tally.status = decodeCapture(call, settings, inputs[index], run);
+            run.out.flush();
+            redirectMessages({});
+            tally.counts = run.counts;
+            tally.verdict = run.verdict;
+            tally.anyDecoded = run.anyDecoded;
+        },
+        [&](size_t index, OutputPiece &piece) {
+            if (piece.kind == OutputPiece::Kind::Message) {
+                std::fflush(stdout);
+                std::fputs(piece.text.c_str(), stderr);
+                return true;
+            }
+            errno = 0;
+            const bool written = std::fwrite(piece.text.data(), 1, piece.text.size(), stdout) == piece.text.size() &&
+                                 (!settings.lineBuffered || std::fflush(stdout) == 0);
+            if (!written) {
+                failedAt = index;
+                writeErrno = errno;
+            }
+            return written;
+        });
+    int status = kExitOk;
+    for (size_t i = 0; i < inputs.size() && i < failedAt; ++i) {
+        status = worse(status, tallies[i].status);
+        total.counts.add(tallies[i].counts);
+        total.verdict.add(tallies[i].verdict);
+        total.anyDecoded = total.anyDecoded || tallies[i].anyDecoded;
+    }
+    if (failedAt == inputs.size() && std::fflush(stdout) != 0) {
+        failedAt = 0;
+        writeErrno = errno;
+    }
+    if (failedAt != inputs.size()) {
+        total.outputFailed = true;
+        return worse(status, outputFailure("the output", writeErrno));
+    }
+    return status;
+}
+
 int runDecode(const Invocation &call) {
     DecodeSettings settings;
     if (const int status = readSettings(call, settings); status != kExitOk) return status;
     std::vector<const char *> inputs = call.positionals;
     if (inputs.empty()) inputs.push_back("-");
+    const bool standardInput = std::find_if(inputs.begin(), inputs.end(), [](const char *input) {
+                                   return std::strcmp(input, "-") == 0;
+                               }) != inputs.end();
     // Ctrl-C ends reading live input with the summary; on files it ends the
     // tool at once, as it always has.
-    if (settings.read.follow || std::find_if(inputs.begin(), inputs.end(), [](const char *input) {
-                                    return std::strcmp(input, "-") == 0;
-                                }) != inputs.end()) {
-        catchInterrupt();
-    }
+    if (settings.read.follow || standardInput) catchInterrupt();
     setBinaryMode(stdout);
     DecodeRun run;
-    settings.read.notice = [&run](const std::string &message) {
-        run.out.flush();
-        run.progress.clear();
-        report(kExitOk, "%s", message.c_str());
-    };
     int status = kExitOk;
-    for (const char *input : inputs) {
-        status = worse(status, decodeCapture(call, settings, input, run));
+    // Live input is read as it arrives, one capture after the other.
+    if (settings.workers > 1 && inputs.size() > 1 && !standardInput && !settings.read.follow) {
+        status = decodeOnWorkers(call, settings, inputs, run);
         if (run.outputFailed) return status;
+    } else {
+        for (const char *input : inputs) {
+            status = worse(status, decodeCapture(call, settings, input, run));
+            if (run.outputFailed) return status;
+        }
     }
     if (!settings.quiet && run.anyDecoded) printSummary(run.counts, settings, run.verdict);
     return status;
@@ -246,6 +350,8 @@ constexpr OptionDefinition kDecodeOptions[] = {
     {"--line-buffered", nullptr, nullptr, "write each record's line as soon as it is decoded"},
     {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
     {"--stop-on-error", nullptr, nullptr, "stop at the first damaged record instead of skipping it"},
+    {"--jobs", "-j", "N", "decode up to N captures at once, each by one thread, the output\n"
+                          "in their order (default: the number of cores)"},
     kDecoderOption,
     kDecodersOption,
     kStrictOption,

@@ -4,6 +4,13 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define TKCLI_HAVE_SSE2 1
+#else
+#define TKCLI_HAVE_SSE2 0
+#endif
+
 namespace tkcli {
 
 namespace {
@@ -32,13 +39,26 @@ bool isPrintableByte(char c) {
     return byte >= 0x20 && byte < 0x80;
 }
 
-// Whether every byte is printable ASCII (0x20 to 0x7F), eight bytes at a
-// time: a byte below 0x20 borrows in the subtraction and one of 0x80 or
-// more has its top bit set, either way setting a top bit of the test.
+// Whether every byte is printable ASCII (0x20 to 0x7F). Every JSON record
+// line passes through here, so it goes 32 bytes a step where SSE2 is there:
+// as signed bytes, those below 0x20 and those of 0x80 or more are exactly
+// the ones less than 0x20. Elsewhere eight bytes a step: a byte below 0x20
+// borrows in the subtraction and one of 0x80 or more has its top bit set,
+// either way setting a top bit of the test.
 bool isPrintableAscii(std::string_view text) {
+    size_t i = 0;
+#if TKCLI_HAVE_SSE2
+    const __m128i space = _mm_set1_epi8(0x20);
+    for (; i + 32 <= text.size(); i += 32) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + i + 16));
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmplt_epi8(low, space), _mm_cmplt_epi8(high, space))) != 0) {
+            return false;
+        }
+    }
+#endif
     constexpr uint64_t kSpaces = 0x2020202020202020u;
     constexpr uint64_t kTopBits = 0x8080808080808080u;
-    size_t i = 0;
     for (; i + 8 <= text.size(); i += 8) {
         uint64_t word;
         std::memcpy(&word, text.data() + i, 8);

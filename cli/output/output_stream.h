@@ -3,6 +3,7 @@
 #define TKDEC_CLI_OUTPUT_STREAM_H
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,11 @@ public:
     static constexpr size_t kFlushSize = size_t{1} << 20;
 
     explicit OutputStream(std::FILE *file) : file_(file) { pending_.reserve(2 * kFlushSize); }
+    // Hands each flushed text whole to take instead of writing it; take
+    // returns false when it can go nowhere.
+    explicit OutputStream(std::function<bool(std::string text)> take) : file_(nullptr), take_(std::move(take)) {
+        pending_.reserve(2 * kFlushSize);
+    }
     ~OutputStream() { flush(); }
     OutputStream(const OutputStream &) = delete;
     OutputStream &operator=(const OutputStream &) = delete;
@@ -34,6 +40,7 @@ public:
 
 private:
     std::FILE *file_;
+    std::function<bool(std::string)> take_;
     std::string pending_;
     bool failed_ = false;
     int errno_ = 0;

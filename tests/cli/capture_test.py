@@ -128,6 +128,46 @@ class Captures(unittest.TestCase):
         self.assertEqual(tkdec("decode", "-q", "--timestamps=abs", stdin=b"1 0\n").text, f"- {unknown(1)}")
 
 
+# Captures for runs over several: (name, bytes or None for a missing file).
+MANY = {"big": binary_capture(RECORDS * 40000), "unknown": binary_capture(UNKNOWN), "cut": WHOLE[:THIRD + 3],
+        "bad magic": b"\x7fELF\x02\x01", "damaged lines": b"1 0\n3 0 xyz\n2 5 0102\n", "missing": None}
+# (captures in order, the run's exit status: that of the first capture that failed).
+MANY_RUNS = [
+    (["big", "unknown", "big"], 0),
+    (["unknown", "cut", "missing", "big"], 1),
+    (["big", "missing", "cut", "unknown"], 3),
+    (["bad magic", "big", "damaged lines", "big"], 1),
+    (["missing", "big", "bad magic"], 3),
+]
+
+
+class SeveralCaptures(unittest.TestCase):
+    def test_workers_write_what_one_writes(self):
+        # Whatever the number of workers, the output is the captures' own, in input order, and so are
+        # the messages, the summary and the exit status.
+        with tempfile.TemporaryDirectory() as directory:
+            for name, capture in MANY.items():
+                if capture is not None:
+                    with open(os.path.join(directory, name), "wb") as file:
+                        file.write(capture)
+            alone = {name: tkdec("decode", "-q", name, cwd=directory) for name in MANY}
+            for names, status in MANY_RUNS:
+                runs = [tkdec("decode", "-j", jobs, *names, cwd=directory) for jobs in (1, 2, 5)]
+                with self.subTest(names):
+                    self.assertEqual(runs[0].out, b"".join(alone[name].out for name in names))
+                    messages = "".join(alone[name].err for name in names)
+                    self.assertEqual(runs[0].err[:len(messages)], messages)
+                    self.assertRegex(runs[0].err[len(messages):], r"^tkdec: \d+ records decoded, [^\n]*\n$")
+                    for run in runs:
+                        self.assertEqual((run.status, run.out, run.err), (status, runs[0].out, runs[0].err))
+
+    def test_jobs_is_a_count_of_workers(self):
+        for jobs in ("0", "x", "1025"):
+            run = tkdec("decode", "-j", jobs, "a", "b")
+            self.assertEqual((run.status, run.err), (2, f"tkdec: decode: --jobs \"{jobs}\" is not a number of "
+                                                          "workers from 1 to 1024 (see 'tkdec decode --help')\n"))
+
+
 class FileErrors(unittest.TestCase):
     def test_unreadable_inputs(self):
         with tempfile.TemporaryDirectory() as directory:

@@ -38,6 +38,11 @@ TEST(JsonText, Cases) {
         {oneLine, "{\"s\":\"x\ny\", \"k\":\"kept \\\" \\n \\u0041 \\q\"}", "{\"s\":\"x\\ny\", \"k\":\"kept \\\" \\n \\u0041 \\q\"}"},
         {oneLine, "{\"s\":\"\\\n\xff\"}", "{\"s\":\"\\\\\\n\\u00ff\"}"},
         {oneLine, "[DECODER INFO::x({\"x\":1})]{\"y\":\"\x01\"}", "[DECODER INFO::x({\"x\":1})]{\"y\":\"\\u0001\"}"},
+        // Long lines are scanned many bytes at a time: one odd byte anywhere is found.
+        {oneLine, "{\"s\":\"" + std::string(40, 'a') + "\x01" + std::string(40, 'b') + "\"}",
+         "{\"s\":\"" + std::string(40, 'a') + "\\u0001" + std::string(40, 'b') + "\"}"},
+        {oneLine, "{\"s\":\"" + std::string(14, 'a') + "\xff" + std::string(60, 'b') + "\"}",
+         "{\"s\":\"" + std::string(14, 'a') + "\\u00ff" + std::string(60, 'b') + "\"}"},
         {objectCheck, " {\"a\":[1,-2.5e+3,true,false,null,{}],\"b\":\"\\u00e9\\n\xff\x01\"} ", "object"},
         {objectCheck, "[1]", "not"},
         {objectCheck, "{\"a\":1,}", "not"},

@@ -1,0 +1,163 @@
+#include "commands/ordered_workers.h"
+
+#include <algorithm>
+#include <vector>
+
+// MinGW's standard library of the win32 thread model has no threads: there
+// the jobs run one after the other on the calling thread.
+#if !defined(__GLIBCXX__) || defined(_GLIBCXX_HAS_GTHREADS)
+#define TKCLI_HAVE_THREADS 1
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#else
+#define TKCLI_HAVE_THREADS 0
+#endif
+
+namespace tkcli {
+
+namespace {
+
+#if TKCLI_HAVE_THREADS
+
+// The shared state: each job's pieces not yet written, and which jobs are
+// done.
+class Board {
+public:
+    Board(size_t count, unsigned workers) : jobs_(count), workers_(workers) {}
+
+    // The next job for a worker, or count once none is left to start.
+    size_t take() {
+        std::unique_lock lock(mutex_);
+        startable_.wait(lock, [&] { return stopped_ || next_ == jobs_.size() || next_ < head_ + workers_; });
+        if (stopped_ || next_ == jobs_.size()) return jobs_.size();
+        return next_++;
+    }
+
+    bool hand(size_t job, OutputPiece piece) {
+        std::lock_guard lock(mutex_);
+        if (stopped_) return false;
+        jobs_[job].pieces.push_back(std::move(piece));
+        if (job == head_) written_.notify_one();
+        return true;
+    }
+
+    void finish(size_t job) {
+        std::lock_guard lock(mutex_);
+        jobs_[job].done = true;
+        if (job == head_) written_.notify_one();
+    }
+
+    // Writes every piece in job order on the calling thread.
+    void writeAll(const std::function<bool(size_t, OutputPiece &)> &write) {
+        std::unique_lock lock(mutex_);
+        while (head_ < jobs_.size() && !(stopped_ && head_ >= next_)) {
+            written_.wait(lock, [&] { return !jobs_[head_].pieces.empty() || jobs_[head_].done; });
+            Job &job = jobs_[head_];
+            if (job.pieces.empty()) {
+                ++head_;
+                startable_.notify_all();
+                continue;
+            }
+            OutputPiece piece = std::move(job.pieces.front());
+            job.pieces.pop_front();
+            const bool stopped = stopped_;
+            const size_t index = head_;
+            lock.unlock();
+            const bool written = stopped || write(index, piece);
+            lock.lock();
+            if (!written) {
+                stopped_ = true;
+                startable_.notify_all();
+            }
+        }
+    }
+
+private:
+    struct Job {
+        std::deque<OutputPiece> pieces;
+        bool done = false;
+    };
+
+    std::mutex mutex_;
+    std::condition_variable startable_;
+    std::condition_variable written_;
+    std::vector<Job> jobs_;
+    unsigned workers_;
+    size_t next_ = 0;
+    size_t head_ = 0;
+    bool stopped_ = false;
+};
+
+class JobSink final : public PieceSink {
+public:
+    JobSink(Board &board, size_t job) : board_(board), job_(job) {}
+    bool hand(OutputPiece piece) override { return board_.hand(job_, std::move(piece)); }
+
+private:
+    Board &board_;
+    size_t job_;
+};
+
+#else
+
+// Hands every piece straight to the writer.
+class DirectSink final : public PieceSink {
+public:
+    DirectSink(const std::function<bool(size_t, OutputPiece &)> &write, size_t job) : write_(write), job_(job) {}
+    bool hand(OutputPiece piece) override {
+        if (!stopped_) stopped_ = !write_(job_, piece);
+        return !stopped_;
+    }
+    bool stopped() const { return stopped_; }
+
+private:
+    const std::function<bool(size_t, OutputPiece &)> &write_;
+    size_t job_;
+    bool stopped_ = false;
+};
+
+#endif
+
+}  // namespace
+
+#if TKCLI_HAVE_THREADS
+
+unsigned defaultWorkerCount() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+void runOrdered(size_t count, unsigned workers, const std::function<void(size_t, PieceSink &)> &job,
+                const std::function<bool(size_t, OutputPiece &)> &write) {
+    workers = static_cast<unsigned>(std::clamp<size_t>(workers, 1, std::max<size_t>(count, 1)));
+    Board board(count, workers);
+    std::vector<std::thread> threads;
+    threads.reserve(workers);
+    for (unsigned i = 0; i < workers; ++i) {
+        threads.emplace_back([&board, &job, count] {
+            for (size_t index; (index = board.take()) != count;) {
+                JobSink sink(board, index);
+                job(index, sink);
+                board.finish(index);
+            }
+        });
+    }
+    board.writeAll(write);
+    for (std::thread &thread : threads) thread.join();
+}
+
+#else
+
+unsigned defaultWorkerCount() { return 1; }
+
+void runOrdered(size_t count, unsigned, const std::function<void(size_t, PieceSink &)> &job,
+                const std::function<bool(size_t, OutputPiece &)> &write) {
+    for (size_t index = 0; index < count; ++index) {
+        DirectSink sink(write, index);
+        job(index, sink);
+        if (sink.stopped()) return;
+    }
+}
+
+#endif
+
+}  // namespace tkcli

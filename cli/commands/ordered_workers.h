@@ -1,0 +1,44 @@
+// Jobs run on several threads whose output leaves in job order: each job
+// runs in full on one worker and hands its output over in pieces; the
+// calling thread writes the pieces of job 0, then those of job 1, and so
+// on, each as soon as it is there.
+#ifndef TKDEC_CLI_ORDERED_WORKERS_H
+#define TKDEC_CLI_ORDERED_WORKERS_H
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tkcli {
+
+// A piece of a job's output: text for standard output, or one message line
+// for standard error.
+struct OutputPiece {
+    enum class Kind { Output, Message } kind;
+    std::string text;
+};
+
+// What a running job hands its pieces to.
+class PieceSink {
+public:
+    virtual ~PieceSink() = default;
+    // False once the output has failed: the job should stop.
+    virtual bool hand(OutputPiece piece) = 0;
+};
+
+// The number of workers when none is asked for: the machine's cores.
+unsigned defaultWorkerCount();
+
+// Runs job(index, sink) for every index below count on at most workers
+// threads; a job starts only while fewer than workers jobs are ahead of it
+// that have not been written, which bounds what is held in memory. write
+// gets every piece, with its job's index, on the calling thread, in job
+// order; once it returns
+// false no more jobs start and the running ones are told to stop.
+void runOrdered(size_t count, unsigned workers, const std::function<void(size_t, PieceSink &)> &job,
+                const std::function<bool(size_t, OutputPiece &)> &write);
+
+}  // namespace tkcli
+
+#endif
