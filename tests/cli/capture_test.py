@@ -66,7 +66,8 @@ DECODINGS = [
      "tkdec: capture:3: bad hexadecimal \"xyz\" in the payload; line skipped\n"
      + summary(3, verdict="capture names no build", skipped=", 8 bytes skipped at 1 place")),
     ("a record longer than --max-record", binary_capture([(240, 0x78, bytes(70000)), (48, 0, b"")]), 1,
-     "2nd stage boot\n", "tkdec: capture: skipped 70010 bytes at offset 28 (corrupt record header)\n"
+     "2nd stage boot\n", "tkdec: capture: skipped 70010 bytes at offset 28 (record length 70000 above --max-record "
+     "65536)\n"
      "tkdec: 1 record decoded, 0 unknown channels, 0 unknown tokens, 0 truncated, 70010 bytes skipped at 1 place; "
      "capture build matches the decoder\n"),
 ]

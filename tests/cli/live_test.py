@@ -61,6 +61,10 @@ class LiveInput(unittest.TestCase):
             self.assertEqual((process.returncode, "tkdec: 3 records decoded" in err.decode()), (0, True))
 
 
+REASONS = r"no sync mark|checksum mismatch|record length [0-9]+ above --max-record 65536|zeroed record header"
+LONG = 0x80000014  # record K's payload length with its top bit flipped
+
+
 class Damage(unittest.TestCase):
     def damaged(self, version):
         """(name, bytes, offset of the skip, bytes skipped, records lost from K on)."""
@@ -78,14 +82,47 @@ class Damage(unittest.TestCase):
                     self.assertEqual((run.status, lines[:K], lines[K + len(lines) - len(EXPECTED) + lost:]),
                                      (1, EXPECTED[:K], EXPECTED[K + lost:]))
                     self.assertRegex(run.err, rf"tkdec: standard input: skipped {skipped or '[0-9]+'} bytes at offset "
-                                              rf"{offset or '[0-9]+'} \((corrupt record header|checksum mismatch)\)\n"
+                                              rf"{offset or '[0-9]+'} \(({REASONS})\)\n"
                                               r"tkdec: .* truncated, [0-9]+ bytes? skipped at 1 place;")
             run = tkdec("decode", "--stop-on-error", stdin=self.damaged(version)[0][1])
             self.assertEqual((run.status, run.text.splitlines()), (1, EXPECTED[:K]))
-            self.assertIn(f"standard input: corrupt record header at byte offset {self.damaged(version)[0][2]}\n", run.err)
+            self.assertIn(f"standard input: record length {LONG} above --max-record 65536 at byte offset "
+                          f"{self.damaged(version)[0][2]}\n", run.err)
             run = tkdec("decode", stdin=capture(version)[:-5])  # a cut last record is no damage
             self.assertEqual((run.status, run.text.splitlines()), (1, EXPECTED[:-1]))
             self.assertRegex(run.err, r"record cut short .*\n.*1 truncated; capture build")
+
+
+def with_length(version, record, length):
+    """Record K of a capture with its payload length field set to length (a v2 CRC then fails)."""
+    data = bytearray(tkcapture.binary_record(record, version))
+    at = 6 if version == 1 else 16
+    data[at:at + 4] = length.to_bytes(4, "little")
+    return bytes(data)
+
+
+class NoStall(unittest.TestCase):
+    """Damage in a live pipe: the records behind it show while the pipe stays open."""
+    # (name, version, the damage written in place of record K, records lost from K on)
+    CASES = [("v2 length 60000", 2, lambda r: with_length(2, r, 60000), 1),
+             ("v2 length 65535, no payload", 2, lambda r: with_length(2, r, 65535)[:20], 1),
+             ("v2 sync mark and garbage", 2, lambda r: b"\xa5\x5a" + bytes(range(0x30, 0x60)) + tkcapture.binary_record(r, 2), 0),
+             ("v1 10 bytes of garbage", 1, lambda r: bytes(range(0xF0, 0xFA)) + tkcapture.binary_record(r, 1), 0),
+             ("v1 zeroed stretch", 1, lambda r: bytes(256) + tkcapture.binary_record(r, 1), 0)]
+
+    def test_records_after_damage_show_at_once(self):
+        for name, version, damage, lost in self.CASES:
+            with self.subTest(name), subprocess.Popen([TOOL, "decode", "-q"], stdin=subprocess.PIPE,
+                                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                                      bufsize=0) as process:
+                process.stdin.write(capture(version, RECORDS[:K]) + damage(RECORDS[K])
+                                    + b"".join(tkcapture.binary_record(r, version) for r in RECORDS[K + 1:K + 12]))
+                process.stdin.flush()
+                got = [read_line(process.stdout, 5) for _ in range(K + 12 - lost)]
+                self.assertEqual(got, EXPECTED[:K] + EXPECTED[K + lost:K + 12])
+                process.stdin.close()
+                self.assertRegex(process.stderr.read().decode(), rf"skipped [0-9]+ bytes at offset [0-9]+ \(({REASONS}|length overtaken by a later record)\)")
+                self.assertEqual(process.wait(timeout=30), 1)
 
 
 class FiltersAndColour(unittest.TestCase):
