@@ -85,10 +85,9 @@ private:
     std::vector<uint32_t> values_;
 };
 
-class BinaryReader : public CaptureReader {
+class BinaryReader final : public CaptureReader {
 public:
-    BinaryReader(Opening &opening, const ReadOptions &options, size_t headerSize)
-        : CaptureReader(opening, options, CaptureForm::Binary), headerSize_(headerSize) {}
+    BinaryReader(Opening &opening, const ReadOptions &options) : CaptureReader(opening, options, CaptureForm::Binary) {}
 
     Next next(CaptureRecord &record) final;
 
@@ -109,13 +108,30 @@ protected:
 
     // The record that starts at window offset at, judged on the bytes that
     // are there (nothing is read).
-    virtual Framing frameAt(size_t at) = 0;
+    Framing frameAt(size_t at) { return version() == 1 ? v1FrameAt(at) : v2FrameAt(at); }
     // Whether reading may resume at window offset at, on the bytes that are
     // there; afterCut: the damage is a record that ran past the bytes read.
-    virtual Resume resumesAt(size_t at, bool afterCut) = 0;
+    Resume resumesAt(size_t at, bool afterCut) { return version() == 1 ? v1ResumesAt(at, afterCut) : v2ResumesAt(at); }
     // The fields of the whole record at the start of the window.
-    virtual void take(CaptureRecord &record) = 0;
-    virtual uint64_t payloadSizeAt(const uint8_t *header) const = 0;
+    void take(CaptureRecord &record) { version() == 1 ? v1Take(record) : v2Take(record); }
+    uint64_t payloadSizeAt(const uint8_t *header) const { return readLe(header + (version() == 1 ? 6 : 16), 4); }
+    size_t headerSize() const { return version() == 1 ? kV1HeaderSize : kV2HeaderSize; }
+
+    Framing v1FrameAt(size_t at);
+    Resume v1ResumesAt(size_t at, bool afterCut);
+    void v1Take(CaptureRecord &record);
+    bool known(uint16_t channel) const { return !options_.knownChannel || options_.knownChannel(channel); }
+    Framing v2FrameAt(size_t at);
+    Resume v2ResumesAt(size_t at);
+    void v2Take(CaptureRecord &record);
+    const char *tooLong(uint64_t length) {
+        reason_ = formatText("record length %llu above --max-record %u", static_cast<unsigned long long>(length),
+                             options_.maxRecord);
+        return reason_.c_str();
+    }
+    // A file header at the start of the window: a capture that follows
+    // another on the same stream.
+    bool newCapture();
 
     bool live() const { return options_.follow || !regularFile(); }
     bool ended() const { return input_->ended(); }
@@ -127,15 +143,13 @@ protected:
         return true;
     }
 
-    PrefixCrcs crcs_;
-
-private:
     Next damaged(Framing frame);
     std::string cutMessage(const Framing &frame);
     std::string damageMessage(const std::string &reason, uint64_t offset) const;
     void noteDamage(uint64_t offset, uint64_t bytes, const std::string &reason);
 
-    size_t headerSize_;
+    PrefixCrcs crcs_;
+    std::string reason_;
 };
 
 CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
@@ -151,6 +165,7 @@ CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
             return Next::Record;
         }
         if (frame.kind == Frame::Corrupt) {
+            if (newCapture()) continue;
             if (const Next next = damaged(frame); next != Next::Record) return next;
             scanned = 1;
             continue;
@@ -243,12 +258,12 @@ std::string BinaryReader::damageMessage(const std::string &reason, uint64_t offs
 std::string BinaryReader::cutMessage(const Framing &frame) {
     const size_t present = input_->available();
     const auto offset = static_cast<unsigned long long>(input_->offset());
-    if (present < headerSize_ || frame.size == 0) {
+    if (present < headerSize() || frame.size == 0) {
         return formatText("%s: record cut short at byte offset %llu: %u of its %u header bytes present",
-                          name_.c_str(), offset, static_cast<unsigned>(present), static_cast<unsigned>(headerSize_));
+                          name_.c_str(), offset, static_cast<unsigned>(present), static_cast<unsigned>(headerSize()));
     }
     return formatText("%s: record cut short at byte offset %llu: %llu of its %llu payload bytes present",
-                      name_.c_str(), offset, static_cast<unsigned long long>(present - headerSize_),
+                      name_.c_str(), offset, static_cast<unsigned long long>(present - headerSize()),
                       static_cast<unsigned long long>(payloadSizeAt(input_->data())));
 }
 
@@ -258,130 +273,122 @@ std::string BinaryReader::cutMessage(const Framing &frame) {
 // resumes where three records in a row have channels the build knows (or
 // fewer, ending exactly at the end of the input, unless the damage was a
 // record running past that end).
-class BinaryV1Reader final : public BinaryReader {
-public:
-    BinaryV1Reader(Opening &opening, const ReadOptions &options) : BinaryReader(opening, options, kV1HeaderSize) {}
+// Version 1: channel, id, payload length, payload. Nothing marks a record,
+// so a header is judged by what it says: a length within --max-record, and
+// not all zero bytes (zeroed storage, which no target sends). Reading
+// resumes where three records in a row have channels the build knows (or
+// fewer, ending exactly at the end of the input, unless the damage was a
+// record running past that end).
+BinaryReader::Framing BinaryReader::v1FrameAt(size_t at) {
+    const size_t present = input_->available();
+    if (present <= at) return {Frame::End};
+    if (present < at + kV1HeaderSize) return {Frame::Short};
+    const uint8_t *header = input_->data() + at;
+    const uint64_t length = payloadSizeAt(header);
+    if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};
+    if (std::all_of(header, header + kV1HeaderSize, [](uint8_t byte) { return byte == 0; })) {
+        return {Frame::Corrupt, 0, "zeroed record header"};
+    }
+    size_t size = 0;
+    if (!recordSize(kV1HeaderSize, length, 0, size)) return {Frame::Corrupt};
+    if (present - at < size) return {Frame::Short, size};
+    return {Frame::Whole, size};
+}
 
-private:
-    static constexpr int kConfirmingRecords = 3;
-
-    Framing frameAt(size_t at) override {
-        const size_t present = input_->available();
-        if (present <= at) return {Frame::End};
-        if (present < at + kV1HeaderSize) return {Frame::Short};
-        const uint8_t *header = input_->data() + at;
-        const uint64_t length = payloadSizeAt(header);
-        if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};
-        if (std::all_of(header, header + kV1HeaderSize, [](uint8_t byte) { return byte == 0; })) {
-            return {Frame::Corrupt, 0, "zeroed record header"};
+BinaryReader::Resume BinaryReader::v1ResumesAt(size_t at, bool afterCut) {
+    constexpr int kConfirmingRecords = 3;
+    for (int i = 0; i < kConfirmingRecords; ++i) {
+        const Framing frame = v1FrameAt(at);
+        if (frame.kind == Frame::End) {
+            if (!ended()) return Resume::Undecided;
+            return i > 0 && !afterCut ? Resume::Yes : Resume::No;
         }
-        size_t size = 0;
-        if (!recordSize(kV1HeaderSize, length, 0, size)) return {Frame::Corrupt};
-        if (present - at < size) return {Frame::Short, size};
-        return {Frame::Whole, size};
-    }
-
-    Resume resumesAt(size_t at, bool afterCut) override {
-        for (int i = 0; i < kConfirmingRecords; ++i) {
-            const Framing frame = frameAt(at);
-            if (frame.kind == Frame::End) return !ended() ? Resume::Undecided : i > 0 && !afterCut ? Resume::Yes : Resume::No;
-            if (frame.kind == Frame::Corrupt || !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) {
-                return Resume::No;
-            }
-            if (frame.kind == Frame::Short) return ended() ? Resume::No : Resume::Undecided;
-            at += frame.size;
+        if (frame.kind == Frame::Corrupt || !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) {
+            return Resume::No;
         }
-        return Resume::Yes;
+        if (frame.kind == Frame::Short) return ended() ? Resume::No : Resume::Undecided;
+        at += frame.size;
     }
+    return Resume::Yes;
+}
 
-    const char *tooLong(uint64_t length) {
-        reason_ = formatText("record length %llu above --max-record %u", static_cast<unsigned long long>(length),
-                             options_.maxRecord);
-        return reason_.c_str();
-    }
-
-    bool known(uint16_t channel) const { return !options_.knownChannel || options_.knownChannel(channel); }
-
-    void take(CaptureRecord &record) override {
-        const uint8_t *header = input_->data();
-        record.channel = static_cast<uint16_t>(readLe(header, 2));
-        record.id = static_cast<uint32_t>(readLe(header + 2, 4));
-        record.time = 0;
-        record.size = static_cast<uint32_t>(payloadSizeAt(header));
-        record.payload = header + kV1HeaderSize;
-    }
-
-    uint64_t payloadSizeAt(const uint8_t *header) const override { return readLe(header + 6, 4); }
-
-    std::string reason_;
-};
+void BinaryReader::v1Take(CaptureRecord &record) {
+    const uint8_t *header = input_->data();
+    record.channel = static_cast<uint16_t>(readLe(header, 2));
+    record.id = static_cast<uint32_t>(readLe(header + 2, 4));
+    record.time = 0;
+    record.size = static_cast<uint32_t>(payloadSizeAt(header));
+    record.payload = header + kV1HeaderSize;
+}
 
 // Version 2: a sync mark opens each record and a CRC-32 closes it, so one
 // record whose checksum holds is enough to resume. A candidate's header is
 // judged (sync mark, length within --max-record) before its checksum.
-class BinaryV2Reader final : public BinaryReader {
-public:
-    BinaryV2Reader(Opening &opening, const ReadOptions &options) : BinaryReader(opening, options, kV2HeaderSize) {}
+BinaryReader::Framing BinaryReader::v2FrameAt(size_t at) {
+    const size_t present = input_->available();
+    if (present <= at) return {Frame::End};
+    const uint8_t *header = input_->data() + at;
+    const size_t marked = std::min(present - at, sizeof kSyncMark);
+    if (std::memcmp(header, kSyncMark, marked) != 0) return {Frame::Corrupt, 0, "no sync mark"};
+    if (present - at < kV2HeaderSize) return {Frame::Short};
+    const uint64_t length = payloadSizeAt(header);
+    if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};
+    size_t whole = 0;
+    if (!recordSize(kV2HeaderSize, length, kV2TrailerSize, whole)) return {Frame::Corrupt};
+    if (present - at < whole) return {Frame::Short, whole};
+    const uint64_t start = input_->offset() + at;
+    const uint32_t crc = at == 0 ? crc32(header, whole - kV2TrailerSize)
+                                 : crcs_.of(input_->data(), input_->offset(), start, start + whole - kV2TrailerSize);
+    if (crc != readLe(header + whole - kV2TrailerSize, 4)) return {Frame::Corrupt, 0, "checksum mismatch"};
+    return {Frame::Whole, whole};
+}
 
-private:
-    Framing frameAt(size_t at) override {
-        const size_t present = input_->available();
-        if (present <= at) return {Frame::End};
-        const uint8_t *header = input_->data() + at;
-        const size_t marked = std::min(present - at, sizeof kSyncMark);
-        if (std::memcmp(header, kSyncMark, marked) != 0) return {Frame::Corrupt, 0, "no sync mark"};
-        if (present - at < kV2HeaderSize) return {Frame::Short};
-        const uint64_t length = payloadSizeAt(header);
-        if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};
-        size_t whole = 0;
-        if (!recordSize(kV2HeaderSize, length, kV2TrailerSize, whole)) return {Frame::Corrupt};
-        if (present - at < whole) return {Frame::Short, whole};
-        const uint64_t start = input_->offset() + at;
-        const uint32_t crc = at == 0 ? crc32(header, whole - kV2TrailerSize)
-                                     : crcs_.of(input_->data(), input_->offset(), start, start + whole - kV2TrailerSize);
-        if (crc != readLe(header + whole - kV2TrailerSize, 4)) return {Frame::Corrupt, 0, "checksum mismatch"};
-        return {Frame::Whole, whole};
+BinaryReader::Resume BinaryReader::v2ResumesAt(size_t at) {
+    if (input_->data()[at] != kSyncMark[0]) return Resume::No;
+    switch (v2FrameAt(at).kind) {
+    case Frame::Whole: return Resume::Yes;
+    case Frame::Short:
+    case Frame::End: return ended() ? Resume::No : Resume::Undecided;
+    case Frame::Corrupt: return Resume::No;
     }
+    return Resume::No;
+}
 
-    Resume resumesAt(size_t at, bool) override {
-        if (input_->data()[at] != kSyncMark[0]) return Resume::No;
-        switch (frameAt(at).kind) {
-        case Frame::Whole: return Resume::Yes;
-        case Frame::Short:
-        case Frame::End: return ended() ? Resume::No : Resume::Undecided;
-        case Frame::Corrupt: return Resume::No;
-        }
-        return Resume::No;
+void BinaryReader::v2Take(CaptureRecord &record) {
+    const uint8_t *header = input_->data();
+    record.channel = static_cast<uint16_t>(readLe(header + 2, 2));
+    record.id = static_cast<uint32_t>(readLe(header + 4, 4));
+    record.time = readLe(header + 8, 8);
+    record.size = static_cast<uint32_t>(payloadSizeAt(header));
+    record.payload = header + kV2HeaderSize;
+}
+
+bool BinaryReader::newCapture() {
+    const size_t present = std::min(input_->available(), sizeof kCaptureMagic);
+    if (std::memcmp(input_->data(), kCaptureMagic, present) != 0 || !input_->fill(kCaptureHeaderSize)) return false;
+    const uint8_t *header = input_->data();
+    const auto version = static_cast<uint32_t>(readLe(header + 8, 4));
+    if (std::memcmp(header, kCaptureMagic, sizeof kCaptureMagic) != 0 || (version != 1 && version != 2)) return false;
+    const uint64_t offset = input_->offset();
+    beginCapture(version, header + 12);
+    input_->consume(kCaptureHeaderSize);
+    if (options_.notice) {
+        options_.notice(formatText("%s: a new capture begins at byte offset %llu (version %u, %s)", name_.c_str(),
+                                   static_cast<unsigned long long>(offset), version,
+                                   uuid_.empty() ? "names no build" : ("build " + uuid_).c_str()));
     }
-
-    const char *tooLong(uint64_t length) {
-        reason_ = formatText("record length %llu above --max-record %u", static_cast<unsigned long long>(length),
-                             options_.maxRecord);
-        return reason_.c_str();
-    }
-
-    void take(CaptureRecord &record) override {
-        const uint8_t *header = input_->data();
-        record.channel = static_cast<uint16_t>(readLe(header + 2, 2));
-        record.id = static_cast<uint32_t>(readLe(header + 4, 4));
-        record.time = readLe(header + 8, 8);
-        record.size = static_cast<uint32_t>(payloadSizeAt(header));
-        record.payload = header + kV2HeaderSize;
-    }
-
-    uint64_t payloadSizeAt(const uint8_t *header) const override { return readLe(header + 16, 4); }
-
-    std::string reason_;
-};
+    if (options_.newCapture) options_.newCapture(*this);
+    return true;
+}
 
 }  // namespace
 
 std::unique_ptr<CaptureReader> makeBinaryV1Reader(CaptureReader::Opening &opening, const ReadOptions &options) {
-    return std::make_unique<BinaryV1Reader>(opening, options);
+    return std::make_unique<BinaryReader>(opening, options);
 }
 
 std::unique_ptr<CaptureReader> makeBinaryV2Reader(CaptureReader::Opening &opening, const ReadOptions &options) {
-    return std::make_unique<BinaryV2Reader>(opening, options);
+    return std::make_unique<BinaryReader>(opening, options);
 }
 
 }  // namespace tkcli

@@ -90,6 +90,14 @@ void CaptureReader::noteSkip(uint64_t offset, uint64_t bytes, const char *reason
                                reason));
 }
 
+void CaptureReader::beginCapture(uint32_t version, const uint8_t *uuid) {
+    version_ = version;
+    uuid_.clear();
+    appendHexBytes(uuid, 16, uuid_);
+    std::erase(uuid_, ' ');
+    if (uuid_ == std::string(32, '0')) uuid_.clear();
+}
+
 CaptureForm detectForm(const uint8_t *start, size_t count) {
     if (count == 0) return CaptureForm::Text;
     const uint8_t first = start[0];

@@ -180,6 +180,17 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     read.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
     RecordPrinter printer(library, settings.print, settings.filter, labels);
     const std::string decoderUuid = library.uuid();
+    // A capture that follows another on the same stream: its own build check and header.
+    read.newCapture = [&](const CaptureReader &next) {
+        run.verdict.add(next.uuid(), decoderUuid);
+        if (!next.uuid().empty() && next.uuid() != decoderUuid) {
+            report(kExitOk, "warning: %s: the capture at this point was made by build %s, the decoder is for build "
+                   "%s: records may decode wrongly", next.name().c_str(), next.uuid().c_str(), decoderUuid.c_str());
+        }
+        if (settings.print.format == kFormatJsonLines) {
+            RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), run.out.buffer());
+        }
+    };
     run.anyDecoded = true;
     run.verdict.add(reader.uuid(), decoderUuid);
     if (settings.print.format == kFormatJsonLines) {

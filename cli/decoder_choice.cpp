@@ -51,6 +51,10 @@ int withoutMatch(const Invocation &call, const std::string &problem, DecoderLibr
 int loadFromFolder(const Invocation &call, const char *folder, const CaptureBuild &capture, DecoderLibrary &library) {
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) {
+        if (std::filesystem::exists(folder, ignored)) {
+            return report(kExitUsage, "--decoders %s: a file, not a folder of decoders (one library is --decoder %s)",
+                          folder, folder);
+        }
         return report(kExitIoError, "decoder folder %s: no such folder", folder);
     }
     if (capture.uuid.empty()) return withoutMatch(call, capture.name + " names no build", library);
