@@ -204,7 +204,7 @@ CaptureReader::Next BinaryReader::damaged(Framing frame) {
     if (frame.kind != Frame::Corrupt) frame.kind = Frame::Short;
     const bool cut = frame.kind == Frame::Short;
     // The reason, kept: judging candidates rewrites the texts frames point to.
-    const std::string reason = cut ? "length overtaken by a later record" : frame.reason;
+    const std::string reason = cut ? "length runs into later records" : frame.reason;
     if (options_.stopOnError) {
         if (cut && ended()) return fail(CaptureError::Truncated, cutMessage(frame));
         return fail(CaptureError::Malformed, damageMessage(reason, offset));

@@ -116,6 +116,11 @@ bool TextReader::nextLine(std::string_view &line) {
         if (newline != nullptr) {
             length = static_cast<size_t>(static_cast<const char *>(newline) - text);
             consumed = length + 1;
+            if (consumed > lineLimit()) {
+                if (!skipLongLine()) return false;
+                scanned = 0;
+                continue;
+            }
         } else {
             scanned = input_->available();
             if (scanned > lineLimit()) {
