@@ -121,7 +121,7 @@ class NoStall(unittest.TestCase):
                 got = [read_line(process.stdout, 5) for _ in range(K + 12 - lost)]
                 self.assertEqual(got, EXPECTED[:K] + EXPECTED[K + lost:K + 12])
                 process.stdin.close()
-                self.assertRegex(process.stderr.read().decode(), rf"skipped [0-9]+ bytes at offset [0-9]+ \(({REASONS}|length overtaken by a later record)\)")
+                self.assertRegex(process.stderr.read().decode(), rf"skipped [0-9]+ bytes at offset [0-9]+ \(({REASONS}|length runs into later records)\)")
                 self.assertEqual(process.wait(timeout=30), 1)
 
 
