@@ -157,6 +157,9 @@ CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
     // reading could resume; scanned once each.
     size_t scanned = 1;
     while (errorKind() == CaptureError::None) {
+        // A file header where a record would start: another capture follows
+        // on the same input, or a followed file started anew.
+        if (input_->available() != 0 && input_->data()[0] == kCaptureMagic[0] && newCapture()) continue;
         const Framing frame = frameAt(0);
         if (frame.kind == Frame::Whole) {
             record.position = input_->offset();
@@ -165,7 +168,6 @@ CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
             return Next::Record;
         }
         if (frame.kind == Frame::Corrupt) {
-            if (newCapture()) continue;
             if (const Next next = damaged(frame); next != Next::Record) return next;
             scanned = 1;
             continue;
@@ -235,7 +237,11 @@ CaptureReader::Next BinaryReader::damaged(Framing frame) {
             skipped += at - 1;
             at = 1;
         }
+        const uint64_t restarts = input_->restarts();
         if (!input_->more() && (input_->failed() || at >= input_->available())) break;
+        if (input_->restarts() != restarts) {  // a followed file started anew: the damage ends with it
+            return Next::Record;
+        }
     }
     if (input_->failed()) return readFailure();
     // Nothing after it makes sense: a record cut short by the end of the

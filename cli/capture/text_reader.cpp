@@ -128,7 +128,10 @@ bool TextReader::nextLine(std::string_view &line) {
                 scanned = 0;
                 continue;
             }
-            if (input_->more()) continue;
+            const uint64_t restarts = input_->restarts();
+            const bool more = input_->more();
+            if (input_->restarts() != restarts) scanned = 0;  // the cut line was dropped
+            if (more) continue;
             if (input_->failed() || input_->available() == 0) return false;
             length = consumed = input_->available();  // last line without a line break
         }

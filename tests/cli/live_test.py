@@ -8,6 +8,7 @@ import select
 import signal
 import subprocess
 import tempfile
+import time
 import unittest
 
 from cli_support import SAMPLE_RECORDS as RECORDS, SOURCE_DIR, TOOL, UUID, expected, tkcapture, tkdec
@@ -63,6 +64,55 @@ class LiveInput(unittest.TestCase):
 
 REASONS = r"no sync mark|checksum mismatch|record length [0-9]+ above --max-record 65536|zeroed record header"
 LONG = 0x80000014  # record K's payload length with its top bit flipped
+
+
+def write(path, data, mode="wb"):
+    with open(path, mode) as file:
+        file.write(data)
+
+
+class FollowLikeTailF(unittest.TestCase):
+    """--follow through what log rotation does to a file: each change is reported, the new content shown
+    from its start and no record is made of the bytes cut."""
+    # (name, what happens to the followed file, given its path and the new content, the notice)
+    CHANGES = [("truncated in place", lambda path, new: (write(path, b""), time.sleep(0.5), write(path, new)),
+                "truncated; reading from its start (7 bytes of a cut record dropped)"),
+               ("renamed, a new file at its name",
+                lambda path, new: (os.rename(path, path + ".1"), write(path, new)), "replaced by a new file"),
+               ("replaced by rename", lambda path, new: (write(path + ".new", new), os.rename(path + ".new", path)),
+                "replaced by a new file")]
+    FORMS = [("v1", lambda records: capture(1, records)), ("v2", lambda records: capture(2, records)),
+             ("text", lambda records: tkcapture.text_capture(UUID, [], records))]
+
+    def test_rotation(self):
+        for (change, act, notice), (form, make) in ((c, f) for c in self.CHANGES for f in self.FORMS):
+            with self.subTest(change=change, form=form), tempfile.TemporaryDirectory() as directory:
+                path = os.path.join(directory, "log")
+                old = make(RECORDS[:4])
+                write(path, old + make(RECORDS[4:5])[len(make([])):][:7])  # and half a record
+                process = subprocess.Popen([TOOL, "decode", "--follow", path], stdout=subprocess.PIPE,
+                                           stderr=subprocess.PIPE, bufsize=0)
+                self.addCleanup(process.kill)
+                self.assertEqual([read_line(process.stdout) for _ in range(4)], EXPECTED[:4])
+                act(path, make(RECORDS[10:36]))
+                self.assertEqual([read_line(process.stdout) for _ in range(26)], EXPECTED[10:36])
+                process.send_signal(signal.SIGINT)
+                _, err = process.communicate(timeout=30)
+                self.assertIn(f"{path}: {notice}", err.decode())
+                self.assertIn("tkdec: 30 records decoded", err.decode())
+
+    def test_a_missing_file_is_waited_for(self):
+        with tempfile.TemporaryDirectory() as directory:
+            path = os.path.join(directory, "later.tkcap")
+            process = subprocess.Popen([TOOL, "decode", "--follow", path], stdout=subprocess.PIPE,
+                                       stderr=subprocess.PIPE, bufsize=0)
+            self.addCleanup(process.kill)
+            self.assertIsNone(read_line(process.stdout, 0.5))
+            write(path, capture(2, RECORDS[:3]))
+            self.assertEqual([read_line(process.stdout) for _ in range(3)], EXPECTED[:3])
+            process.send_signal(signal.SIGINT)
+            _, err = process.communicate(timeout=30)
+            self.assertIn(f"{path}: no such file yet; waiting for it", err.decode())
 
 
 class Damage(unittest.TestCase):
