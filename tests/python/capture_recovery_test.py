@@ -8,6 +8,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import warnings
 
 import tkdec
 
@@ -75,6 +76,19 @@ class Strictness(unittest.TestCase):
             with self.assertRaisesRegex(tkdec.CaptureError, "binary mode"):
                 list(tkdec.read_capture(text_mode))
 
+    def test_another_build_warns_or_fails(self):
+        decoder = tkdec.Decoder()
+        for name in ("v1-another-build-behind", "text-another-build-behind"):
+            data = dict(damage_corpus.corpus())[name]
+            with self.subTest(name), warnings.catch_warnings(record=True) as caught:
+                warnings.simplefilter("always")
+                self.assertEqual(len(list(tkdec.read_capture(io.BytesIO(data), decoder))), 54)
+                self.assertEqual([str(w.message).split(" was made")[1][:42] for w in caught],
+                                 [" by build 0123456789abcdef0123456789abcdef"] if "v1" in name else [])
+                if "v1" in name:
+                    with self.assertRaisesRegex(tkdec.CaptureError, "made by build 0123456789abcdef"):
+                        list(tkdec.read_capture(io.BytesIO(data), decoder, strict=True))
+
     def test_times_as_the_tool_takes_them(self):
         cases = [("2026-12-06T10:00:00Z", 1796551200 * 10**9), ("2554-07-21T23:34:33.709551615Z", (1 << 64) - 1),
                  ("1970-01-01T00:00:00.000000001Z", 1), ("2554-07-21T23:34:33.709551616Z", None),
@@ -84,6 +98,22 @@ class Strictness(unittest.TestCase):
         for text, nanoseconds in cases:
             with self.subTest(text):
                 self.assertEqual(tkdec.capture.utc_time(text), nanoseconds)
+
+
+class OfflineInstall(unittest.TestCase):
+    def test_the_wheel_builds_without_the_network(self):
+        with tempfile.TemporaryDirectory() as folder:
+            run = subprocess.run([sys.executable, "-m", "pip", "wheel", "--no-index", "--no-deps", "-w", folder,
+                                  os.path.join(SOURCE, "python")], capture_output=True, timeout=120)
+            if b"No module named pip" in run.stderr:
+                self.skipTest("needs pip (python3-pip)")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            import zipfile
+            with zipfile.ZipFile(os.path.join(folder, "tkdec-1.0.0-py3-none-any.whl")) as wheel:
+                names = set(wheel.namelist())
+                checkout = wheel.read("tkdec/_checkout.py").decode()
+        self.assertTrue({"tkdec/capture.py", "tkdec/_library.py", "tkdec-1.0.0.dist-info/RECORD"} <= names, names)
+        self.assertIn(repr(os.path.realpath(SOURCE)), checkout)
 
 
 if __name__ == "__main__":
