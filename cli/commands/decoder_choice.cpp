@@ -141,7 +141,16 @@ bool findDecoderFor(const std::filesystem::path &folder, const std::string &uuid
         DecoderLibrary candidate;
         LoadFailure failure = LoadFailure::None;
         std::string error;
-        if (candidate.load(path.string(), failure, error) && candidate.uuid() == uuid) {
+        if (!candidate.load(path.string(), failure, error)) {
+            // Say why, once per file and run: a junk file is not silently passed over.
+            static std::vector<std::string> told;  // the tool's own run state, not the library's
+            if (std::find(told.begin(), told.end(), path.string()) == told.end()) {
+                told.push_back(path.string());
+                report(kExitOk, "warning: --decoders: skipped %s: %s", path.string().c_str(), error.c_str());
+            }
+            continue;
+        }
+        if (candidate.uuid() == uuid) {
             library = std::move(candidate);
             return true;
         }
