@@ -177,6 +177,9 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
         return status;
     }
     const ChannelLabels labels(library);
+    if (const std::string unknown = settings.filter.unknownNames(labels); !unknown.empty()) {
+        return usageError(call.command, "%s", unknown.c_str());
+    }
     read.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
     RecordPrinter printer(library, settings.print, settings.filter, labels);
     const std::string decoderUuid = library.uuid();

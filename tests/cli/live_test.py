@@ -195,6 +195,15 @@ class FiltersAndColour(unittest.TestCase):
                 self.assertEqual((run.status, run.text.splitlines()), (0, want))
                 self.assertIn(f"{len(RECORDS) - len(want)} filtered out", run.err)
         self.assertIn('unknown kind "bogus"', tkdec("decode", "--kind", "print,bogus", self.SAMPLE).err)
+        for options, message in ((["--group", "LOG_GROUP_NOPE"], 'group "LOG_GROUP_NOPE" is not a log group of the '
+                                  "decoder's build; did you mean LOG_GROUP_PMCE?"),
+                                 (["--group", "!LOG_GROUP_CKI_DEFAUL"], "did you mean LOG_GROUP_CKI_DEFAULT?"),
+                                 (["--channel", "48,49"], "channel 49 is not a channel of the decoder's build; did "
+                                  "you mean 48 (PTP:LOG_GROUP_CKI_DEFAULT)?")):
+            with self.subTest(options=options):
+                run = tkdec("decode", *options, self.SAMPLE)
+                self.assertEqual((run.status, run.out), (2, b""))
+                self.assertIn(message, run.err)
 
     def test_colour(self):
         red, yellow, reset = "\x1b[31m", "\x1b[33m", "\x1b[0m"
