@@ -127,6 +127,15 @@ class Captures(unittest.TestCase):
             run = tkdec("decode", "--timestamps", option, stdin=text.out.replace(b".000000000Z", b"Z"))
             self.assertEqual(run.text.splitlines(True)[1], f"{column} {unknown(1)}")
         self.assertEqual(tkdec("decode", "-q", "--timestamps=abs", stdin=b"1 0\n").text, f"- {unknown(1)}")
+        backwards = b"2026-12-06T10:00:01Z 1 0\n2026-12-06T10:00:00.75Z 1 0\n2554-07-21T23:34:33.709551615Z 1 0\n"
+        run = tkdec("decode", "-q", "--timestamps", "delta", stdin=backwards)
+        self.assertEqual([line.split()[0] for line in run.text.splitlines()],
+                         ["+0.000000000", "-0.250000000", "+16650192872.959551615"])
+        for options, status, message in ((["--format", "xml"], 2, "--timestamps needs --format text or jsonl"),
+                                         (["--format", "jsonl"], 0, ""),
+                                         ([], 0, "a version 1 capture has no host times")):
+            run = tkdec("decode", "-q", "--timestamps", "abs", *options, stdin=WHOLE)
+            self.assertEqual((run.status, message in run.err), (status, True), run.err)
 
 
 class FileErrors(unittest.TestCase):
