@@ -221,7 +221,7 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     const int status = reportOutcome(outcome);
     if (reader.skips() != 0 && reader.version() == 1) {
         report(kExitOk, "warning: %s: version 1 records carry no sync mark or checksum, so damage there is found "
-               "only by plausibility; record in version 2 (tools/capture/tkcapture.py --version 2, or tkdec "
+               "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec "
                "convert --to binary)", reader.name().c_str());
     }
     return reader.skips() != 0 ? worse(status, kExitDataError) : status;

@@ -67,7 +67,8 @@ DECODINGS = [
      + summary(3, verdict="capture names no build", skipped=", 8 bytes skipped at 1 place")),
     ("a record longer than --max-record", binary_capture([(240, 0x78, bytes(70000)), (48, 0, b"")]), 1,
      "2nd stage boot\n", "tkdec: capture: skipped 70010 bytes at offset 28 (record length 70000 above --max-record "
-     "65536)\n"
+     "65536)\ntkdec: warning: capture: version 1 records carry no sync mark or checksum, so damage there is found "
+     "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec convert --to binary)\n"
      "tkdec: 1 record decoded, 0 unknown channels, 0 unknown tokens, 0 truncated, 70010 bytes skipped at 1 place; "
      "capture build matches the decoder\n"),
 ]
