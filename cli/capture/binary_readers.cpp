@@ -153,8 +153,8 @@ protected:
 };
 
 CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
-    // While the record at the start is incomplete, offsets behind it where
-    // reading could resume; scanned once each.
+    // While the record at the start is incomplete, the offset behind it
+    // from which candidates for resuming are judged next.
     size_t scanned = 1;
     while (errorKind() == CaptureError::None) {
         // A file header where a record would start: another capture follows
@@ -177,9 +177,13 @@ CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
             // A later record that checks out within the bytes read shows that
             // this length is wrong: do not wait for it.
             bool overtaken = false;
+            size_t undecided = 0;  // the first candidate that more bytes may confirm: scanned again
             for (; scanned < input_->available() && !overtaken; ++scanned) {
-                overtaken = resumesAt(scanned, true) == Resume::Yes;
+                const Resume resume = resumesAt(scanned, true);
+                overtaken = resume == Resume::Yes;
+                if (resume == Resume::Undecided && undecided == 0) undecided = scanned;
             }
+            if (undecided != 0 && !overtaken) scanned = undecided;
             if (overtaken) {
                 if (const Next next = damaged(frame); next != Next::Record) return next;
                 scanned = 1;

@@ -166,9 +166,12 @@ class NoStall(unittest.TestCase):
             with self.subTest(name), subprocess.Popen([TOOL, "decode", "-q"], stdin=subprocess.PIPE,
                                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                                       bufsize=0) as process:
-                process.stdin.write(capture(version, RECORDS[:K]) + damage(RECORDS[K])
-                                    + b"".join(tkcapture.binary_record(r, version) for r in RECORDS[K + 1:K + 12]))
+                data = (capture(version, RECORDS[:K]) + damage(RECORDS[K])
+                        + b"".join(tkcapture.binary_record(r, version) for r in RECORDS[K + 1:K + 12]))
+                process.stdin.write(data[:-1])  # the last byte late: what waited for it is judged again
                 process.stdin.flush()
+                time.sleep(0.2)
+                process.stdin.write(data[-1:])
                 got = [read_line(process.stdout, 5) for _ in range(K + 12 - lost)]
                 self.assertEqual(got, EXPECTED[:K] + EXPECTED[K + lost:K + 12])
                 process.stdin.close()
