@@ -67,6 +67,36 @@ bool isRegularFile(int descriptor) {
     return _fstat64(descriptor, &status) == 0 && (status.st_mode & _S_IFREG) != 0;
 }
 
+namespace {
+
+FileIdentity identityOf(int result, const struct _stat64 &status) {
+    if (result != 0) return {};
+    return {true, static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
+            static_cast<uint64_t>(status.st_size)};
+}
+
+}  // namespace
+
+FileIdentity identifyPath(const char *path) {
+    struct _stat64 status;
+    return identityOf(_stat64(path, &status), status);
+}
+
+FileIdentity identifyDescriptor(int descriptor) {
+    struct _stat64 status;
+    return identityOf(_fstat64(descriptor, &status), status);
+}
+
+bool reopenAt(const char *path, int descriptor) {
+    const int fresh = _open(path, _O_RDONLY | _O_BINARY);
+    if (fresh < 0) return false;
+    const bool moved = _dup2(fresh, descriptor) == 0;
+    _close(fresh);
+    return moved;
+}
+
+bool rewindDescriptor(int descriptor) { return _lseeki64(descriptor, 0, SEEK_SET) == 0; }
+
 void catchInterrupt() { SetConsoleCtrlHandler(onConsoleEvent, TRUE); }
 void pauseBriefly() { Sleep(100); }
 
@@ -100,6 +130,36 @@ bool isRegularFile(int descriptor) {
     struct stat status;
     return fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
 }
+
+namespace {
+
+FileIdentity identityOf(int result, const struct stat &status) {
+    if (result != 0) return {};
+    return {true, static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
+            static_cast<uint64_t>(status.st_size)};
+}
+
+}  // namespace
+
+FileIdentity identifyPath(const char *path) {
+    struct stat status;
+    return identityOf(stat(path, &status), status);
+}
+
+FileIdentity identifyDescriptor(int descriptor) {
+    struct stat status;
+    return identityOf(fstat(descriptor, &status), status);
+}
+
+bool reopenAt(const char *path, int descriptor) {
+    const int fresh = open(path, O_RDONLY);
+    if (fresh < 0) return false;
+    const bool moved = dup2(fresh, descriptor) == descriptor;
+    close(fresh);
+    return moved;
+}
+
+bool rewindDescriptor(int descriptor) { return lseek(descriptor, 0, SEEK_SET) == 0; }
 
 // Without SA_RESTART a read that waits for input returns EINTR on Ctrl-C.
 void catchInterrupt() {

@@ -41,6 +41,23 @@ int standardInputDescriptor();
 // when a signal interrupted the wait).
 long readSome(int descriptor, void *buffer, size_t size);
 
+// Which file a path or descriptor is, for following a file through
+// rotation: exists false when there is none; inode 0 when the system does
+// not say.
+struct FileIdentity {
+    bool exists = false;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint64_t size = 0;
+};
+FileIdentity identifyPath(const char *path);
+FileIdentity identifyDescriptor(int descriptor);
+// Opens path again on the same descriptor number, reading from its start;
+// false (the descriptor unchanged) when it cannot be opened.
+bool reopenAt(const char *path, int descriptor);
+// Reads the descriptor's file from its start again.
+bool rewindDescriptor(int descriptor);
+
 // Whether the descriptor is a regular file (not a pipe, socket or device).
 bool isRegularFile(int descriptor);
 

@@ -72,7 +72,10 @@ bool parseUtcTime(std::string_view text, uint64_t &nanoseconds) {
     }
     const auto days = static_cast<uint64_t>(daysFromCivil(year, month, day));
     const uint64_t seconds = days * kDay + hour * 3600u + minute * 60u + second;
-    if (seconds > UINT64_MAX / kSecond - 1) return false;
+    // Host times are unsigned 64-bit nanoseconds: up to 2554-07-21T23:34:33.709551615Z.
+    if (seconds > UINT64_MAX / kSecond || (seconds == UINT64_MAX / kSecond && fraction > UINT64_MAX % kSecond)) {
+        return false;
+    }
     nanoseconds = seconds * kSecond + fraction;
     return true;
 }
@@ -90,10 +93,12 @@ void appendUtcTime(uint64_t nanoseconds, std::string &out) {
     out += text;
 }
 
-void appendDelta(uint64_t nanoseconds, std::string &out) {
+void appendDelta(uint64_t from, uint64_t to, std::string &out) {
+    const bool back = to < from;
+    const uint64_t nanoseconds = back ? from - to : to - from;
     char text[32];
-    std::snprintf(text, sizeof text, "+%llu.%09u", static_cast<unsigned long long>(nanoseconds / kSecond),
-                  static_cast<unsigned>(nanoseconds % kSecond));
+    std::snprintf(text, sizeof text, "%c%llu.%09u", back ? '-' : '+',
+                  static_cast<unsigned long long>(nanoseconds / kSecond), static_cast<unsigned>(nanoseconds % kSecond));
     out += text;
 }
 

@@ -16,8 +16,9 @@ bool parseUtcTime(std::string_view text, uint64_t &nanoseconds);
 // Writes the time with all nine fraction digits.
 void appendUtcTime(uint64_t nanoseconds, std::string &out);
 
-// "+S.NNNNNNNNN" seconds, for the time between two records.
-void appendDelta(uint64_t nanoseconds, std::string &out);
+// "+S.NNNNNNNNN" seconds from one record's time to the next's; "-" when
+// the host's clock went back.
+void appendDelta(uint64_t from, uint64_t to, std::string &out);
 
 }  // namespace tkcli
 

@@ -1,7 +1,18 @@
 // Readers of the binary capture forms. A damaged record is skipped: the
 // reader scans forward to where records make sense again and reports the
 // bytes it passed over.
+//
+// Live input (a pipe, a socket, a followed file) never waits on a length
+// that nothing confirms: while a record is incomplete, the bytes already
+// read are searched for a later point where reading may resume, and if one
+// is found the incomplete record is damage. Only a regular file, whose
+// bytes are there to read, is read on until every earlier candidate is
+// decided.
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <limits>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "capture/capture_reader.h"
@@ -14,45 +25,141 @@ namespace {
 // let go, so that a long damaged stretch costs no memory.
 constexpr size_t kScanWindow = size_t{1} << 20;
 
-class BinaryReader : public CaptureReader {
+// CRC-32 of a stretch from the CRC-32 values of the input up to its start
+// and up to its end, as zlib's crc32_combine runs backwards: the checksum
+// of every candidate record costs a few dozen operations, however long the
+// record claims to be.
+constexpr uint32_t kPolynomial = 0xEDB88320u;
+
+constexpr uint32_t multiplyModP(uint32_t a, uint32_t b) {
+    uint32_t product = 0;
+    for (uint32_t mask = uint32_t{1} << 31; mask != 0; mask >>= 1) {
+        if (a & mask) product ^= b;
+        b = b & 1 ? (b >> 1) ^ kPolynomial : b >> 1;
+    }
+    return product;
+}
+
+constexpr std::array<uint32_t, 64> makePowers() {
+    std::array<uint32_t, 64> powers{};  // x^(2^k) modulo the polynomial
+    uint32_t power = uint32_t{1} << 30;
+    for (uint32_t &entry : powers) {
+        entry = power;
+        power = multiplyModP(power, power);
+    }
+    return powers;
+}
+
+constexpr std::array<uint32_t, 64> kPowers = makePowers();
+
+// x^(8 * bytes) modulo the polynomial.
+uint32_t byteShift(uint64_t bytes) {
+    uint32_t result = uint32_t{1} << 31;
+    for (unsigned k = 3; bytes != 0; bytes >>= 1, ++k) {
+        if (bytes & 1) result = multiplyModP(kPowers[k % 64], result);
+    }
+    return result;
+}
+
+// CRC-32 values of every prefix of the input from a base offset on, kept
+// while a stretch is scanned.
+class PrefixCrcs {
 public:
-    BinaryReader(Opening &opening, const ReadOptions &options, size_t headerSize)
-        : CaptureReader(opening, options, CaptureForm::Binary), headerSize_(headerSize) {}
+    // The CRC-32 of the stream bytes [from, to); the window starts at
+    // stream offset windowOffset.
+    uint32_t of(const uint8_t *window, uint64_t windowOffset, uint64_t from, uint64_t to) {
+        if (from < base_ || from - base_ > 2 * kScanWindow || base_ + values_.size() - 1 < windowOffset) {
+            base_ = windowOffset;
+            values_.assign(1, 0);
+        }
+        while (base_ + values_.size() - 1 < to) {
+            const uint64_t at = base_ + values_.size() - 1;
+            values_.push_back(crc32Continue(values_.back(), window + (at - windowOffset), 1));
+        }
+        const uint32_t head = values_[from - base_];
+        return values_[to - base_] ^ multiplyModP(byteShift(to - from), head);
+    }
+
+private:
+    uint64_t base_ = std::numeric_limits<uint64_t>::max();
+    std::vector<uint32_t> values_;
+};
+
+class BinaryReader final : public CaptureReader {
+public:
+    BinaryReader(Opening &opening, const ReadOptions &options) : CaptureReader(opening, options, CaptureForm::Binary) {}
 
     Next next(CaptureRecord &record) final;
 
 protected:
     enum class Frame {
         Whole,    // the record is there and makes sense
-        Short,    // the input ends inside it
+        Short,    // its header makes sense, the rest has not been read
         Corrupt,  // it does not make sense
         End,      // the input ends before it
     };
     struct Framing {
         Frame kind;
-        size_t size = 0;  // of the whole record
+        size_t size = 0;  // of the whole record; for Short, the size it claims
         const char *reason = "corrupt record header";
     };
+    // Whether reading may resume at a window offset.
+    enum class Resume { Yes, No, Undecided };
 
-    // The record that starts at window offset at.
-    virtual Framing frameAt(size_t at) = 0;
-    // Whether reading may resume at window offset at.
-    virtual bool resumesAt(size_t at) = 0;
+    // The record that starts at window offset at, judged on the bytes that
+    // are there (nothing is read).
+    Framing frameAt(size_t at) { return version() == 1 ? v1FrameAt(at) : v2FrameAt(at); }
+    // Whether reading may resume at window offset at, on the bytes that are
+    // there; afterCut: the damage is a record that ran past the bytes read.
+    Resume resumesAt(size_t at, bool afterCut) { return version() == 1 ? v1ResumesAt(at, afterCut) : v2ResumesAt(at); }
     // The fields of the whole record at the start of the window.
-    virtual void take(CaptureRecord &record) = 0;
-    virtual uint64_t payloadSizeAt(const uint8_t *header) const = 0;
+    void take(CaptureRecord &record) { version() == 1 ? v1Take(record) : v2Take(record); }
+    uint64_t payloadSizeAt(const uint8_t *header) const { return readLe(header + (version() == 1 ? 6 : 16), 4); }
+    size_t headerSize() const { return version() == 1 ? kV1HeaderSize : kV2HeaderSize; }
 
-    bool ends(size_t at) { return !input_->fill(at + 1); }
+    Framing v1FrameAt(size_t at);
+    Resume v1ResumesAt(size_t at, bool afterCut);
+    void v1Take(CaptureRecord &record);
+    bool known(uint16_t channel) const { return !options_.knownChannel || options_.knownChannel(channel); }
+    Framing v2FrameAt(size_t at);
+    Resume v2ResumesAt(size_t at);
+    void v2Take(CaptureRecord &record);
+    const char *tooLong(uint64_t length) {
+        reason_ = formatText("record length %llu above --max-record %u", static_cast<unsigned long long>(length),
+                             options_.maxRecord);
+        return reason_.c_str();
+    }
+    // A file header at the start of the window: a capture that follows
+    // another on the same stream.
+    bool newCapture();
 
-private:
-    Next damaged(const Framing &frame);
-    std::string cutMessage();
+    bool live() const { return options_.follow || !regularFile(); }
+    bool ended() const { return input_->ended(); }
+    // The bytes needed for a record of this header and payload size, or
+    // false when that is more than the window may ever hold.
+    static bool recordSize(size_t header, uint64_t payload, size_t trailer, size_t &size) {
+        if (payload > std::numeric_limits<size_t>::max() - header - trailer) return false;
+        size = header + static_cast<size_t>(payload) + trailer;
+        return true;
+    }
 
-    size_t headerSize_;
+    Next damaged(Framing frame);
+    std::string cutMessage(const Framing &frame);
+    std::string damageMessage(const std::string &reason, uint64_t offset) const;
+    void noteDamage(uint64_t offset, uint64_t bytes, const std::string &reason);
+
+    PrefixCrcs crcs_;
+    std::string reason_;
 };
 
 CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
+    // While the record at the start is incomplete, the offset behind it
+    // from which candidates for resuming are judged next.
+    size_t scanned = 1;
     while (errorKind() == CaptureError::None) {
+        // A file header where a record would start: another capture follows
+        // on the same input, or a followed file started anew.
+        if (input_->available() != 0 && input_->data()[0] == kCaptureMagic[0] && newCapture()) continue;
         const Framing frame = frameAt(0);
         if (frame.kind == Frame::Whole) {
             record.position = input_->offset();
@@ -60,147 +167,238 @@ CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
             input_->consume(frame.size);
             return Next::Record;
         }
-        if (input_->failed()) return readFailure();
-        if (frame.kind == Frame::End) return Next::End;
-        if (const Next next = damaged(frame); next != Next::Record) return next;
+        if (frame.kind == Frame::Corrupt) {
+            if (const Next next = damaged(frame); next != Next::Record) return next;
+            scanned = 1;
+            continue;
+        }
+        if (frame.kind == Frame::End && ended()) return input_->failed() ? readFailure() : Next::End;
+        if (frame.kind == Frame::Short && live() && !options_.stopOnError) {
+            // A later record that checks out within the bytes read shows that
+            // this length is wrong: do not wait for it.
+            bool overtaken = false;
+            size_t undecided = 0;  // the first candidate that more bytes may confirm: scanned again
+            for (; scanned < input_->available() && !overtaken; ++scanned) {
+                const Resume resume = resumesAt(scanned, true);
+                overtaken = resume == Resume::Yes;
+                if (resume == Resume::Undecided && undecided == 0) undecided = scanned;
+            }
+            if (undecided != 0 && !overtaken) scanned = undecided;
+            if (overtaken) {
+                if (const Next next = damaged(frame); next != Next::Record) return next;
+                scanned = 1;
+                continue;
+            }
+        }
+        const size_t next = input_->available() + 1;
+        const size_t wanted = frame.kind == Frame::Short && !live() ? std::max(frame.size, next) : next;
+        if (!input_->fill(wanted)) {
+            if (input_->failed()) return readFailure();
+            if (input_->available() == 0) return Next::End;
+            if (frameAt(0).kind != Frame::Whole) {
+                if (const Next next = damaged({Frame::Short, frame.size}); next != Next::Record) return next;
+                scanned = 1;
+            }
+        }
     }
     return Next::Error;
 }
 
 // Skips to the next point where reading may resume. Record means go on.
-CaptureReader::Next BinaryReader::damaged(const Framing &frame) {
+CaptureReader::Next BinaryReader::damaged(Framing frame) {
     const uint64_t offset = input_->offset();
-    const std::string cut = frame.kind == Frame::Short ? cutMessage() : std::string();
+    if (frame.kind != Frame::Corrupt) frame.kind = Frame::Short;
+    const bool cut = frame.kind == Frame::Short;
+    // The reason, kept: judging candidates rewrites the texts frames point to.
+    const std::string reason = cut ? "length runs into later records" : frame.reason;
     if (options_.stopOnError) {
-        if (frame.kind == Frame::Short) return fail(CaptureError::Truncated, cut);
-        return fail(CaptureError::Malformed, formatText("%s: %s at byte offset %llu", name_.c_str(), frame.reason,
-                                                        static_cast<unsigned long long>(offset)));
+        if (cut && ended()) return fail(CaptureError::Truncated, cutMessage(frame));
+        return fail(CaptureError::Malformed, damageMessage(reason, offset));
     }
     uint64_t skipped = 0;
-    for (size_t at = 1; !ends(at); ++at) {
-        if (resumesAt(at)) {
-            input_->consume(at);
-            noteSkip(offset, skipped + at, frame.reason);
-            return Next::Record;
+    size_t firstUndecided = 0;  // 0: none
+    size_t at = 1;
+    for (;;) {
+        for (; at < input_->available(); ++at) {
+            const Resume resume = resumesAt(at, cut);
+            if (resume == Resume::Undecided && firstUndecided == 0) firstUndecided = at;
+            // On live input a later sure point does not wait for an earlier
+            // undecided one; in a file the earlier one is decided first.
+            if (resume == Resume::Yes && (firstUndecided == 0 || live())) {
+                input_->consume(at);
+                noteDamage(offset, skipped + at, reason);
+                return Next::Record;
+            }
+            if (resume == Resume::Yes) break;
         }
-        if (at == kScanWindow) {  // the next offset to try becomes 1
+        if (firstUndecided != 0) {
+            at = firstUndecided;
+            firstUndecided = 0;
+            if (ended()) continue;  // with the input at its end, nothing stays undecided
+        }
+        if (at >= kScanWindow && firstUndecided == 0) {  // let the scanned part go
             input_->consume(at - 1);
             skipped += at - 1;
-            at = 0;
+            at = 1;
+        }
+        const uint64_t restarts = input_->restarts();
+        if (!input_->more() && (input_->failed() || at >= input_->available())) break;
+        if (input_->restarts() != restarts) {  // a followed file started anew: the damage ends with it
+            return Next::Record;
         }
     }
     if (input_->failed()) return readFailure();
     // Nothing after it makes sense: a record cut short by the end of the
     // input, or damage up to the end.
-    if (frame.kind == Frame::Short && skipped == 0) return fail(CaptureError::Truncated, cut);
-    noteSkip(offset, skipped + input_->available(), frame.reason);
+    if (cut && skipped == 0) return fail(CaptureError::Truncated, cutMessage(frame));
+    noteDamage(offset, skipped + input_->available(), cut ? "record runs past the end of the input" : reason);
     input_->consume(input_->available());
     return Next::End;
 }
 
-std::string BinaryReader::cutMessage() {
+void BinaryReader::noteDamage(uint64_t offset, uint64_t bytes, const std::string &reason) {
+    noteSkip(offset, bytes, reason.c_str());
+}
+
+std::string BinaryReader::damageMessage(const std::string &reason, uint64_t offset) const {
+    return formatText("%s: %s at byte offset %llu", name_.c_str(), reason.c_str(),
+                      static_cast<unsigned long long>(offset));
+}
+
+std::string BinaryReader::cutMessage(const Framing &frame) {
     const size_t present = input_->available();
     const auto offset = static_cast<unsigned long long>(input_->offset());
-    if (present < headerSize_) {
+    if (present < headerSize() || frame.size == 0) {
         return formatText("%s: record cut short at byte offset %llu: %u of its %u header bytes present",
-                          name_.c_str(), offset, static_cast<unsigned>(present), static_cast<unsigned>(headerSize_));
+                          name_.c_str(), offset, static_cast<unsigned>(present), static_cast<unsigned>(headerSize()));
     }
     return formatText("%s: record cut short at byte offset %llu: %llu of its %llu payload bytes present",
-                      name_.c_str(), offset, static_cast<unsigned long long>(present - headerSize_),
+                      name_.c_str(), offset, static_cast<unsigned long long>(present - headerSize()),
                       static_cast<unsigned long long>(payloadSizeAt(input_->data())));
 }
 
 // Version 1: channel, id, payload length, payload. Nothing marks a record,
-// so reading resumes where three records in a row have channels the build
-// knows (or fewer, ending exactly at the end of the input).
-class BinaryV1Reader final : public BinaryReader {
-public:
-    BinaryV1Reader(Opening &opening, const ReadOptions &options) : BinaryReader(opening, options, kV1HeaderSize) {}
-
-private:
-    static constexpr int kConfirmingRecords = 3;
-
-    Framing frameAt(size_t at) override {
-        if (!input_->fill(at + kV1HeaderSize)) return {input_->available() <= at ? Frame::End : Frame::Short};
-        const uint64_t length = payloadSizeAt(input_->data() + at);
-        if (length > options_.maxRecord) return {Frame::Corrupt};
-        const auto size = static_cast<size_t>(length);  // at most 4 GiB
-        if (!input_->fill(at + kV1HeaderSize + size)) return {Frame::Short};
-        return {Frame::Whole, kV1HeaderSize + size};
+// so a header is judged by what it says: a length within --max-record, and
+// not all zero bytes (zeroed storage, which no target sends). Reading
+// resumes where three records in a row have channels the build knows (or
+// fewer, ending exactly at the end of the input, unless the damage was a
+// record running past that end).
+// Version 1: channel, id, payload length, payload. Nothing marks a record,
+// so a header is judged by what it says: a length within --max-record, and
+// not all zero bytes (zeroed storage, which no target sends). Reading
+// resumes where three records in a row have channels the build knows (or
+// fewer, ending exactly at the end of the input, unless the damage was a
+// record running past that end).
+BinaryReader::Framing BinaryReader::v1FrameAt(size_t at) {
+    const size_t present = input_->available();
+    if (present <= at) return {Frame::End};
+    if (present < at + kV1HeaderSize) return {Frame::Short};
+    const uint8_t *header = input_->data() + at;
+    const uint64_t length = payloadSizeAt(header);
+    if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};
+    if (std::all_of(header, header + kV1HeaderSize, [](uint8_t byte) { return byte == 0; })) {
+        return {Frame::Corrupt, 0, "zeroed record header"};
     }
+    size_t size = 0;
+    if (!recordSize(kV1HeaderSize, length, 0, size)) return {Frame::Corrupt};
+    if (present - at < size) return {Frame::Short, size};
+    return {Frame::Whole, size};
+}
 
-    bool resumesAt(size_t at) override {
-        for (int i = 0; i < kConfirmingRecords; ++i) {
-            const Framing frame = frameAt(at);
-            if (frame.kind == Frame::End) return i > 0;
-            if (frame.kind != Frame::Whole || !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) {
-                return false;
-            }
-            at += frame.size;
+BinaryReader::Resume BinaryReader::v1ResumesAt(size_t at, bool afterCut) {
+    constexpr int kConfirmingRecords = 3;
+    for (int i = 0; i < kConfirmingRecords; ++i) {
+        const Framing frame = v1FrameAt(at);
+        if (frame.kind == Frame::End) {
+            if (!ended()) return Resume::Undecided;
+            return i > 0 && !afterCut ? Resume::Yes : Resume::No;
         }
-        return true;
+        if (frame.kind == Frame::Corrupt || !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) {
+            return Resume::No;
+        }
+        if (frame.kind == Frame::Short) return ended() ? Resume::No : Resume::Undecided;
+        at += frame.size;
     }
+    return Resume::Yes;
+}
 
-    bool known(uint16_t channel) const { return !options_.knownChannel || options_.knownChannel(channel); }
-
-    void take(CaptureRecord &record) override {
-        const uint8_t *header = input_->data();
-        record.channel = static_cast<uint16_t>(readLe(header, 2));
-        record.id = static_cast<uint32_t>(readLe(header + 2, 4));
-        record.time = 0;
-        record.size = static_cast<uint32_t>(payloadSizeAt(header));
-        record.payload = header + kV1HeaderSize;
-    }
-
-    uint64_t payloadSizeAt(const uint8_t *header) const override { return readLe(header + 6, 4); }
-};
+void BinaryReader::v1Take(CaptureRecord &record) {
+    const uint8_t *header = input_->data();
+    record.channel = static_cast<uint16_t>(readLe(header, 2));
+    record.id = static_cast<uint32_t>(readLe(header + 2, 4));
+    record.time = 0;
+    record.size = static_cast<uint32_t>(payloadSizeAt(header));
+    record.payload = header + kV1HeaderSize;
+}
 
 // Version 2: a sync mark opens each record and a CRC-32 closes it, so one
-// record whose checksum holds is enough to resume.
-class BinaryV2Reader final : public BinaryReader {
-public:
-    BinaryV2Reader(Opening &opening, const ReadOptions &options) : BinaryReader(opening, options, kV2HeaderSize) {}
+// record whose checksum holds is enough to resume. A candidate's header is
+// judged (sync mark, length within --max-record) before its checksum.
+BinaryReader::Framing BinaryReader::v2FrameAt(size_t at) {
+    const size_t present = input_->available();
+    if (present <= at) return {Frame::End};
+    const uint8_t *header = input_->data() + at;
+    const size_t marked = std::min(present - at, sizeof kSyncMark);
+    if (std::memcmp(header, kSyncMark, marked) != 0) return {Frame::Corrupt, 0, "no sync mark"};
+    if (present - at < kV2HeaderSize) return {Frame::Short};
+    const uint64_t length = payloadSizeAt(header);
+    if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};
+    size_t whole = 0;
+    if (!recordSize(kV2HeaderSize, length, kV2TrailerSize, whole)) return {Frame::Corrupt};
+    if (present - at < whole) return {Frame::Short, whole};
+    const uint64_t start = input_->offset() + at;
+    const uint32_t crc = at == 0 ? crc32(header, whole - kV2TrailerSize)
+                                 : crcs_.of(input_->data(), input_->offset(), start, start + whole - kV2TrailerSize);
+    if (crc != readLe(header + whole - kV2TrailerSize, 4)) return {Frame::Corrupt, 0, "checksum mismatch"};
+    return {Frame::Whole, whole};
+}
 
-private:
-    Framing frameAt(size_t at) override {
-        if (!input_->fill(at + kV2HeaderSize)) return {input_->available() <= at ? Frame::End : Frame::Short};
-        const uint8_t *header = input_->data() + at;
-        if (std::memcmp(header, kSyncMark, sizeof kSyncMark) != 0) return {Frame::Corrupt};
-        const uint64_t length = payloadSizeAt(header);
-        if (length > options_.maxRecord) return {Frame::Corrupt};
-        const size_t whole = kV2HeaderSize + static_cast<size_t>(length) + kV2TrailerSize;
-        if (!input_->fill(at + whole)) return {Frame::Short};
-        header = input_->data() + at;  // the window may have moved
-        if (crc32(header, whole - kV2TrailerSize) != readLe(header + whole - kV2TrailerSize, 4)) {
-            return {Frame::Corrupt, 0, "checksum mismatch"};
-        }
-        return {Frame::Whole, whole};
+BinaryReader::Resume BinaryReader::v2ResumesAt(size_t at) {
+    if (input_->data()[at] != kSyncMark[0]) return Resume::No;
+    switch (v2FrameAt(at).kind) {
+    case Frame::Whole: return Resume::Yes;
+    case Frame::Short:
+    case Frame::End: return ended() ? Resume::No : Resume::Undecided;
+    case Frame::Corrupt: return Resume::No;
     }
+    return Resume::No;
+}
 
-    bool resumesAt(size_t at) override {
-        return input_->data()[at] == kSyncMark[0] && frameAt(at).kind == Frame::Whole;
+void BinaryReader::v2Take(CaptureRecord &record) {
+    const uint8_t *header = input_->data();
+    record.channel = static_cast<uint16_t>(readLe(header + 2, 2));
+    record.id = static_cast<uint32_t>(readLe(header + 4, 4));
+    record.time = readLe(header + 8, 8);
+    record.size = static_cast<uint32_t>(payloadSizeAt(header));
+    record.payload = header + kV2HeaderSize;
+}
+
+bool BinaryReader::newCapture() {
+    const size_t present = std::min(input_->available(), sizeof kCaptureMagic);
+    if (std::memcmp(input_->data(), kCaptureMagic, present) != 0 || !input_->fill(kCaptureHeaderSize)) return false;
+    const uint8_t *header = input_->data();
+    const auto version = static_cast<uint32_t>(readLe(header + 8, 4));
+    if (std::memcmp(header, kCaptureMagic, sizeof kCaptureMagic) != 0 || (version != 1 && version != 2)) return false;
+    const uint64_t offset = input_->offset();
+    beginCapture(version, header + 12);
+    input_->consume(kCaptureHeaderSize);
+    if (options_.notice) {
+        options_.notice(formatText("%s: a new capture begins at byte offset %llu (version %u, %s)", name_.c_str(),
+                                   static_cast<unsigned long long>(offset), version,
+                                   uuid_.empty() ? "names no build" : ("build " + uuid_).c_str()));
     }
-
-    void take(CaptureRecord &record) override {
-        const uint8_t *header = input_->data();
-        record.channel = static_cast<uint16_t>(readLe(header + 2, 2));
-        record.id = static_cast<uint32_t>(readLe(header + 4, 4));
-        record.time = readLe(header + 8, 8);
-        record.size = static_cast<uint32_t>(payloadSizeAt(header));
-        record.payload = header + kV2HeaderSize;
-    }
-
-    uint64_t payloadSizeAt(const uint8_t *header) const override { return readLe(header + 16, 4); }
-};
+    if (options_.newCapture) options_.newCapture(*this);
+    return true;
+}
 
 }  // namespace
 
 std::unique_ptr<CaptureReader> makeBinaryV1Reader(CaptureReader::Opening &opening, const ReadOptions &options) {
-    return std::make_unique<BinaryV1Reader>(opening, options);
+    return std::make_unique<BinaryReader>(opening, options);
 }
 
 std::unique_ptr<CaptureReader> makeBinaryV2Reader(CaptureReader::Opening &opening, const ReadOptions &options) {
-    return std::make_unique<BinaryV2Reader>(opening, options);
+    return std::make_unique<BinaryReader>(opening, options);
 }
 
 }  // namespace tkcli

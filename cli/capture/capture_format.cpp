@@ -20,8 +20,10 @@ constexpr std::array<uint32_t, 256> kCrcTable = makeCrcTable();
 
 }  // namespace
 
-uint32_t crc32(const uint8_t *bytes, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
+uint32_t crc32(const uint8_t *bytes, size_t size) { return crc32Continue(0, bytes, size); }
+
+uint32_t crc32Continue(uint32_t previous, const uint8_t *bytes, size_t size) {
+    uint32_t crc = ~previous;
     for (size_t i = 0; i < size; ++i) crc = kCrcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }

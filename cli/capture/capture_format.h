@@ -29,6 +29,8 @@ inline uint64_t readLe(const uint8_t *bytes, size_t size) {
 
 // CRC-32 as in zlib and Ethernet (reflected, polynomial 0xEDB88320).
 uint32_t crc32(const uint8_t *bytes, size_t size);
+// The CRC-32 of A followed by these bytes, from crc, the CRC-32 of A.
+uint32_t crc32Continue(uint32_t crc, const uint8_t *bytes, size_t size);
 
 }  // namespace tkcli
 

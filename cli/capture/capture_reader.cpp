@@ -90,6 +90,14 @@ void CaptureReader::noteSkip(uint64_t offset, uint64_t bytes, const char *reason
                                reason));
 }
 
+void CaptureReader::beginCapture(uint32_t version, const uint8_t *uuid) {
+    version_ = version;
+    uuid_.clear();
+    appendHexBytes(uuid, 16, uuid_);
+    std::erase(uuid_, ' ');
+    if (uuid_ == std::string(32, '0')) uuid_.clear();
+}
+
 CaptureForm detectForm(const uint8_t *start, size_t count) {
     if (count == 0) return CaptureForm::Text;
     const uint8_t first = start[0];
@@ -106,6 +114,15 @@ OpenedCapture openCapture(const char *path, const ReadOptions &options) {
         opening.descriptor = standardInputDescriptor();
     } else {
         opening.descriptor = openForReading(path);
+        if (opening.descriptor < 0 && errno == ENOENT && options.follow) {
+            if (options.notice) options.notice(formatText("%s: no such file yet; waiting for it", path));
+            do {
+                pauseBriefly();
+                opening.descriptor = openForReading(path);
+            } while (opening.descriptor < 0 && errno == ENOENT && !interrupted());
+            if (opening.descriptor < 0 && interrupted()) return failure(CaptureError::Io, formatText("%s: interrupted "
+                "while waiting for it", path));
+        }
         if (opening.descriptor < 0) {
             return failure(CaptureError::Io, formatText("cannot open %s: %s", path, std::strerror(errno)));
         }
@@ -123,6 +140,7 @@ OpenedCapture openCapture(const char *path, const ReadOptions &options) {
         }
     } guard{opening};
     opening.input = std::make_unique<InputBlocks>(opening.descriptor, options.follow);
+    if (options.follow && !standardInput) opening.input->followPath(path, options.notice);
     InputBlocks &input = *opening.input;
     input.fill(1);
     if (input.failed()) return readFailure(opening);

@@ -43,6 +43,9 @@ struct ReadOptions {
     std::function<bool(uint16_t)> knownChannel;
     // Told of every stretch of input skipped, as one line.
     std::function<void(const std::string &)> notice;
+    // Told when a second file header starts a new capture on the same
+    // input; the reader's version and uuid are the new capture's.
+    std::function<void(const class CaptureReader &)> newCapture;
 };
 
 class CaptureReader {
@@ -97,6 +100,8 @@ protected:
         ++skips_;
     }
     void noteSkip(uint64_t offset, uint64_t bytes, const char *reason);
+    // A new capture's version and build UUID (16 bytes).
+    void beginCapture(uint32_t version, const uint8_t *uuid);
 
     std::unique_ptr<InputBlocks> input_;
     const ReadOptions &options_;

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace tkcli {
@@ -17,6 +19,14 @@ public:
     // follow: at the end of the input wait for more, as tail -f does, until
     // Ctrl-C.
     InputBlocks(int descriptor, bool follow) : descriptor_(descriptor), follow_(follow) {}
+
+    // Follows the file at path as tail -F does: when it is truncated, or
+    // another file takes its path, reading starts again at the start of the
+    // new content; the bytes of a record cut there are dropped. notice is
+    // told of each, as one line.
+    void followPath(std::string path, std::function<void(const std::string &)> notice);
+    // Counts the restarts: a reader expects a file header again.
+    uint64_t restarts() const { return restarts_; }
 
     // Makes at least count bytes available at data(). Returns false when the
     // input ends (or fails) first; what there is stays available.
@@ -41,6 +51,8 @@ public:
 private:
     bool fillFromInput(size_t count);
     void readMore();
+    void checkFollowedFile();
+    void restart(const char *what);
 
     int descriptor_;
     bool follow_;
@@ -51,6 +63,10 @@ private:
     bool ended_ = false;
     bool failed_ = false;
     int errno_ = 0;
+    std::string path_;
+    std::function<void(const std::string &)> notice_;
+    uint64_t fileOffset_ = 0;  // of the next byte read from the file
+    uint64_t restarts_ = 0;
 };
 
 }  // namespace tkcli

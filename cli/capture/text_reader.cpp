@@ -47,7 +47,7 @@ public:
     Next next(CaptureRecord &record) override {
         if (errorKind() != CaptureError::None) return Next::Error;
         std::string_view content;
-        while (nextRecordLine(content)) {
+        while (nextRecordLine(content) && errorKind() == CaptureError::None) {
             recordSeen_ = true;
             std::string problem;
             if (readRecord(content, record, problem)) return Next::Record;
@@ -55,11 +55,15 @@ public:
             if (options_.stopOnError) return fail(CaptureError::Malformed, where + problem);
             noteLineSkipped(where + problem);
         }
+        if (errorKind() != CaptureError::None) return Next::Error;
         return input_->failed() ? readFailure() : Next::End;
     }
 
 private:
     bool nextLine(std::string_view &line);
+    bool skipLongLine();
+    // Three characters a payload byte, and room for time, channel, id and a comment.
+    size_t lineLimit() const { return size_t{3} * options_.maxRecord + 4096; }
     bool nextRecordLine(std::string_view &content);
     bool readRecord(std::string_view line, CaptureRecord &record, std::string &problem);
     void takeUuidComment(std::string_view comment);
@@ -77,6 +81,32 @@ private:
     std::vector<uint8_t> payload_;
 };
 
+// A line longer than any record of --max-record bytes can be is let go as
+// it arrives, so that memory stays bounded.
+bool TextReader::skipLongLine() {
+    const uint64_t line = lineNumber_ + 1;
+    uint64_t length = 0;
+    for (;;) {
+        const void *newline = std::memchr(input_->data(), '\n', input_->available());
+        const size_t part = newline == nullptr ? input_->available()
+                                               : static_cast<size_t>(static_cast<const uint8_t *>(newline) - input_->data()) + 1;
+        input_->consume(part);
+        length += part;
+        if (newline != nullptr || !input_->more()) break;
+    }
+    ++lineNumber_;
+    lineLength_ = length;
+    const std::string problem = formatText("%s:%llu: line of %llu bytes is longer than a record of --max-record %u "
+                                           "bytes can be", name_.c_str(), static_cast<unsigned long long>(line),
+                                           static_cast<unsigned long long>(length), options_.maxRecord);
+    if (options_.stopOnError) {
+        fail(CaptureError::Malformed, problem);
+        return false;
+    }
+    noteLineSkipped(problem);
+    return !input_->failed();
+}
+
 bool TextReader::nextLine(std::string_view &line) {
     size_t scanned = 0;
     for (;;) {
@@ -86,9 +116,22 @@ bool TextReader::nextLine(std::string_view &line) {
         if (newline != nullptr) {
             length = static_cast<size_t>(static_cast<const char *>(newline) - text);
             consumed = length + 1;
+            if (consumed > lineLimit()) {
+                if (!skipLongLine()) return false;
+                scanned = 0;
+                continue;
+            }
         } else {
             scanned = input_->available();
-            if (input_->more()) continue;
+            if (scanned > lineLimit()) {
+                if (!skipLongLine()) return false;
+                scanned = 0;
+                continue;
+            }
+            const uint64_t restarts = input_->restarts();
+            const bool more = input_->more();
+            if (input_->restarts() != restarts) scanned = 0;  // the cut line was dropped
+            if (more) continue;
             if (input_->failed() || input_->available() == 0) return false;
             length = consumed = input_->available();  // last line without a line break
         }
@@ -150,8 +193,8 @@ bool TextReader::readRecord(std::string_view line, CaptureRecord &record, std::s
         problem = "bad hexadecimal " + quoted(bad) + " in the payload";
         return false;
     }
-    if (payload_.size() > 0xFFFFFFFFu) {
-        problem = "payload longer than 4 GiB";
+    if (payload_.size() > options_.maxRecord) {
+        problem = formatText("payload of %zu bytes above --max-record %u", payload_.size(), options_.maxRecord);
         return false;
     }
     record.channel = static_cast<uint16_t>(channel);

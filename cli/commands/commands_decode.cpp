@@ -138,6 +138,11 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
     if (const char *time = call.value("--timestamps"); time && !pick(kTimes, time, settings.print.time)) {
         return usageError(call.command, "unknown timestamps %s (abs or delta)", quoted(time).c_str());
     }
+    if (settings.print.time != TimeColumn::None && settings.print.format != UF_AsText &&
+        settings.print.format != kFormatJsonLines) {
+        return usageError(call.command, "--timestamps needs --format text or jsonl (jsonl has a \"time\" member): "
+                          "the xml and json formats are the library's own record texts, with no place for a time");
+    }
     static constexpr std::pair<std::string_view, int> kColours[] = {{"auto", -1}, {"never", 0}, {"always", 1}};
     int colour = -1;
     if (const char *given = call.value("--color"); given && !pick(kColours, given, colour)) {
@@ -212,10 +217,28 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     if (const int status = loadDecoderForCapture(call, reader.name(), reader.uuid(), library); status != kExitOk) {
         return status;
     }
+    if (settings.print.time != TimeColumn::None && reader.version() == 1) {
+        report(kExitOk, "warning: %s: a version 1 capture has no host times; --timestamps shows \"-\" "
+               "(version 2 captures carry them: tkdec convert --to binary)", reader.name().c_str());
+    }
     const ChannelLabels labels(library);
+    if (const std::string unknown = settings.filter.unknownNames(labels); !unknown.empty()) {
+        return usageError(call.command, "%s", unknown.c_str());
+    }
     read.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
     RecordPrinter printer(library, settings.print, settings.filter, labels);
     const std::string decoderUuid = library.uuid();
+    // A capture that follows another on the same stream: its own build check and header.
+    read.newCapture = [&](const CaptureReader &next) {
+        run.verdict.add(next.uuid(), decoderUuid);
+        if (!next.uuid().empty() && next.uuid() != decoderUuid) {
+            report(kExitOk, "warning: %s: the capture at this point was made by build %s, the decoder is for build "
+                   "%s: records may decode wrongly", next.name().c_str(), next.uuid().c_str(), decoderUuid.c_str());
+        }
+        if (settings.print.format == kFormatJsonLines) {
+            RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), run.out.buffer());
+        }
+    };
     run.anyDecoded = true;
     run.verdict.add(reader.uuid(), decoderUuid);
     if (settings.print.format == kFormatJsonLines) {
@@ -234,6 +257,11 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     run.counts.skippedBytes += reader.skippedBytes();
     run.counts.skips += reader.skips();
     const int status = reportOutcome(outcome);
+    if (reader.skips() != 0 && reader.version() == 1) {
+        report(kExitOk, "warning: %s: version 1 records carry no sync mark or checksum, so damage there is found "
+               "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec "
+               "convert --to binary)", reader.name().c_str());
+    }
     return reader.skips() != 0 ? worse(status, kExitDataError) : status;
 }
 

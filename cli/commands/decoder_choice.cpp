@@ -51,6 +51,10 @@ int withoutMatch(const Invocation &call, const std::string &problem, DecoderLibr
 int loadFromFolder(const Invocation &call, const char *folder, const CaptureBuild &capture, DecoderLibrary &library) {
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) {
+        if (std::filesystem::exists(folder, ignored)) {
+            return report(kExitUsage, "--decoders %s: a file, not a folder of decoders (one library is --decoder %s)",
+                          folder, folder);
+        }
         return report(kExitIoError, "decoder folder %s: no such folder", folder);
     }
     if (capture.uuid.empty()) return withoutMatch(call, capture.name + " names no build", library);
@@ -137,7 +141,16 @@ bool findDecoderFor(const std::filesystem::path &folder, const std::string &uuid
         DecoderLibrary candidate;
         LoadFailure failure = LoadFailure::None;
         std::string error;
-        if (candidate.load(path.string(), failure, error) && candidate.uuid() == uuid) {
+        if (!candidate.load(path.string(), failure, error)) {
+            // Say why, once per file and run: a junk file is not silently passed over.
+            static std::vector<std::string> told;  // the tool's own run state, not the library's
+            if (std::find(told.begin(), told.end(), path.string()) == told.end()) {
+                told.push_back(path.string());
+                report(kExitOk, "warning: --decoders: skipped %s: %s", path.string().c_str(), error.c_str());
+            }
+            continue;
+        }
+        if (candidate.uuid() == uuid) {
             library = std::move(candidate);
             return true;
         }

@@ -78,4 +78,54 @@ bool RecordFilter::admitsBeforeDecoding(uint16_t channel, uint32_t id, RecordKin
     return groups_.included.empty();
 }
 
+namespace {
+
+size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
+std::string RecordFilter::unknownNames(const ChannelLabels &labels) const {
+    std::vector<std::string_view> groups;
+    std::vector<uint16_t> channels;
+    for (uint32_t channel = 0; channel <= 0xFFFF; ++channel) {
+        if (!labels.known(static_cast<uint16_t>(channel))) continue;
+        channels.push_back(static_cast<uint16_t>(channel));
+        if (const char *group = labels.group(static_cast<uint16_t>(channel))) groups.emplace_back(group);
+    }
+    for (const auto *list : {&channels_.included, &channels_.excluded}) {
+        for (const uint64_t channel : *list) {
+            if (channels.empty() || labels.known(static_cast<uint16_t>(channel))) continue;
+            const auto nearest = *std::min_element(channels.begin(), channels.end(), [&](uint16_t a, uint16_t b) {
+                return (a > channel ? a - channel : channel - a) < (b > channel ? b - channel : channel - b);
+            });
+            return formatText("channel %llu is not a channel of the decoder's build; did you mean %u (%s)?",
+                              static_cast<unsigned long long>(channel), nearest, labels.label(nearest));
+        }
+    }
+    for (const auto *list : {&groups_.included, &groups_.excluded}) {
+        for (const std::string_view group : *list) {
+            if (groups.empty() || std::find(groups.begin(), groups.end(), group) != groups.end()) continue;
+            const auto nearest = *std::min_element(groups.begin(), groups.end(), [&](auto a, auto b) {
+                return editDistance(group, a) < editDistance(group, b);
+            });
+            return formatText("group %s is not a log group of the decoder's build; did you mean %.*s?",
+                              quoted(group).c_str(), static_cast<int>(nearest.size()), nearest.data());
+        }
+    }
+    return {};
+}
+
 }  // namespace tkcli

@@ -24,6 +24,9 @@ public:
     bool admitsBeforeDecoding(uint16_t channel, uint32_t id, RecordKind channelKind, const char *group) const;
     // The kind found by decoding (an unknown token shows only then).
     bool admitsKind(RecordKind kind) const { return kinds_.admits(kind); }
+    // A channel or group of the lists that the decoder's build does not
+    // have, as one line with the nearest that it has; empty when all are.
+    std::string unknownNames(const ChannelLabels &labels) const;
     // Whether any list was given: without one every record is kept.
     bool active() const { return active_; }
 

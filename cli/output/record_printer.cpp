@@ -105,7 +105,7 @@ void RecordPrinter::appendTextLine(const CaptureRecord &record, uint64_t number,
 void RecordPrinter::appendTimeColumn(uint64_t time, std::string &out) {
     if (time == 0) out += '-';
     else if (settings_.time == TimeColumn::Absolute) appendUtcTime(time, out);
-    else appendDelta(previousTime_ == 0 || time < previousTime_ ? 0 : time - previousTime_, out);
+    else appendDelta(previousTime_ == 0 ? time : previousTime_, time, out);
     out += ' ';
 }
 

@@ -53,9 +53,15 @@ def _candidates():
         yield os.path.normpath(os.path.join(_PACKAGE_DIR, LIBRARY))
     except ImportError:
         pass
-    checkout = os.path.dirname(os.path.dirname(_PACKAGE_DIR))
-    for preset in ("default", "demo"):
-        yield os.path.join(checkout, "build", preset, _FILE_NAME)
+    checkouts = [os.path.dirname(os.path.dirname(_PACKAGE_DIR))]
+    try:  # a package that pip installed from a checkout knows where it was
+        from ._checkout import CHECKOUT
+        checkouts.append(CHECKOUT)
+    except ImportError:
+        pass
+    for checkout in checkouts:
+        for preset in ("default", "demo"):
+            yield os.path.join(checkout, "build", preset, _FILE_NAME)
     found = ctypes.util.find_library("tkdec")
     if found:
         yield found
@@ -67,7 +73,9 @@ def default_path():
     for path in _candidates():
         if os.path.isfile(path) or not os.path.dirname(path):
             return path
-    raise TkdecError("no tkdec library found: give Decoder(path) or set TKDEC_LIBRARY")
+    tried = ", ".join(p for p in _candidates() if os.path.dirname(p))
+    raise TkdecError(f"no tkdec library found (looked for {tried}): build one (cmake --workflow --preset demo), "
+                     "give Decoder(path) or set TKDEC_LIBRARY")
 
 
 def load(path):

@@ -22,7 +22,7 @@ def decode_capture(source, decoder):
     a binary file object): record, offset, time (when known), channel, label,
     id, kind, group/file/line (where the build knows them), text, fields and,
     for a record that could not be decoded, payload."""
-    for number, record in enumerate(read_capture(source), 1):
+    for number, record in enumerate(read_capture(source, decoder), 1):
         yield record_dictionary(decoder, number, record)
 
 

@@ -66,7 +66,9 @@ DECODINGS = [
      "tkdec: capture:3: bad hexadecimal \"xyz\" in the payload; line skipped\n"
      + summary(3, verdict="capture names no build", skipped=", 8 bytes skipped at 1 place")),
     ("a record longer than --max-record", binary_capture([(240, 0x78, bytes(70000)), (48, 0, b"")]), 1,
-     "2nd stage boot\n", "tkdec: capture: skipped 70010 bytes at offset 28 (corrupt record header)\n"
+     "2nd stage boot\n", "tkdec: capture: skipped 70010 bytes at offset 28 (record length 70000 above --max-record "
+     "65536)\ntkdec: warning: capture: version 1 records carry no sync mark or checksum, so damage there is found "
+     "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec convert --to binary)\n"
      "tkdec: 1 record decoded, 0 unknown channels, 0 unknown tokens, 0 truncated, 70010 bytes skipped at 1 place; "
      "capture build matches the decoder\n"),
 ]
@@ -126,6 +128,15 @@ class Captures(unittest.TestCase):
             run = tkdec("decode", "--timestamps", option, stdin=text.out.replace(b".000000000Z", b"Z"))
             self.assertEqual(run.text.splitlines(True)[1], f"{column} {unknown(1)}")
         self.assertEqual(tkdec("decode", "-q", "--timestamps=abs", stdin=b"1 0\n").text, f"- {unknown(1)}")
+        backwards = b"2026-12-06T10:00:01Z 1 0\n2026-12-06T10:00:00.75Z 1 0\n2554-07-21T23:34:33.709551615Z 1 0\n"
+        run = tkdec("decode", "-q", "--timestamps", "delta", stdin=backwards)
+        self.assertEqual([line.split()[0] for line in run.text.splitlines()],
+                         ["+0.000000000", "-0.250000000", "+16650192872.959551615"])
+        for options, status, message in ((["--format", "xml"], 2, "--timestamps needs --format text or jsonl"),
+                                         (["--format", "jsonl"], 0, ""),
+                                         ([], 0, "a version 1 capture has no host times")):
+            run = tkdec("decode", "-q", "--timestamps", "abs", *options, stdin=WHOLE)
+            self.assertEqual((run.status, message in run.err), (status, True), run.err)
 
 
 # Captures for runs over several: (name, bytes or None for a missing file).

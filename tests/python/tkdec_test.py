@@ -104,9 +104,9 @@ class Captures(unittest.TestCase):
             (sample[:200], "capture: record cut short at byte offset 193: 7 of its 10 header bytes present"),
             (sample[:50], "capture: record cut short at byte offset 38: 2 of its 4 payload bytes present"),
             (b"TKDECCAP\3\0\0\0" + bytes(16), "capture: capture version 3 is not supported"),
-            (V2[:-1] + b"\0", "capture: damaged record at byte offset 28: checksum mismatch"),
-            (V2[:29] + b"\0" + V2[30:], "capture: damaged record at byte offset 28: no sync mark"),
-            (V2[:-3], "capture: record cut short at byte offset 28: 1 of its 4 checksum bytes present"),
+            (V2[:-1] + b"\0", "capture: skipped 28 bytes at offset 28 (checksum mismatch)"),
+            (V2[:29] + b"\0" + V2[30:], "capture: skipped 28 bytes at offset 28 (no sync mark)"),
+            (V2[:-3], "capture: record cut short at byte offset 28: 5 of its 4 payload bytes present"),
             (b"2026-02-30T00:00:00Z 48 0\n", 'capture:1: time "2026-02-30T00:00:00Z" is not an ISO-8601 UTC time'),
             (b"PK\3\4", "capture: bad magic: not a tkdec capture"),
             (b"TKDECCAP\1\0", "capture: capture header cut short (10 of 28 bytes)"),
@@ -119,7 +119,7 @@ class Captures(unittest.TestCase):
         for data, message in cases:
             with self.subTest(message=message):
                 with self.assertRaises(tkdec.CaptureError) as caught:
-                    list(tkdec.read_capture(io.BytesIO(data)))
+                    list(tkdec.read_capture(io.BytesIO(data), strict=True))
                 self.assertTrue(str(caught.exception).startswith(message), caught.exception)
 
 
