@@ -20,14 +20,10 @@ struct Token {
     const TokenRecord *record;
 };
 
-// Every record of a table with its id: the directly indexed ones, then the
-// rest.
+// Every record of a table with its id.
 std::vector<Token> tokensOf(const TokenTable &table) {
     std::vector<Token> tokens;
-    for (uint32_t i = 0; i < table.directCount; ++i)
-        if (table.direct[i] != 0) tokens.push_back({4 * i, &table.records[table.direct[i] - 1]});
-    for (uint32_t i = 0; i < table.restCount; ++i)
-        tokens.push_back({table.restIds[i], &table.records[table.restFirst + i]});
+    for (uint32_t i = 0; i < table.restFirst + table.restCount; ++i) tokens.push_back({table.ids[i], &table.records[i]});
     return tokens;
 }
 
@@ -47,8 +43,10 @@ TEST(TokenTables, EveryRecordIsFoundByItsIdAlone) {
         ASSERT_FALSE(tokens.empty());
         for (const Token &token : tokens) {
             EXPECT_EQ(findToken(*table, token.id), token.record) << std::hex << token.id;
-            // Neighbouring ids are other ids: all 32 bits are compared.
-            for (uint32_t other : {token.id ^ 1u, token.id ^ 0x80000000u, token.id + 2})
+            // Neighbouring ids are other ids: all 32 bits are compared, and
+            // an id one stride or one page away is another slot or page.
+            for (uint32_t other : {token.id ^ 1u, token.id ^ 2u, token.id ^ 0x80000000u, token.id + 4,
+                                   token.id - 4, token.id ^ (4u << table->pageBits), token.id ^ (1u << table->pageBits)})
                 EXPECT_NE(findToken(*table, other), token.record) << std::hex << other;
         }
     }

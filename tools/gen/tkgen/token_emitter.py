@@ -1,6 +1,7 @@
 """Writes the checked tokens (token_model.py) as tokens.cpp: the value
 tables, the rule arrays, the records and the two token tables with their
-direct index and the perfect hash of the rest."""
+page directory and the perfect hash of the rest; the file's header names
+each table's layout."""
 
 from string import Template
 
@@ -11,6 +12,7 @@ from .types import print_entry
 FILES = ["tokens.cpp"]
 
 FILE = Template("""$preamble
+$layouts
 #include "records/token_table.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
@@ -135,27 +137,47 @@ def hashed_members(table, arrays):
     }
 
 
+def directory_cpp(table):
+    return [cpp.designated(number=cpp.hex32(number), first=first) for number, first in table.directory]
+
+
 def table_cpp(table, arrays):
     records = [record_cpp(token, arrays) for token in table.records]
-    index = table.index
+    layout = table.layout
     members = {
         "records": arrays.add_numbers(f"{table.name}Records", "TokenRecord", records, 1) if records else "nullptr",
-        "direct": arrays.add_numbers(f"{table.name}Direct", "uint32_t", [str(i) for i in index], 12)
-        if index else "nullptr",
-        "directCount": len(index),
-        "restIds": arrays.add_numbers(f"{table.name}RestIds", "uint32_t", [cpp.hex32(t.id) for t in table.rest], 6)
-        if table.rest else "nullptr",
-        "restFirst": len(table.direct),
+        "ids": arrays.add_numbers(f"{table.name}Ids", "uint32_t", [cpp.hex32(t.id) for t in table.records], 6)
+        if records else "nullptr",
+        "directory": arrays.add_numbers(f"{table.name}Directory", "TokenPage", directory_cpp(table), 2),
+        "pageSlots": arrays.add_numbers(f"{table.name}PageSlots", "uint16_t", [str(s) for s in table.slots], 16)
+        if table.paged else "nullptr",
+        "directoryMultiplier": cpp.hex32(layout.multiplier),
+        "directoryShift": layout.shift,
+        "pageBits": layout.page_bits,
+        "pageMask": cpp.hex32(layout.page_slots - 1),
+        "strideBits": layout.stride_bits,
+        "restFirst": len(table.paged),
         "restCount": len(table.rest),
         **hashed_members(table, arrays),
     }
     return TABLE.substitute(name=table.name, initialiser=cpp.designated_block(**members))
 
 
+def layout_comment(table):
+    """One header line: how the table finds its ids."""
+    layout = table.layout
+    pages = (f"{len(table.paged)} ids in {len(layout.pages)} pages of {layout.page_slots} slots, one slot "
+             f"every {1 << layout.stride_bits} ids, directory of {len(table.directory)} entries")
+    return f"// {table.name}Table: {pages}; {len(table.rest)} ids by perfect hash.\n"
+
+
 def emit(tokens, source):
     arrays = Arrays()
     for table in tokens.value_tables:
         value_table_cpp(table, arrays)
-    tables = "\n".join(table_cpp(table, arrays) for table in tokens.tables)
-    text = FILE.substitute(preamble=cpp.preamble(source), arrays="\n".join(arrays.texts), tables=tables)
+    tables = tokens.tables
+    layouts = "// Token lookup (chosen from the ids):\n" + "".join(layout_comment(t) for t in tables)
+    written = "\n".join(table_cpp(table, arrays) for table in tables)
+    text = FILE.substitute(preamble=cpp.preamble(source), layouts=layouts, arrays="\n".join(arrays.texts),
+                           tables=written)
     return {"tokens.cpp": text}
