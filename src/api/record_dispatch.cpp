@@ -34,6 +34,9 @@ struct Record {
 
 int32_t decodeFramed(const Record &record, const tkdec::TokenTable &table, char **pos, char *end,
                      OutputFormat format) {
+    // The text has no frame, not even after a failure.
+    if (format == UF_AsText)
+        return tkdec::decodeToken(record.payloadStart, record.payloadEnd, pos, end, format, record.id, table);
     tkdec::appendText(pos, end, kOpening[format]);
     const int32_t result =
         tkdec::decodeToken(record.payloadStart, record.payloadEnd, pos, end, format, record.id, table);

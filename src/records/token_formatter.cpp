@@ -141,6 +141,7 @@ uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extende
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
                  const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
+    if (formatter.verbatim) return appendFixed(pos, end, std::string_view(formatter.format, formatter.length));
     if (formatter.ruleCount == 0) {
         // Most tokens without conversions have no '%' at all: their format
         // is their text, copied without the engine.

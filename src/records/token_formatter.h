@@ -16,6 +16,10 @@ struct TokenFormatter {
     const char *format;
     const ConversionRule *rules;
     uint32_t ruleCount;
+    // A format without conversions and without '%' is its own text, of
+    // length bytes, copied as it is.
+    bool verbatim = false;
+    uint32_t length = 0;
 };
 
 inline constexpr uint32_t kMaxConversions = 64;

@@ -115,7 +115,11 @@ def value_table_cpp(table, arrays):
 
 def record_cpp(token, arrays):
     rules = arrays.add("rules", "ConversionRule", [rule_cpp(rule, arrays) for rule in token.rules])
-    formatter = cpp.designated(format=cpp.string_literal(token.format), rules=rules, ruleCount=len(token.rules))
+    verbatim = {"verbatim": "true", "length": len(token.format.encode().split(b"\0")[0])} \
+        if not token.rules and "%" not in token.format \
+        else {}
+    formatter = cpp.designated(format=cpp.string_literal(token.format), rules=rules, ruleCount=len(token.rules),
+                               **verbatim)
     record = cpp.designated(formatter=formatter, group=token.group, argumentCount=token.arguments,
                             line=token.line, file=cpp.string_literal(token.file) if token.file is not None else "nullptr")
     return f"// {token.id:#010x}\n    {record}"
