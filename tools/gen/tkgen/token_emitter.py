@@ -3,6 +3,7 @@ tables, the rule arrays, the records and the two token tables with their
 page directory and the perfect hash of the rest; the file's header names
 each table's layout."""
 
+import re
 from string import Template
 
 from . import cpp, perfect_hash
@@ -113,11 +114,50 @@ def value_table_cpp(table, arrays):
 
 # --- tables -------------------------------------------------------------------
 
+PLAIN = {"s": "s", "u": "u", "d": "d", "i": "d", "x": "x"}
+PLAIN_CONVERSION = re.compile(rb"%(?:\.([1-9]))?([sudix])")
+MAX_PIECE_OFFSET = 0xFFFF
+
+
+def format_pieces(token):
+    """The FormatPiece rows of a format that holds only literal runs, "%%"
+    and one conversion that a piece can write per rule, or None (the
+    engine writes it). "%%" ends a run at its first '%', so that the next
+    run starts at the second one."""
+    data = token.format.encode()
+    if "%" not in token.format or b"\0" in data or len(data) > MAX_PIECE_OFFSET:
+        return None
+    pieces, start, i, conversions = [], 0, 0, 0
+    while i < len(data):
+        if data[i] != ord("%"):
+            i += 1
+            continue
+        plain = PLAIN_CONVERSION.match(data, i)
+        if data[i + 1:i + 2] == b"%":
+            pieces.append((start, i + 1 - start, "0", 0))
+            start = i = i + 2
+        elif plain and (plain.group(1) is None or plain.group(2) == b"x"):
+            kind = PLAIN[plain.group(2).decode()]
+            pieces.append((start, i - start, f"'{kind}'", int(plain.group(1) or 1) if kind == "x" else 0))
+            conversions += 1
+            start = i = plain.end()
+        else:
+            return None
+    pieces.append((start, len(data) - start, "0", 0))
+    if conversions != len(token.rules):
+        return None
+    return [f"{{{offset}, {length}, {kind}, {digits}}}" for offset, length, kind, digits in pieces
+            if length or kind != "0"]
+
+
 def record_cpp(token, arrays):
     rules = arrays.add("rules", "ConversionRule", [rule_cpp(rule, arrays) for rule in token.rules])
     verbatim = {"verbatim": "true", "length": len(token.format.encode().split(b"\0")[0])} \
         if not token.rules and "%" not in token.format \
         else {}
+    pieces = format_pieces(token)
+    if pieces is not None:
+        verbatim = {"pieces": arrays.add("pieces", "FormatPiece", pieces), "pieceCount": len(pieces)}
     formatter = cpp.designated(format=cpp.string_literal(token.format), rules=rules, ruleCount=len(token.rules),
                                **verbatim)
     record = cpp.designated(formatter=formatter, group=token.group, argumentCount=token.arguments,
