@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "api/channel_table.h"
+#include "records/argument_reader.h"
 #include "records/token_table.h"
 #include "render/document_checks.h"
 #include "support/support.h"
@@ -79,6 +80,29 @@ TEST(TokenTables, EveryTokenDecodesOnItsChannels) {
             const std::string text = decode(channels[0], token.id, {}).text;
             const std::string missing = "*DECODER ERROR* Arguments missing (have 0 want " + std::to_string(wanted) + "):";
             EXPECT_EQ(text.find(wanted == 0 ? "*DECODER ERROR*" : missing), wanted == 0 ? std::string::npos : 0) << text;
+        }
+    }
+}
+
+// A format written from its generated pieces or verbatim reads as the
+// format engine writes it, whole and cut at every output size.
+TEST(TokenTables, PiecesWriteWhatTheFormatEngineWrites) {
+    uint32_t arguments[kMaxArguments];
+    for (uint32_t i = 0; i < kMaxArguments; ++i) arguments[i] = i % 3 == 1 ? 0xFFFFFF85u : 0x01020304u * (i + 1);
+    for (const TokenTable *table : {&build::printTokenTable, &build::alarmTokenTable}) {
+        for (const Token &token : tokensOf(*table)) {
+            const TokenFormatter &fast = token.record->formatter;
+            if (fast.pieces == nullptr && !fast.verbatim) continue;
+            const TokenFormatter engine{fast.format, fast.rules, fast.ruleCount};
+            const auto writer = [&](const TokenFormatter &formatter) {
+                return [&](char **pos, char *end) {
+                    formatToken(formatter, nullptr, nullptr, arguments, kMaxArguments, pos, end, UF_AsText);
+                };
+            };
+            const std::string whole = written(4096, writer(engine));
+            for (size_t size = 1; size <= whole.size() + 1; size += size < 24 ? 1 : 7)
+                ASSERT_EQ(written(size, writer(fast)), written(size, writer(engine))) << std::hex << token.id;
+            EXPECT_EQ(written(4096, writer(fast)), whole);
         }
     }
 }
