@@ -7,7 +7,7 @@ import re
 from string import Template
 
 from . import cpp, perfect_hash
-from .token_model import BOOLEAN_WORDS, FILTERS
+from .token_model import BOOLEAN_WORDS, FILTERS, MAX_CONVERSIONS
 from .types import print_entry
 
 FILES = ["tokens.cpp"]
@@ -144,7 +144,7 @@ def format_pieces(token):
         else:
             return None
     pieces.append((start, len(data) - start, "0", 0))
-    if conversions != len(token.rules):
+    if conversions != len(token.rules) or conversions > MAX_CONVERSIONS:
         return None
     return [f"{{{offset}, {length}, {kind}, {digits}}}" for offset, length, kind, digits in pieces
             if length or kind != "0"]
