@@ -26,10 +26,14 @@ constexpr FormatRow kErrorClosing = {{"", "", "\"}", "\"}"}};
 constexpr const char *kUnknownChannel = "Channel ID 0x%.4x is NOT handled by this decoder";
 
 // A print or alarm record; in text without a frame, not even after a
-// failure.
+// failure (the output then holds the empty text).
 int32_t decodeFramed(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **pos, char *end,
                      OutputFormat format, uint32_t id, uint16_t channel, const tkdec::TokenTable &table) {
-    if (format == UF_AsText) return tkdec::decodeToken(payloadStart, payloadEnd, pos, end, format, id, table);
+    if (format == UF_AsText) {
+        const int32_t result = tkdec::decodeToken(payloadStart, payloadEnd, pos, end, format, id, table);
+        if (result != 0 && tkdec::hasRoom(pos, end)) **pos = '\0';  // the empty text still ends the output
+        return result;
+    }
     tkdec::appendText(pos, end, kOpening[format]);
     const int32_t result = tkdec::decodeToken(payloadStart, payloadEnd, pos, end, format, id, table);
     const FormatRow &closing = result == 0 ? kClosing : kClosingAfterFailure;
