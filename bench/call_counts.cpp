@@ -5,8 +5,10 @@
 //
 //   tkdec_call_counts REPEAT [NAME...]
 //
-// NAME is getText/RECORD/FORMAT, decodeType/RECORD/FORMAT or
-// floor/RECORD/FORMAT; without names, every case. Prints the names of the
+// NAME is getText/RECORD/FORMAT, decodeType/RECORD/FORMAT,
+// floor/RECORD/FORMAT, or lookup/print_tokens or lookup/alarm_tokens (one
+// findToken of every id of the table: divide by the count of ids that
+// REPEAT 0 prints); without names, every case. Prints the names of the
 // measured cases in order, one a line; REPEAT 0 prints each case's output
 // beside its name instead.
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "floors.h"
+#include "records/token_table.h"
 #include "samples.h"
 #include "tkdec.h"
 
@@ -25,7 +28,7 @@ namespace {
 constexpr size_t kOutputSize = 1 << 16;
 constexpr const char *kFormatNames[] = {"text", "xml", "longjson", "json"};
 
-enum class Call { GetText, DecodeType, Floor };
+enum class Call { GetText, DecodeType, Floor, Lookup };
 
 struct Case {
     std::string name;
@@ -34,6 +37,8 @@ struct Case {
     OutputFormat format;
     Bytes whole;  // decodeType: the message from offset 0
     Floor floor;
+    const TokenTable *table = nullptr;
+    std::vector<uint32_t> ids = {};  // lookup: the table's ids
 };
 
 std::vector<Case> allCases(const std::vector<Sample> &samples) {
@@ -49,6 +54,12 @@ std::vector<Case> allCases(const std::vector<Sample> &samples) {
             whole.insert(whole.end(), sample.payload.begin(), sample.payload.end());
             cases.push_back({"decodeType/" + suffix, Call::DecodeType, &sample, format, whole, {}});
         }
+    }
+    for (const auto &[name, table] : {std::pair{"print_tokens", &build::printTokenTable},
+                                      std::pair{"alarm_tokens", &build::alarmTokenTable}}) {
+        std::vector<uint32_t> ids;
+        for (const TableToken &token : tokensOf(*table)) ids.push_back(token.id);
+        cases.push_back({std::string("lookup/") + name, Call::Lookup, nullptr, UF_AsText, {}, {}, table, ids});
     }
     return cases;
 }
@@ -67,6 +78,14 @@ void runOnce(const Case &c, char *out) {
                          c.format);
         break;
     case Call::Floor: runFloor(c.floor, out, kOutputSize); break;
+    case Call::Lookup: {
+        const TokenRecord *found = nullptr;
+        for (uint32_t id : c.ids) {
+            found = findToken(*c.table, id);
+            __asm__ volatile("" : : "r"(found));
+        }
+        break;
+    }
     }
 }
 
@@ -98,6 +117,7 @@ int main(int argc, char **argv) {
     for (const Case &c : cases) tkdec_measured_calls(&c, out.data(), repeat);
     for (const Case &c : cases) {
         if (repeat == 0) runOnce(c, out.data());
+        if (c.call == Call::Lookup) std::snprintf(out.data(), kOutputSize, "%zu ids", c.ids.size());
         std::printf(repeat == 0 ? "%s\t%s\n" : "%s\n", c.name.c_str(), out.data());
     }
     return 0;

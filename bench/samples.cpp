@@ -36,7 +36,7 @@ std::vector<uint32_t> candidateValues() {
     for (const EnumerationInfo *info : {&build::enum_CKI_TaskId, &build::enum_CKI_MsgId, &build::enum_CKI_EventId})
         for (uint32_t i = 0; i < info->count; ++i) values.push_back(info->table[i].value);
     const TokenTable &alarms = build::alarmTokenTable;
-    for (uint32_t i = 0; i < alarms.restCount; ++i) values.push_back(alarms.restIds[i]);
+    for (uint32_t i = 0; i < alarms.restFirst + alarms.restCount; ++i) values.push_back(alarms.ids[i]);
     return values;
 }
 
@@ -205,9 +205,7 @@ void addMessage(std::vector<Sample> &samples, const char *name, uint32_t payload
 
 std::vector<TableToken> tokensOf(const TokenTable &table) {
     std::vector<TableToken> tokens;
-    for (uint32_t i = 0; i < table.directCount; ++i)
-        if (table.direct[i] != 0) tokens.push_back({4 * i, &table.records[table.direct[i] - 1]});
-    for (uint32_t i = 0; i < table.restCount; ++i) tokens.push_back({table.restIds[i], &table.records[table.restFirst + i]});
+    for (uint32_t i = 0; i < table.restFirst + table.restCount; ++i) tokens.push_back({table.ids[i], &table.records[i]});
     return tokens;
 }
 

@@ -25,20 +25,19 @@ constexpr FormatRow kErrorOpening = {{"", "", "{\"ERROR\":\"", "{\"ERROR\":\""}}
 constexpr FormatRow kErrorClosing = {{"", "", "\"}", "\"}"}};
 constexpr const char *kUnknownChannel = "Channel ID 0x%.4x is NOT handled by this decoder";
 
-struct Record {
-    const uint8_t *payloadStart;
-    const uint8_t *payloadEnd;
-    uint32_t id;
-    uint16_t channel;
-};
-
-int32_t decodeFramed(const Record &record, const tkdec::TokenTable &table, char **pos, char *end,
-                     OutputFormat format) {
+// A print or alarm record; in text without a frame, not even after a
+// failure (the output then holds the empty text).
+int32_t decodeFramed(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **pos, char *end,
+                     OutputFormat format, uint32_t id, uint16_t channel, const tkdec::TokenTable &table) {
+    if (format == UF_AsText) {
+        const int32_t result = tkdec::decodeToken(payloadStart, payloadEnd, pos, end, format, id, table);
+        if (result != 0 && tkdec::hasRoom(pos, end)) **pos = '\0';  // the empty text still ends the output
+        return result;
+    }
     tkdec::appendText(pos, end, kOpening[format]);
-    const int32_t result =
-        tkdec::decodeToken(record.payloadStart, record.payloadEnd, pos, end, format, record.id, table);
+    const int32_t result = tkdec::decodeToken(payloadStart, payloadEnd, pos, end, format, id, table);
     const FormatRow &closing = result == 0 ? kClosing : kClosingAfterFailure;
-    tkdec::appendRow(pos, end, closing, format, static_cast<unsigned>(record.channel), record.id);
+    tkdec::appendRow(pos, end, closing, format, static_cast<unsigned>(channel), id);
     return result;
 }
 
@@ -47,22 +46,6 @@ int32_t reportUnknownChannel(uint16_t channel, char **pos, char *end, OutputForm
     tkdec::append(pos, end, kUnknownChannel, static_cast<unsigned>(channel));
     tkdec::appendText(pos, end, kErrorClosing[format]);
     return 1;
-}
-
-int32_t dispatch(const Record &record, char **pos, char *end, OutputFormat format) {
-    switch (tkdec::build::channelKind(record.channel)) {
-    case tkdec::ChannelKind::TokenisedPrint:
-        return decodeFramed(record, tkdec::build::printTokenTable, pos, end, format);
-    case tkdec::ChannelKind::Alarm: return decodeFramed(record, tkdec::build::alarmTokenTable, pos, end, format);
-    // The message channels write no record frame and always succeed.
-    case tkdec::ChannelKind::Message:
-        return tkdec::decodeMessage(record.payloadStart, record.payloadEnd, pos, end, format, record.id);
-    case tkdec::ChannelKind::MessageTrace:
-        tkdec::traceMessage(record.payloadStart, record.payloadEnd, pos, end, format, record.id);
-        return 0;
-    case tkdec::ChannelKind::Unknown: break;
-    }
-    return reportUnknownChannel(record.channel, pos, end, format);
 }
 
 int32_t decodeInto(uint16_t channel, uint32_t id, uint32_t payloadSize, const uint8_t *payload, uint32_t outputSize,
@@ -79,11 +62,23 @@ extern "C" {
 TKDEC_API int32_t TKDEC_CALL tkdec_getText(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **position,
                                            char *outputEnd, int32_t format, uint32_t id, uint16_t channel) {
     if (position == nullptr || !tkdec::isValidFormat(format)) return 1;
-    char *pos = *position;
-    const int32_t result =
-        dispatch({payloadStart, payloadEnd, id, channel}, &pos, outputEnd, static_cast<OutputFormat>(format));
-    *position = pos;
-    return result;
+    const auto outputFormat = static_cast<OutputFormat>(format);
+    switch (tkdec::build::channelKind(channel)) {
+    case tkdec::ChannelKind::TokenisedPrint:
+        return decodeFramed(payloadStart, payloadEnd, position, outputEnd, outputFormat, id, channel,
+                            tkdec::build::printTokenTable);
+    case tkdec::ChannelKind::Alarm:
+        return decodeFramed(payloadStart, payloadEnd, position, outputEnd, outputFormat, id, channel,
+                            tkdec::build::alarmTokenTable);
+    // The message channels write no record frame and always succeed.
+    case tkdec::ChannelKind::Message:
+        return tkdec::decodeMessage(payloadStart, payloadEnd, position, outputEnd, outputFormat, id);
+    case tkdec::ChannelKind::MessageTrace:
+        tkdec::traceMessage(payloadStart, payloadEnd, position, outputEnd, outputFormat, id);
+        return 0;
+    case tkdec::ChannelKind::Unknown: break;
+    }
+    return reportUnknownChannel(channel, position, outputEnd, outputFormat);
 }
 
 TKDEC_API int32_t TKDEC_CALL tkdec_getShortText(uint16_t channel, uint32_t id, uint32_t payloadSize,

@@ -87,8 +87,17 @@ int32_t decodeToken(const uint8_t *payloadStart, const uint8_t *payloadEnd, char
         payloadStart != nullptr && payloadEnd > payloadStart ? static_cast<uint32_t>(payloadEnd - payloadStart) : 0;
     // The reader fills the record's words; nothing reads the others.
     uint32_t arguments[kMaxArguments];
-    if (record->argumentCount != 0)
-        readArguments(length, payloadStart, arguments, record->argumentCount, pos, end, format);
+    const uint32_t wanted = record->argumentCount;
+    if (wanted != 0 && wanted <= kMaxArguments && wanted <= length / 4) {
+        // Every word is there (length is 0 without a payload): read them here.
+        for (uint32_t i = 0; i < wanted; ++i) {
+            const uint8_t *word = payloadStart + 4 * i;
+            arguments[i] = static_cast<uint32_t>(word[0]) | static_cast<uint32_t>(word[1]) << 8 |
+                           static_cast<uint32_t>(word[2]) << 16 | static_cast<uint32_t>(word[3]) << 24;
+        }
+    } else if (wanted != 0) {
+        readArguments(length, payloadStart, arguments, wanted, pos, end, format);
+    }
     if (format != UF_AsText) {
         appendRecordFields(*record, arguments, pos, end, format);
         return 0;

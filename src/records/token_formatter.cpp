@@ -141,6 +141,7 @@ uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extende
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
                  const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
+    if (formatter.verbatim) return appendFixed(pos, end, std::string_view(formatter.format, formatter.length));
     if (formatter.ruleCount == 0) {
         // Most tokens without conversions have no '%' at all: their format
         // is their text, copied without the engine.
@@ -153,7 +154,24 @@ void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, 
     FormatArgument values[kMaxConversions];
     const uint32_t count = formatterValues(formatter, extendedStart, payloadEnd, arguments, argumentCount, format,
                                            &scratchPos, scratch + sizeof scratch, noOption, values);
-    appendArguments(pos, end, formatter.format, values, count);
+    if (formatter.pieces == nullptr) return appendArguments(pos, end, formatter.format, values, count);
+    // What the engine writes for these conversions: a missing value reads
+    // as 0 or as the empty text, a null text as "(null)".
+    TextWriter out(pos, end);
+    uint32_t next = 0;
+    for (const FormatPiece *piece = formatter.pieces; piece != formatter.pieces + formatter.pieceCount; ++piece) {
+        out.text(std::string_view(formatter.format + piece->offset, piece->length));
+        const FormatArgument value = next < count ? values[next] : FormatArgument{0, ""};
+        switch (piece->conversion) {
+        case 's': out.text(value.text); break;
+        case 'u': out.unsignedDecimal(static_cast<uint32_t>(value.number)); break;
+        case 'd': out.signedDecimal(static_cast<int32_t>(value.number)); break;
+        case 'x': out.hex(static_cast<uint32_t>(value.number), piece->digits); break;
+        default: continue;
+        }
+        ++next;
+    }
+    out.finish();
 }
 
 }  // namespace tkdec

@@ -10,12 +10,31 @@
 
 namespace tkdec {
 
+// A literal run of a format string (length bytes at its offset, "%%"
+// made "%"), then one conversion without flags, width or length: 's', 'u',
+// 'd', or 'x' with a precision of digits (1 to 9, "%x" being "%.1x"); or
+// none (0).
+struct FormatPiece {
+    uint16_t offset;
+    uint16_t length;
+    char conversion;
+    uint8_t digits;
+};
+
 // A token's log text: its format string and one rule per conversion (a
 // "*" width or precision counts as a conversion of its own).
 struct TokenFormatter {
     const char *format;
     const ConversionRule *rules;
     uint32_t ruleCount;
+    // A format without conversions and without '%' is its own text, of
+    // length bytes, copied as it is.
+    bool verbatim = false;
+    uint32_t length = 0;
+    // A format of literal runs and plain conversions only, as pieces: it is
+    // written without being parsed (null: through the format engine).
+    const FormatPiece *pieces = nullptr;
+    uint32_t pieceCount = 0;
 };
 
 inline constexpr uint32_t kMaxConversions = 64;

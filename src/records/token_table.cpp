@@ -2,17 +2,13 @@
 
 namespace tkdec {
 
-const TokenRecord *findToken(const TokenTable &table, uint32_t id) {
-    if (id % 4 == 0 && id / 4 < table.directCount) {
-        const uint32_t slot = table.direct[id / 4];
-        return slot != 0 ? &table.records[slot - 1] : nullptr;
-    }
+const TokenRecord *findRestToken(const TokenTable &table, uint32_t id) {
     if (table.restCount == 0) return nullptr;
     const uint32_t bucket = restHash(id, table.restSeed) & table.restBucketMask;
     const uint32_t slot =
         (restHash(id, table.restSeed + kRestSlotSeed) + table.restDisplacements[bucket]) & table.restSlotMask;
     const uint32_t position = table.restSlots[slot];
-    if (position == 0 || position > table.restCount || table.restIds[position - 1] != id) return nullptr;
+    if (position == 0 || position > table.restCount || table.ids[table.restFirst + position - 1] != id) return nullptr;
     return &table.records[table.restFirst + position - 1];
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "api/channel_table.h"
+#include "records/argument_reader.h"
 #include "records/token_table.h"
 #include "render/document_checks.h"
 #include "support/support.h"
@@ -20,14 +21,10 @@ struct Token {
     const TokenRecord *record;
 };
 
-// Every record of a table with its id: the directly indexed ones, then the
-// rest.
+// Every record of a table with its id.
 std::vector<Token> tokensOf(const TokenTable &table) {
     std::vector<Token> tokens;
-    for (uint32_t i = 0; i < table.directCount; ++i)
-        if (table.direct[i] != 0) tokens.push_back({4 * i, &table.records[table.direct[i] - 1]});
-    for (uint32_t i = 0; i < table.restCount; ++i)
-        tokens.push_back({table.restIds[i], &table.records[table.restFirst + i]});
+    for (uint32_t i = 0; i < table.restFirst + table.restCount; ++i) tokens.push_back({table.ids[i], &table.records[i]});
     return tokens;
 }
 
@@ -47,8 +44,10 @@ TEST(TokenTables, EveryRecordIsFoundByItsIdAlone) {
         ASSERT_FALSE(tokens.empty());
         for (const Token &token : tokens) {
             EXPECT_EQ(findToken(*table, token.id), token.record) << std::hex << token.id;
-            // Neighbouring ids are other ids: all 32 bits are compared.
-            for (uint32_t other : {token.id ^ 1u, token.id ^ 0x80000000u, token.id + 2})
+            // Neighbouring ids are other ids: all 32 bits are compared, and
+            // an id one stride or one page away is another slot or page.
+            for (uint32_t other : {token.id ^ 1u, token.id ^ 2u, token.id ^ 0x80000000u, token.id + 4,
+                                   token.id - 4, token.id ^ (4u << table->pageBits), token.id ^ (1u << table->pageBits)})
                 EXPECT_NE(findToken(*table, other), token.record) << std::hex << other;
         }
     }
@@ -81,6 +80,29 @@ TEST(TokenTables, EveryTokenDecodesOnItsChannels) {
             const std::string text = decode(channels[0], token.id, {}).text;
             const std::string missing = "*DECODER ERROR* Arguments missing (have 0 want " + std::to_string(wanted) + "):";
             EXPECT_EQ(text.find(wanted == 0 ? "*DECODER ERROR*" : missing), wanted == 0 ? std::string::npos : 0) << text;
+        }
+    }
+}
+
+// A format written from its generated pieces or verbatim reads as the
+// format engine writes it, whole and cut at every output size.
+TEST(TokenTables, PiecesWriteWhatTheFormatEngineWrites) {
+    uint32_t arguments[kMaxArguments];
+    for (uint32_t i = 0; i < kMaxArguments; ++i) arguments[i] = i % 3 == 1 ? 0xFFFFFF85u : 0x01020304u * (i + 1);
+    for (const TokenTable *table : {&build::printTokenTable, &build::alarmTokenTable}) {
+        for (const Token &token : tokensOf(*table)) {
+            const TokenFormatter &fast = token.record->formatter;
+            if (fast.pieces == nullptr && !fast.verbatim) continue;
+            const TokenFormatter engine{fast.format, fast.rules, fast.ruleCount};
+            const auto writer = [&](const TokenFormatter &formatter) {
+                return [&](char **pos, char *end) {
+                    formatToken(formatter, nullptr, nullptr, arguments, kMaxArguments, pos, end, UF_AsText);
+                };
+            };
+            const std::string whole = written(4096, writer(engine));
+            for (size_t size = 1; size <= whole.size() + 1; size += size < 24 ? 1 : 7)
+                ASSERT_EQ(written(size, writer(fast)), written(size, writer(engine))) << std::hex << token.id;
+            EXPECT_EQ(written(4096, writer(fast)), whole);
         }
     }
 }

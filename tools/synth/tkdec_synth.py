@@ -40,6 +40,16 @@ def describe(seed, name="fullsize"):
     }
 
 
+def spread_ids(files, seed):
+    """The same description with every listed token id drawn anew over the
+    whole 32-bit range: a build whose ids no page directory can gather."""
+    rng = random.Random(seed)
+    tokens = files["tokens.json"]["tokens"]
+    for token, ident in zip(tokens, rng.sample(range(1 << 32), len(tokens))):
+        token["id"] = f"0x{ident:08X}"
+    return files
+
+
 def dump(value):
     """JSON with one array item or object member per line at the top two
     levels, so that descriptions diff by entry."""
@@ -74,9 +84,11 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED)
     parser.add_argument("--name", default="fullsize")
+    parser.add_argument("--spread-ids", action="store_true", help="token ids spread over the whole 32-bit range")
     parser.add_argument("out_dir")
     args = parser.parse_args(argv[1:])
-    write(args.out_dir, describe(args.seed, args.name))
+    files = describe(args.seed, args.name)
+    write(args.out_dir, spread_ids(files, args.seed) if args.spread_ids else files)
     return 0
 
 

@@ -8,6 +8,8 @@ hashes, three loads and one comparison whatever the number of ids.
 hash() is rest_hash of src/records/token_table.h.
 """
 
+import random
+
 SLOT_SEED = 0x6A09E667
 MAX_IDS = 0xFFFE  # positions + 1 and displacements are 16 bits wide
 MAX_SEEDS = 1000
@@ -79,3 +81,31 @@ def lookup(ident, seed, displacements, slots):
     bucket = rest_hash(ident, seed) & (len(displacements) - 1)
     slot = (rest_hash(ident, (seed + SLOT_SEED) & 0xFFFFFFFF) + displacements[bucket]) & (len(slots) - 1)
     return slots[slot] - 1 if slots[slot] else None
+
+
+# --- the directory of the token tables' pages ---------------------------------
+
+EMPTY_PAGE = 0xFFFFFFFF  # the number of an unused directory entry: no page has it
+MULTIPLIER_TRIES = 300
+
+
+def directory_index(number, multiplier, shift):
+    """The directory entry of a page number (what the library computes)."""
+    return ((number * multiplier) & 0xFFFFFFFF) >> shift
+
+
+def directory(numbers, bits_limit):
+    """(multiplier, shift) that give every page number an entry of its own
+    in a directory of 2^(32 - shift) entries, at most 2^bits_limit, or None.
+    The multiplier 2^shift takes the number's low bits, which keeps the
+    pages of consecutive numbers apart; random odd ones are tried next."""
+    generator = random.Random(len(numbers))
+    bits = max(1, (len(numbers) - 1).bit_length())
+    while bits <= bits_limit:
+        shift = 32 - bits
+        for attempt in range(MULTIPLIER_TRIES):
+            multiplier = 1 << shift if attempt == 0 else generator.randrange(1, 1 << 32) | 1
+            if len({directory_index(n, multiplier, shift) for n in numbers}) == len(numbers):
+                return multiplier, shift
+        bits += 1
+    return None

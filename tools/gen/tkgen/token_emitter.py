@@ -1,16 +1,19 @@
 """Writes the checked tokens (token_model.py) as tokens.cpp: the value
 tables, the rule arrays, the records and the two token tables with their
-direct index and the perfect hash of the rest."""
+page directory and the perfect hash of the rest; the file's header names
+each table's layout."""
 
+import re
 from string import Template
 
 from . import cpp, perfect_hash
-from .token_model import BOOLEAN_WORDS, FILTERS
+from .token_model import BOOLEAN_WORDS, FILTERS, MAX_CONVERSIONS
 from .type_emitter import print_entry
 
 FILES = ["tokens.cpp"]
 
 FILE = Template("""$preamble
+$layouts
 #include "records/token_table.h"
 #include "render/name_filters.h"
 #include "render/print_entries.h"
@@ -111,9 +114,52 @@ def value_table_cpp(table, arrays):
 
 # --- tables -------------------------------------------------------------------
 
+PLAIN = {"s": "s", "u": "u", "d": "d", "i": "d", "x": "x"}
+PLAIN_CONVERSION = re.compile(rb"%(?:\.([1-9]))?([sudix])")
+MAX_PIECE_OFFSET = 0xFFFF
+
+
+def format_pieces(token):
+    """The FormatPiece rows of a format that holds only literal runs, "%%"
+    and one conversion that a piece can write per rule, or None (the
+    engine writes it). "%%" ends a run at its first '%', so that the next
+    run starts at the second one."""
+    data = token.format.encode()
+    if "%" not in token.format or b"\0" in data or len(data) > MAX_PIECE_OFFSET:
+        return None
+    pieces, start, i, conversions = [], 0, 0, 0
+    while i < len(data):
+        if data[i] != ord("%"):
+            i += 1
+            continue
+        plain = PLAIN_CONVERSION.match(data, i)
+        if data[i + 1:i + 2] == b"%":
+            pieces.append((start, i + 1 - start, "0", 0))
+            start = i = i + 2
+        elif plain and (plain.group(1) is None or plain.group(2) == b"x"):
+            kind = PLAIN[plain.group(2).decode()]
+            pieces.append((start, i - start, f"'{kind}'", int(plain.group(1) or 1) if kind == "x" else 0))
+            conversions += 1
+            start = i = plain.end()
+        else:
+            return None
+    pieces.append((start, len(data) - start, "0", 0))
+    if conversions != len(token.rules) or conversions > MAX_CONVERSIONS:
+        return None
+    return [f"{{{offset}, {length}, {kind}, {digits}}}" for offset, length, kind, digits in pieces
+            if length or kind != "0"]
+
+
 def record_cpp(token, arrays):
     rules = arrays.add("rules", "ConversionRule", [rule_cpp(rule, arrays) for rule in token.rules])
-    formatter = cpp.designated(format=cpp.string_literal(token.format), rules=rules, ruleCount=len(token.rules))
+    verbatim = {"verbatim": "true", "length": len(token.format.encode().split(b"\0")[0])} \
+        if not token.rules and "%" not in token.format \
+        else {}
+    pieces = format_pieces(token)
+    if pieces is not None:
+        verbatim = {"pieces": arrays.add("pieces", "FormatPiece", pieces), "pieceCount": len(pieces)}
+    formatter = cpp.designated(format=cpp.string_literal(token.format), rules=rules, ruleCount=len(token.rules),
+                               **verbatim)
     record = cpp.designated(formatter=formatter, group=token.group, argumentCount=token.arguments,
                             line=token.line, file=cpp.string_literal(token.file) if token.file is not None else "nullptr")
     return f"// {token.id:#010x}\n    {record}"
@@ -135,27 +181,47 @@ def hashed_members(table, arrays):
     }
 
 
+def directory_cpp(table):
+    return [cpp.designated(number=cpp.hex32(number), first=first) for number, first in table.directory]
+
+
 def table_cpp(table, arrays):
     records = [record_cpp(token, arrays) for token in table.records]
-    index = table.index
+    layout = table.layout
     members = {
         "records": arrays.add_numbers(f"{table.name}Records", "TokenRecord", records, 1) if records else "nullptr",
-        "direct": arrays.add_numbers(f"{table.name}Direct", "uint32_t", [str(i) for i in index], 12)
-        if index else "nullptr",
-        "directCount": len(index),
-        "restIds": arrays.add_numbers(f"{table.name}RestIds", "uint32_t", [cpp.hex32(t.id) for t in table.rest], 6)
-        if table.rest else "nullptr",
-        "restFirst": len(table.direct),
+        "ids": arrays.add_numbers(f"{table.name}Ids", "uint32_t", [cpp.hex32(t.id) for t in table.records], 6)
+        if records else "nullptr",
+        "directory": arrays.add_numbers(f"{table.name}Directory", "TokenPage", directory_cpp(table), 2),
+        "pageSlots": arrays.add_numbers(f"{table.name}PageSlots", "uint16_t", [str(s) for s in table.slots], 16)
+        if table.paged else "nullptr",
+        "directoryMultiplier": cpp.hex32(layout.multiplier),
+        "directoryShift": layout.shift,
+        "pageBits": layout.page_bits,
+        "pageMask": cpp.hex32(layout.page_slots - 1),
+        "strideBits": layout.stride_bits,
+        "restFirst": len(table.paged),
         "restCount": len(table.rest),
         **hashed_members(table, arrays),
     }
     return TABLE.substitute(name=table.name, initialiser=cpp.designated_block(**members))
 
 
+def layout_comment(table):
+    """One header line: how the table finds its ids."""
+    layout = table.layout
+    pages = (f"{len(table.paged)} ids in {len(layout.pages)} pages of {layout.page_slots} slots, one slot "
+             f"every {1 << layout.stride_bits} ids, directory of {len(table.directory)} entries")
+    return f"// {table.name}Table: {pages}; {len(table.rest)} ids by perfect hash.\n"
+
+
 def emit(tokens, source):
     arrays = Arrays()
     for table in tokens.value_tables:
         value_table_cpp(table, arrays)
-    tables = "\n".join(table_cpp(table, arrays) for table in tokens.tables)
-    text = FILE.substitute(preamble=cpp.preamble(source), arrays="\n".join(arrays.texts), tables=tables)
+    tables = tokens.tables
+    layouts = "// Token lookup (chosen from the ids):\n" + "".join(layout_comment(t) for t in tables)
+    written = "\n".join(table_cpp(table, arrays) for table in tables)
+    text = FILE.substitute(preamble=cpp.preamble(source), layouts=layouts, arrays="\n".join(arrays.texts),
+                           tables=written)
     return {"tokens.cpp": text}

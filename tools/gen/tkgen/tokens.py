@@ -405,6 +405,9 @@ def check_table_sizes(desc, tokens):
         if len(table.rest) > perfect_hash.MAX_IDS:
             desc.at("tokens").error(f"{len(table.rest)} ids of the {table.name} table are hashed; "
                                     f"a table hashes at most {perfect_hash.MAX_IDS}")
+        if len(table.paged) > perfect_hash.MAX_IDS:
+            desc.at("tokens").error(f"{len(table.paged)} ids of the {table.name} table are paged; "
+                                    f"a table pages at most {perfect_hash.MAX_IDS}")
 
 
 def check(desc, errors, channels, types):
