@@ -69,7 +69,7 @@ bool DecoderLibrary::load(const std::string &path, LoadFailure &failure, std::st
     if (handle == nullptr) {
         return fail(LoadFailure::NotLoadable,
                     formatText("decoder %s is not a tkdec library: it cannot be loaded (%s)", path.c_str(),
-                               loader::loadError().c_str()),
+                               loader::loadError(absolute).c_str()),
                     failure, error);
     }
     DecoderFunctions functions;

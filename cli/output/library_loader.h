@@ -26,13 +26,19 @@ inline RawFunction findFunction(void *library, const char *name) {
 
 inline void closeLibrary(void *library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
-// Why the last openLibrary failed: the system's text for its error code.
-inline std::string loadError() {
+// Why the last openLibrary of path failed: the system's text for its error
+// code, with the file's name in place of the text's "%1" (as in "%1 is not a
+// valid Win32 application").
+inline std::string loadError(const std::string &path) {
     const DWORD code = GetLastError();
     char text[256] = {};
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                         text, sizeof text, nullptr);
     std::string message(text, length);
+    const std::string name = path.substr(path.find_last_of("/\\") + 1);
+    for (size_t at = message.find("%1"); at != std::string::npos; at = message.find("%1", at + name.size())) {
+        message.replace(at, 2, name);
+    }
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
         message.pop_back();
     }
@@ -49,8 +55,8 @@ inline RawFunction findFunction(void *library, const char *name) {
 
 inline void closeLibrary(void *library) { dlclose(library); }
 
-// Why the last openLibrary failed, as dlerror says it.
-inline std::string loadError() {
+// Why the last openLibrary failed, as dlerror says it (with the path).
+inline std::string loadError(const std::string &) {
     const char *text = dlerror();
     return text != nullptr ? text : "unknown error";
 }

@@ -5,8 +5,10 @@
 //
 //   tkdec_host LIBRARY REPORT FUNCTION...
 //
-// Exit status: 0 when every function was found, 1 when one was not, 2 when
-// the library or the report could not be opened.
+// Exit status: 0 when every function was found and every call left the
+// stack as it found it, 1 when not, 2 when the library or the report could
+// not be opened.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,11 +21,20 @@ namespace {
 void complain(const std::string &text) { std::fputs(("tkdec_host: " + text + "\n").c_str(), stderr); }
 
 // One line per call, then its output with the bytes that are not printable
-// escaped, so that the reports of two platforms compare as text.
+// escaped, so that the reports of two platforms compare as text. A call
+// that is not cdecl (the callee removes its arguments) moves the caller's
+// stack pointer: the frames of before() and after() differ then.
 class Report : public calls::Sink {
 public:
+    [[gnu::noinline]] void before() override { stackBefore = reinterpret_cast<uintptr_t>(__builtin_frame_address(0)); }
+    [[gnu::noinline]] void after() override { stackAfter = reinterpret_cast<uintptr_t>(__builtin_frame_address(0)); }
     void call(const std::string &text, int64_t result, std::string_view output) override {
         contents += text + " = " + std::to_string(result) + "\n";
+        if (stackAfter != stackBefore) {
+            const auto moved = static_cast<long long>(static_cast<intptr_t>(stackAfter - stackBefore));
+            contents += "  stack: the call moved its caller's stack pointer by " + std::to_string(moved) + " bytes\n";
+            unbalanced = true;
+        }
         if (output.empty()) return;
         contents += "  out: ";
         for (const char c : output) {
@@ -35,6 +46,11 @@ public:
         contents += "\n";
     }
     std::string contents;
+    bool unbalanced = false;
+
+private:
+    uintptr_t stackBefore = 0;
+    uintptr_t stackAfter = 0;
 };
 
 }  // namespace
@@ -63,6 +79,7 @@ int main(int argc, char **argv) {
     }
     if (!complete) complain(std::string("a function is not exported by ") + argv[1]);
     calls::runCalls(api, report);
+    if (report.unbalanced) complain("a call did not leave the stack as it found it: not the cdecl convention");
 
     std::FILE *file = std::fopen(argv[2], "wb");  // binary: the same bytes on every platform
     const bool written = file != nullptr &&
@@ -71,5 +88,5 @@ int main(int argc, char **argv) {
         complain(std::string("cannot write ") + argv[2]);
         return 2;
     }
-    return complete ? 0 : 1;
+    return complete && !report.unbalanced ? 0 : 1;
 }

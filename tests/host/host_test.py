@@ -6,15 +6,17 @@
   exports  builds a Windows preset and checks tkdec.dll: it exports exactly
            the interface's functions under their plain names, imports only
            Windows' own DLLs, and leaves printf to the library's own engine.
-  wine     builds the Windows DLL and host program and runs them under wine:
-           their report must equal the Linux one.
+  wine     runs a Windows preset's host program and DLL under wine: the
+           report must equal the Linux one (and shows a call that moved
+           the stack, not being cdecl).
 
 The functions checked are those that tests/exported_symbols_test.py lists.
-Exit status 77 means skipped: the MinGW-w64 toolchain or wine is missing.
+Exit status 77 means skipped: MinGW-w64 or (32-bit) wine is missing.
 """
 
 import argparse
 import difflib
+import glob
 import os
 import re
 import shutil
@@ -28,6 +30,7 @@ from exported_symbols_test import EXPECTED  # noqa: E402
 
 SKIPPED = 77
 INSTALL_HINT = "install it with tools/ci/install-windows-toolchain.sh"
+WIN32_HINT = "install it with tools/ci/install-win32-runtime.sh"
 NAMES = sorted(EXPECTED)
 # The MinGW-w64 target of each Windows preset, and objdump's name of its
 # file format.
@@ -44,11 +47,6 @@ def record(args):
     result = run([args.host, args.library, args.report] + NAMES)
     sys.stderr.write(result.stderr)
     return result.returncode
-
-
-def skipped(tool):
-    print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
-    return SKIPPED
 
 
 def missing_toolchain(preset, tools=()):
@@ -98,7 +96,8 @@ def dll_faults(preset, binary):
 def exports(args):
     tool = missing_toolchain(args.preset)
     if tool:
-        return skipped(tool)
+        print(f"SKIPPED: {tool} not found; {INSTALL_HINT}")
+        return SKIPPED
     binary = build(args.source, args.preset)
     if binary is None:
         return 1
@@ -121,15 +120,53 @@ def run_wine(command, env, cwd=None, timeout=300):
         return result.returncode, output.read().decode("latin-1")
 
 
-def start_wine(prefix):
-    """The environment of a wine prefix, created on first use (the slow
-    part of wine's start)."""
+# The DLLs of an installed 32-bit wine, and their copy in a prefix.
+WINE32_DLLS = [f"{lib}/wine/i386-windows/kernel32.dll"
+               for lib in ("/usr/lib/i386-linux-gnu", "/usr/lib32", "/usr/lib", "/opt/wine*/lib", "/opt/wine*/lib32")]
+WOW64_KERNEL32 = "drive_c/windows/syswow64/kernel32.dll"
+
+
+def start_wine(prefix, wine_program="wine"):
+    """The environment of a wine prefix, made on first use (the slow part)
+    and anew when it lacks the 32-bit part of an installed 32-bit wine; its
+    server runs until stop_wine, shared by the programs started meanwhile."""
+    prefix = Path(prefix).resolve()
     env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     env.pop("DISPLAY", None)
-    if not (Path(prefix) / "system.reg").exists():
-        Path(prefix).mkdir(parents=True, exist_ok=True)
+    if os.sep in wine_program:
+        env["PATH"] = str(Path(wine_program).parent) + os.pathsep + env.get("PATH", "")
+    if (prefix / "system.reg").exists() and not (prefix / WOW64_KERNEL32).exists() and any(glob.glob(dll) for dll in WINE32_DLLS):
+        shutil.rmtree(prefix)
+    if not (prefix / "system.reg").exists():
+        prefix.mkdir(parents=True, exist_ok=True)
         run_wine(["wineboot", "-i"], env)
+    run_wine(["wineserver", "-p"], env, timeout=60)
     return env
+
+
+def stop_wine(env):
+    run_wine(["wineserver", "-k"], env, timeout=60)
+
+
+def wine_for(preset, wine_program, prefix):
+    """(the environment of a started wine, None), or (None, the SKIPPED
+    line). 32-bit wine's i386 loader starts every program: without i386
+    emulation (after a restart, say) wine starts none."""
+    tools = [wine_program] + [os.path.join(os.path.dirname(wine_program), t) for t in ("wineboot", "wineserver")]
+    tool = missing_toolchain(preset) or next((t for t in tools if shutil.which(t) is None), None)
+    if tool:
+        hint = WIN32_HINT if preset == "windows-x86" and tool in tools else INSTALL_HINT
+        return None, f"SKIPPED: {tool} not found; {hint}"
+    status, said = run_wine([wine_program, "--version"], dict(os.environ), timeout=60)
+    env = start_wine(prefix, wine_program) if status == 0 else None
+    if env and preset == "windows-x86":
+        status, said = run_wine([wine_program, r"C:\windows\syswow64\cmd.exe", "/c", "echo",
+                                 "%PROCESSOR_ARCHITECTURE%"], env, timeout=120)
+        status = status or int("x86" not in said.split())
+    if status == 0 or (env and stop_wine(env)):
+        return env, None
+    what = "wine does not start" if env is None else "wine runs no 32-bit program"
+    return None, f"SKIPPED: {what} ({(said.strip().splitlines() or [f'status {status}'])[0][:120]}); {WIN32_HINT}"
 
 
 def wine(args):
@@ -139,43 +176,31 @@ def wine(args):
         print(f"the host test makes no call of {name}: add one to tests/support/library_calls.cpp")
     if uncalled:
         return 1
-    tool = next(filter(None, (missing_toolchain(p, ("wine", "wineboot", "wineserver")) for p in PRESETS)), None)
-    if tool:
-        return skipped(tool)
-    env = start_wine(args.wineprefix)
+    env, skip = wine_for(args.preset, args.wine, args.wineprefix)
+    if skip:
+        return print(skip) or SKIPPED
     try:
-        return compare_under_wine(args.source, env, expected)
+        binary = build(args.source, args.preset)
+        return 1 if binary is None else compare_under_wine(args.preset, binary, args.wine, env, expected)
     finally:
-        run_wine(["wineserver", "-k"], env, timeout=60)
+        stop_wine(env)
 
 
-def compare_under_wine(source, env, expected):
-    # The host's platform is 32-bit; where wine runs only 64-bit programs,
-    # the x86_64 build of the same sources stands in for it. Without
-    # arguments the host program answers with its usage line.
-    for preset in PRESETS:
-        binary = build(source, preset)
-        if binary is None:
-            return 1
-        status, output = run_wine(["wine", "tkdec_host.exe"], env, cwd=binary, timeout=120)
-        if status == 2 and "tkdec_host: usage" in output:
-            break
-        print(f"{preset}: wine cannot start tkdec_host.exe ({output.strip()[:200] or f'status {status}'}); next build")
-    else:
-        print("wine starts none of the Windows builds")
-        return 1
+def compare_under_wine(preset, binary, wine_program, env, expected):
     report = binary / "host_report.txt"
     report.unlink(missing_ok=True)
-    status, output = run_wine(["wine", "tkdec_host.exe", "tkdec.dll", report.name] + NAMES, env, cwd=binary)
+    status, output = run_wine([wine_program, "tkdec_host.exe", "tkdec.dll", report.name] + NAMES, env, cwd=binary)
     sys.stdout.write(output)
     if status != 0 or not report.exists():
-        print(f"tkdec_host.exe exited with {status}")
+        print(f"{preset}: tkdec_host.exe exited with {status}")
+    if not report.exists():
         return 1
     actual = report.read_text(encoding="latin-1")
     if actual != expected:
         print(f"{preset}: the report differs from the Linux one:")
         diff = difflib.unified_diff(expected.splitlines(), actual.splitlines(), "linux", preset, lineterm="", n=1)
         print("\n".join(list(diff)[:60]))
+    if status != 0 or actual != expected:
         return 1
     calls = len(re.findall(r"^tkdec_\w+\(", actual, re.MULTILINE))
     print(f"{preset}: under wine, {len(EXPECTED)} functions found and {calls} calls give the Linux report")
@@ -187,10 +212,12 @@ def main():
     commands = parser.add_subparsers(dest="command", required=True)
     for name, command, options in (("record", record, ("host", "library", "report")),
                                    ("exports", exports, ("source", "preset")),
-                                   ("wine", wine, ("source", "expected", "wineprefix"))):
+                                   ("wine", wine, ("source", "preset", "expected", "wineprefix"))):
         p = commands.add_parser(name)
         for option in options:
             p.add_argument(f"--{option}", required=True, **({"choices": sorted(PRESETS)} if option == "preset" else {}))
+        if name == "wine":
+            p.add_argument("--wine", default="wine", help="the wine program")
         p.set_defaults(run=command)
     args = parser.parse_args()
     return args.run(args)
