@@ -18,4 +18,4 @@ echo "Installing ${missing[*]}" >&2
 # A list that fails to refresh is not fatal: the install says whether the
 # packages could still be had.
 "${sudo[@]}" apt-get update -qq >/dev/null || echo "apt-get update reported errors" >&2
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
