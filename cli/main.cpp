@@ -4,10 +4,10 @@
 #include <span>
 #include <string_view>
 
-#include "command.h"
-#include "decoder_choice.h"
-#include "diagnostics.h"
-#include "exit_codes.h"
+#include "base/diagnostics.h"
+#include "base/exit_codes.h"
+#include "commands/command.h"
+#include "commands/decoder_choice.h"
 
 namespace tkcli {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "json_text.h"
+#include "output/json_text.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "library_loader.h"
+#include "output/library_loader.h"
 #include "support/library_calls.h"
 
 namespace {

@@ -1,0 +1,109 @@
+// tkdec convert: a capture rewritten in another form.
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "base/diagnostics.h"
+#include "base/exit_codes.h"
+#include "base/hex.h"
+#include "base/platform.h"
+#include "capture/capture_outcome.h"
+#include "capture/capture_reader.h"
+#include "capture/capture_writer.h"
+#include "commands/command.h"
+#include "output/output_stream.h"
+
+namespace tkcli {
+namespace {
+
+enum class Form { Text, BinaryV2, BinaryV1 };
+
+Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
+    if (form == Form::Text) appendTextHeader(reader.uuid(), out.buffer());
+    else appendBinaryHeader(form == Form::BinaryV1 ? 1 : 2, reader.uuid(), out.buffer());
+    CaptureRecord record;
+    CaptureReader::Next next;
+    while ((next = reader.next(record)) == CaptureReader::Next::Record) {
+        if (form == Form::Text) appendTextRecord(record, out.buffer());
+        else if (form == Form::BinaryV2) appendBinaryV2Record(record, out.buffer());
+        else appendBinaryV1Record(record, out.buffer());
+        out.written();
+        if (out.failed()) return {};  // reported by the caller
+    }
+    if (next != CaptureReader::Next::End) return captureFailure(reader);
+    if (reader.skips() != 0) return {kExitDataError, {}};  // each skip was reported
+    return {};
+}
+
+int runConvert(const Invocation &call) {
+    static constexpr std::pair<std::string_view, Form> kForms[] = {
+        {"text", Form::Text}, {"binary", Form::BinaryV2}, {"binary-v1", Form::BinaryV1}};
+    const char *to = call.value("--to");
+    const std::string_view name = to ? to : "text";
+    const auto *found = std::find_if(std::begin(kForms), std::end(kForms), [&](const auto &f) { return f.first == name; });
+    if (found == std::end(kForms)) {
+        return usageError(call.command, "unknown capture form %s (text, binary or binary-v1)", quoted(name).c_str());
+    }
+    const Form form = found->second;
+    const char *outputPath = call.value("--output");
+    if (form != Form::Text && outputPath == nullptr && isTerminal(stdout)) {
+        return usageError(call.command, "a binary capture is not written to a terminal; use -o FILE");
+    }
+    ReadOptions options;
+    if (const char *size = call.value("--max-record"); size != nullptr) {
+        uint64_t value = 0;
+        if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
+            return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
+        }
+        options.maxRecord = static_cast<uint32_t>(value);
+    }
+    options.notice = [](const std::string &message) { report(kExitOk, "%s", message.c_str()); };
+    OpenedCapture opened = openCapture(inputPath(call), options);
+    if (!opened.reader) return reportOutcome(captureFailure(opened.errorKind, opened.error));
+    std::FILE *file = stdout;
+    if (outputPath != nullptr) {
+        file = std::fopen(outputPath, "wb");
+        if (file == nullptr) return outputFailure(outputPath, errno);
+    } else {
+        setBinaryMode(stdout);
+    }
+    Outcome outcome;
+    bool written = true;
+    int error = 0;
+    {
+        OutputStream out(file);
+        outcome = convertRecords(*opened.reader, form, out);
+        written = out.flush();
+        error = out.writeErrno();
+    }
+    if (file != stdout && std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) return outputFailure(outputPath ? outputPath : "the output", error);
+    return reportOutcome(outcome);
+}
+
+constexpr OptionDefinition kConvertOptions[] = {
+    {"--to", nullptr, "FORM", "text (default), binary (version 2) or binary-v1"},
+    {"--output", "-o", "FILE", "write to FILE instead of standard output"},
+    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
+};
+
+}  // namespace
+
+extern const Command kConvertCommand = {
+    "convert",
+    "rewrite a capture in the text or a binary form",
+    "[FILE|-]",
+    "Reads a capture (any form, from FILE or standard input) and writes it\n"
+    "again in the text form, the binary form of version 2 or that of version\n"
+    "1, with the same records, host times (not kept by version 1) and build\n"
+    "UUID. Damaged records are reported and left out.\n",
+    kConvertOptions,
+    0,
+    1,
+    runConvert,
+};
+
+}  // namespace tkcli

@@ -1,0 +1,276 @@
+// tkdec decode: captures decoded, one record per line, as they arrive.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/diagnostics.h"
+#include "base/exit_codes.h"
+#include "base/hex.h"
+#include "base/platform.h"
+#include "capture/capture_outcome.h"
+#include "capture/capture_reader.h"
+#include "commands/command.h"
+#include "commands/decoder_choice.h"
+#include "output/channel_labels.h"
+#include "output/output_stream.h"
+#include "output/progress_line.h"
+#include "output/record_printer.h"
+#include "tkdec.h"
+
+namespace tkcli {
+namespace {
+
+struct DecodeCounts {
+    uint64_t records = 0;
+    uint64_t unknownChannels = 0;
+    uint64_t unknownTokens = 0;
+    uint64_t truncated = 0;
+    uint64_t filtered = 0;
+    uint64_t skippedBytes = 0;
+    uint64_t skips = 0;
+};
+
+struct DecodeSettings {
+    PrintSettings print;
+    RecordFilter filter;
+    ReadOptions read;
+    bool quiet = false;
+    bool lineBuffered = false;  // flush after every record
+};
+
+std::string counted(uint64_t count, const char *noun) {
+    return formatText("%llu %s%s", static_cast<unsigned long long>(count), noun, count == 1 ? "" : "s");
+}
+
+// The verdict on the builds of every capture read.
+struct BuildVerdict {
+    bool named = true;
+    bool matches = true;
+    void add(const std::string &capture, const std::string &decoder) {
+        named = named && !capture.empty();
+        matches = matches && (capture.empty() || capture == decoder);
+    }
+    const char *text() const {
+        if (!matches) return "capture build differs from the decoder's";
+        return named ? "capture build matches the decoder" : "capture names no build";
+    }
+};
+
+void printSummary(const DecodeCounts &counts, const DecodeSettings &settings, const BuildVerdict &verdict) {
+    std::string extra;
+    if (settings.filter.active()) extra += formatText(", %llu filtered out", static_cast<unsigned long long>(counts.filtered));
+    if (counts.skips != 0) {
+        extra += formatText(", %s skipped at %s", counted(counts.skippedBytes, "byte").c_str(),
+                            counted(counts.skips, "place").c_str());
+    }
+    report(kExitOk, "%s decoded, %s, %s, %llu truncated%s; %s", counted(counts.records, "record").c_str(),
+           counted(counts.unknownChannels, "unknown channel").c_str(),
+           counted(counts.unknownTokens, "unknown token").c_str(), static_cast<unsigned long long>(counts.truncated),
+           extra.c_str(), verdict.text());
+}
+
+void count(RecordKind kind, DecodeCounts &counts) {
+    ++counts.records;
+    if (kind == RecordKind::UnknownChannel) ++counts.unknownChannels;
+    if (kind == RecordKind::UnknownToken) ++counts.unknownTokens;
+}
+
+// Decodes every record of one capture to out, up to its end or the first
+// record that cannot be read or shown.
+Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, OutputStream &out,
+                      DecodeCounts &counts, ProgressLine &progress) {
+    CaptureRecord record;
+    CaptureReader::Next next;
+    uint64_t number = 0;
+    while ((next = reader.next(record)) == CaptureReader::Next::Record) {
+        ++number;
+        switch (printer.print(record, number, out.buffer())) {
+        case RecordPrinter::Printed::Shown: count(printer.kind(), counts); break;
+        case RecordPrinter::Printed::Filtered: ++counts.filtered; continue;
+        case RecordPrinter::Printed::TooLong:
+            return {kExitDataError, formatText("%s: record %llu: its text is longer than %llu bytes",
+                                               reader.name().c_str(), static_cast<unsigned long long>(number),
+                                               static_cast<unsigned long long>(RecordDecoder::kLargestSize))};
+        }
+        if (live) out.flush();
+        else out.written();
+        if (out.failed()) return {};  // reported by the caller
+        progress.update(reader.bytesRead());
+    }
+    if (next == CaptureReader::Next::End) return {};
+    if (reader.errorKind() == CaptureError::Truncated) ++counts.truncated;
+    return captureFailure(reader);
+}
+
+// The library's four formats, and the tool's own JSON Lines.
+bool parseDecodeFormat(std::string_view name, int32_t &format) {
+    if (name != "jsonl") return parseFormatName(name, format);
+    format = kFormatJsonLines;
+    return true;
+}
+
+int readSettings(const Invocation &call, DecodeSettings &settings) {
+    if (const char *format = call.value("--format"); format && !parseDecodeFormat(format, settings.print.format)) {
+        return usageError(call.command, "unknown format %s (text, xml, json, longjson or jsonl)", quoted(format).c_str());
+    }
+    static constexpr std::pair<std::string_view, TimeColumn> kTimes[] = {{"abs", TimeColumn::Absolute},
+                                                                         {"delta", TimeColumn::Delta}};
+    if (const char *time = call.value("--timestamps"); time && !pick(kTimes, time, settings.print.time)) {
+        return usageError(call.command, "unknown timestamps %s (abs or delta)", quoted(time).c_str());
+    }
+    static constexpr std::pair<std::string_view, int> kColours[] = {{"auto", -1}, {"never", 0}, {"always", 1}};
+    int colour = -1;
+    if (const char *given = call.value("--color"); given && !pick(kColours, given, colour)) {
+        return usageError(call.command, "unknown colour choice %s (auto, always or never)", quoted(given).c_str());
+    }
+    const char *noColour = std::getenv("NO_COLOR");
+    const bool colourWanted = colour < 0 ? isTerminal(stdout) && (noColour == nullptr || *noColour == '\0') : colour > 0;
+    settings.print.colour = colourWanted && settings.print.format == UF_AsText;
+    if (const char *size = call.value("--max-record"); size != nullptr) {
+        uint64_t value = 0;
+        if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
+            return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
+        }
+        settings.read.maxRecord = static_cast<uint32_t>(value);
+    }
+    std::string problem;
+    if (!settings.filter.parse(call.value("--channel"), call.value("--group"), call.value("--kind"),
+                               call.value("--id"), problem)) {
+        return usageError(call.command, "%s", problem.c_str());
+    }
+    settings.print.withMeta = call.has("--with-meta");
+    settings.quiet = call.has("--quiet");
+    settings.read.follow = call.has("--follow");
+    settings.read.stopOnError = call.has("--stop-on-error");
+    settings.lineBuffered = call.has("--line-buffered") || settings.read.follow || isTerminal(stdout);
+    if (settings.read.follow && (call.positionals.size() != 1 || std::strcmp(call.positionals[0], "-") == 0)) {
+        return usageError(call.command, "--follow reads one FILE");
+    }
+    return kExitOk;
+}
+
+int worse(int a, int b) { return a == kExitOk ? b : a; }
+
+// What the captures of one run share: the output, the progress line and
+// the counts that the summary gives.
+struct DecodeRun {
+    OutputStream out{stdout};
+    ProgressLine progress{stderr, 0, false};
+    DecodeCounts counts;
+    BuildVerdict verdict;
+    bool anyDecoded = false;
+    bool outputFailed = false;  // ends the run
+};
+
+// Decodes one capture with the decoder chosen for its build; returns the
+// exit status that it earns.
+int decodeCapture(const Invocation &call, const DecodeSettings &settings, const char *input, DecodeRun &run) {
+    ReadOptions read = settings.read;
+    OpenedCapture opened = openCapture(input, read);
+    if (!opened.reader) return reportOutcome(captureFailure(opened.errorKind, opened.error));
+    CaptureReader &reader = *opened.reader;
+    DecoderLibrary library;
+    if (const int status = loadDecoderForCapture(call, reader.name(), reader.uuid(), library); status != kExitOk) {
+        return status;
+    }
+    const ChannelLabels labels(library);
+    read.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
+    RecordPrinter printer(library, settings.print, settings.filter, labels);
+    const std::string decoderUuid = library.uuid();
+    run.anyDecoded = true;
+    run.verdict.add(reader.uuid(), decoderUuid);
+    if (settings.print.format == kFormatJsonLines) {
+        RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), run.out.buffer());
+    }
+    run.progress = ProgressLine(stderr, reader.totalBytes(), !settings.quiet && isTerminal(stderr) && !isTerminal(stdout));
+    const bool live = settings.lineBuffered || !reader.regularFile();
+    const Outcome outcome = decodeRecords(reader, printer, live, run.out, run.counts, run.progress);
+    run.progress.finish();
+    if (!run.out.flush()) {
+        run.outputFailed = true;
+        return outputFailure("the output", run.out.writeErrno());
+    }
+    run.counts.skippedBytes += reader.skippedBytes();
+    run.counts.skips += reader.skips();
+    const int status = reportOutcome(outcome);
+    return reader.skips() != 0 ? worse(status, kExitDataError) : status;
+}
+
+int runDecode(const Invocation &call) {
+    DecodeSettings settings;
+    if (const int status = readSettings(call, settings); status != kExitOk) return status;
+    std::vector<const char *> inputs = call.positionals;
+    if (inputs.empty()) inputs.push_back("-");
+    // Ctrl-C ends reading live input with the summary; on files it ends the
+    // tool at once, as it always has.
+    if (settings.read.follow || std::find_if(inputs.begin(), inputs.end(), [](const char *input) {
+                                    return std::strcmp(input, "-") == 0;
+                                }) != inputs.end()) {
+        catchInterrupt();
+    }
+    setBinaryMode(stdout);
+    DecodeRun run;
+    settings.read.notice = [&run](const std::string &message) {
+        run.out.flush();
+        run.progress.clear();
+        report(kExitOk, "%s", message.c_str());
+    };
+    int status = kExitOk;
+    for (const char *input : inputs) {
+        status = worse(status, decodeCapture(call, settings, input, run));
+        if (run.outputFailed) return status;
+    }
+    if (!settings.quiet && run.anyDecoded) printSummary(run.counts, settings, run.verdict);
+    return status;
+}
+
+constexpr OptionDefinition kDecodeOptions[] = {
+    {"--format", nullptr, "F", "output format: text (default), xml, json, longjson or jsonl\n"
+                               "(one JSON object per record, docs/tkdec-jsonl.schema.json)"},
+    {"--with-meta", nullptr, nullptr, "add the record number, channel, channel label and id; in the\n"
+                                      "JSON formats each line is an object whose member \"text\"\n"
+                                      "holds the decoded record as a JSON string"},
+    {"--timestamps", nullptr, "abs|delta", "put the record's host time (captures of version 2 or text\n"
+                                            "with times), or the time since the record before, in front"},
+    {"--channel", nullptr, "LIST", "keep only these channels (numbers); !N drops channel N"},
+    {"--group", nullptr, "LIST", "keep only these log groups (LOG_GROUP_...); !G drops one"},
+    {"--kind", nullptr, "LIST", "keep only these kinds: print, alarm, exception, message, trace,\n"
+                                "unknown_channel, unknown_token; !K drops one"},
+    {"--id", nullptr, "LIST", "keep only these token or message ids; !N drops one"},
+    {"--color", nullptr, "WHEN", "colour text output: auto (default: on a terminal unless\n"
+                                 "NO_COLOR is set), always or never"},
+    {"--follow", "-f", nullptr, "keep reading FILE as it grows, as tail -f does; Ctrl-C stops"},
+    {"--line-buffered", nullptr, nullptr, "write each record's line as soon as it is decoded"},
+    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
+    {"--stop-on-error", nullptr, nullptr, "stop at the first damaged record instead of skipping it"},
+    kDecoderOption,
+    kDecodersOption,
+    kStrictOption,
+    {"--quiet", "-q", nullptr, "no summary and no progress line"},
+};
+
+}  // namespace
+
+extern const Command kDecodeCommand = {
+    "decode",
+    "decode captures, one record per line",
+    "[FILE|-]...",
+    "Decodes every record of the captures (binary version 1 or 2, or text,\n"
+    "from the FILEs in order or standard input) and prints one record per\n"
+    "line as soon as its bytes have arrived. Each capture is decoded with\n"
+    "the decoder chosen for its build (see --decoder and --decoders). A\n"
+    "damaged stretch is reported and skipped. A summary goes to standard\n"
+    "error: records decoded, unknown channels, unknown tokens, a truncated\n"
+    "last record, bytes skipped, and whether the captures' build UUIDs match\n"
+    "their decoders' (a mismatch is also warned about before the capture's\n"
+    "first record).\n",
+    kDecodeOptions,
+    0,
+    static_cast<size_t>(-1),
+    runDecode,
+};
+
+}  // namespace tkcli

@@ -1,0 +1,19 @@
+#include "output/output_stream.h"
+
+#include <cerrno>
+
+namespace tkcli {
+
+bool OutputStream::flush() {
+    if (failed_) {
+        pending_.clear();
+        return false;
+    }
+    errno = 0;
+    failed_ = std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size() || std::fflush(file_) != 0;
+    if (failed_) errno_ = errno;
+    pending_.clear();
+    return !failed_;
+}
+
+}  // namespace tkcli

@@ -1,0 +1,170 @@
+#include "output/record_printer.h"
+
+#include "base/diagnostics.h"
+#include "base/hex.h"
+#include "base/time_text.h"
+#include "output/json_text.h"
+#include "output/record_lines.h"
+#include "tkdec.h"
+
+namespace tkcli {
+
+namespace {
+
+constexpr const char *kReset = "\x1b[0m";
+constexpr const char *kDim = "\x1b[2m";
+
+// Colour of a record's line by its kind; nullptr for none.
+const char *kindColour(RecordKind kind) {
+    switch (kind) {
+    case RecordKind::Alarm:
+    case RecordKind::Exception: return "\x1b[31m";
+    case RecordKind::UnknownChannel:
+    case RecordKind::UnknownToken: return "\x1b[33m";
+    default: return nullptr;
+    }
+}
+
+bool hasTokens(RecordKind kind) {
+    return kind == RecordKind::Print || kind == RecordKind::Alarm || kind == RecordKind::Exception;
+}
+
+void appendJsonString(std::string_view text, std::string &out) {
+    out += '"';
+    appendJsonEscaped(text, out);
+    out += '"';
+}
+
+// <unknown token 0x00000034 on channel 48, 4 payload bytes: 01 00 00 00>
+void appendUnknownTokenMarker(const CaptureRecord &record, std::string &out) {
+    out += formatText("<unknown token 0x%08x on channel %u, %u payload byte%s", record.id, record.channel,
+                      record.size, record.size == 1 ? "" : "s");
+    if (record.size != 0) out += ": ";
+    appendHexBytes(record.payload, record.size, out);
+    out += '>';
+}
+
+}  // namespace
+
+RecordPrinter::RecordPrinter(const DecoderFunctions &library, const PrintSettings &settings, const RecordFilter &filter,
+                             const ChannelLabels &labels)
+    : library_(library),
+      settings_(settings),
+      filter_(filter),
+      labels_(labels),
+      decoder_(library, settings.format == kFormatJsonLines ? UF_AsText : settings.format),
+      fieldsDecoder_(library, UF_AsLongJson, settings.format == kFormatJsonLines ? RecordDecoder::kInitialSize : 1) {}
+
+RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, std::string &out) {
+    const RecordKind channelKind = labels_.kind(record.channel);
+    if (filter_.active() &&
+        !filter_.admitsBeforeDecoding(record.channel, record.id, channelKind, labels_.group(record.channel))) {
+        return Printed::Filtered;
+    }
+    std::string_view text;
+    int32_t result = 0;
+    if (!decoder_.decode(record, text, result)) return Printed::TooLong;
+    kind_ = result != 0 && hasTokens(channelKind) ? RecordKind::UnknownToken : channelKind;
+    if (filter_.active() && !filter_.admitsKind(kind_)) return Printed::Filtered;
+    if (settings_.format == kFormatJsonLines) {
+        if (!appendJsonLine(record, number, text, out)) return Printed::TooLong;
+    } else if (settings_.format == UF_AsText) {
+        appendTextLine(record, number, text, out);
+    } else if (settings_.withMeta) {
+        appendRecordLineWithMeta(settings_.format, {number, record.channel, record.id, labels_.label(record.channel)},
+                                 text, out);
+    } else {
+        appendRecordLine(settings_.format, text, out);
+    }
+    previousTime_ = record.time != 0 ? record.time : previousTime_;
+    return Printed::Shown;
+}
+
+// [time] [#number channel label id: ]text, the first two dim and the text
+// coloured by kind; an unknown token shows as the tool's marker.
+void RecordPrinter::appendTextLine(const CaptureRecord &record, uint64_t number, std::string_view text,
+                                   std::string &out) {
+    const bool meta = settings_.withMeta || settings_.time != TimeColumn::None;
+    if (settings_.colour && meta) out += kDim;
+    if (settings_.time != TimeColumn::None) appendTimeColumn(record.time, out);
+    if (settings_.withMeta) {
+        std::string line;
+        appendRecordLineWithMeta(UF_AsText, {number, record.channel, record.id, labels_.label(record.channel)}, "",
+                                 line);
+        out.append(line, 0, line.size() - 1);  // without its line break
+    }
+    if (settings_.colour && meta) out += kReset;
+    const char *colour = settings_.colour ? kindColour(kind_) : nullptr;
+    if (colour != nullptr) out += colour;
+    if (kind_ == RecordKind::UnknownToken) appendUnknownTokenMarker(record, out);
+    else out.append(text);
+    if (colour != nullptr) out += kReset;
+    out += '\n';
+}
+
+void RecordPrinter::appendTimeColumn(uint64_t time, std::string &out) {
+    if (time == 0) out += '-';
+    else if (settings_.time == TimeColumn::Absolute) appendUtcTime(time, out);
+    else appendDelta(previousTime_ == 0 || time < previousTime_ ? 0 : time - previousTime_, out);
+    out += ' ';
+}
+
+// {"record":1,"offset":28,"channel":48,"label":"...","id":"0x00000000",
+//  "kind":"print","group":"...","file":"...","line":263,"text":"...",
+//  "fields":{...}}
+bool RecordPrinter::appendJsonLine(const CaptureRecord &record, uint64_t number, std::string_view text,
+                                   std::string &out) {
+    out += formatText("{\"record\":%llu,\"offset\":%llu", static_cast<unsigned long long>(number),
+                      static_cast<unsigned long long>(record.position));
+    if (record.time != 0) {
+        out += ",\"time\":\"";
+        appendUtcTime(record.time, out);
+        out += '"';
+    }
+    out += formatText(",\"channel\":%u,\"label\":", record.channel);
+    const char *label = labels_.label(record.channel);
+    if (label != nullptr) appendJsonString(label, out);
+    else out += "null";
+    out += formatText(",\"id\":\"0x%08x\",\"kind\":\"%s\"", record.id, kindName(kind_));
+    const char *group = labels_.group(record.channel);
+    if (group != nullptr) {
+        out += ",\"group\":";
+        appendJsonString(group, out);
+    }
+    if (hasTokens(kind_)) {
+        uint32_t line = 0;
+        char file[1024] = {};
+        if (library_.getSourceReference(record.channel, record.id, &line, sizeof file - 1, file) == 0) {
+            out += ",\"file\":";
+            appendJsonString(file, out);
+            out += formatText(",\"line\":%u", line);
+        }
+    }
+    out += ",\"text\":";
+    appendJsonString(text, out);
+    std::string_view fields;
+    int32_t result = 0;
+    if (!fieldsDecoder_.decode(record, fields, result)) return false;
+    out += ",\"fields\":";
+    if (isJsonObject(fields)) appendJsonOneLine(fields, out);
+    else out += "null";
+    if (kind_ == RecordKind::UnknownChannel || kind_ == RecordKind::UnknownToken) {
+        out += ",\"payload\":\"";
+        std::string hex;
+        appendHexBytes(record.payload, record.size, hex);
+        std::erase(hex, ' ');
+        out += hex;
+        out += '"';
+    }
+    out += "}\n";
+    return true;
+}
+
+void RecordPrinter::appendJsonLinesHeader(const std::string &decoderUuid, const std::string &captureUuid,
+                                          std::string &out) {
+    out += "{\"schema\":\"tkdec.jsonl/1\",\"decoder_build\":\"" + decoderUuid + "\",\"capture_build\":";
+    out += captureUuid.empty() ? "null" : "\"" + captureUuid + "\"";
+    out += captureUuid == decoderUuid ? ",\"build_match\":true}\n" : ",\"build_match\":false}\n";
+}
+
+}  // namespace tkcli

@@ -1,0 +1,62 @@
+// Turns each record of a capture into its output line: decoded through the
+// library, filtered, and laid out in the chosen format with the tool's own
+// additions (meta, time, colour, the unknown-token marker, JSON Lines).
+#ifndef TKDEC_CLI_RECORD_PRINTER_H
+#define TKDEC_CLI_RECORD_PRINTER_H
+
+#include <cstdint>
+#include <string>
+
+#include "capture/capture_reader.h"
+#include "output/channel_labels.h"
+#include "output/record_decoder.h"
+#include "output/record_filter.h"
+
+namespace tkcli {
+
+// The tool's own format beside the library's four: one JSON object per line.
+inline constexpr int32_t kFormatJsonLines = 4;
+
+enum class TimeColumn { None, Absolute, Delta };
+
+struct PrintSettings {
+    int32_t format = 0;  // tkdec_OutputFormat or kFormatJsonLines
+    bool withMeta = false;
+    TimeColumn time = TimeColumn::None;
+    bool colour = false;
+};
+
+class RecordPrinter {
+public:
+    enum class Printed { Shown, Filtered, TooLong };
+
+    // Decodes through library, whose channels labels lists.
+    RecordPrinter(const DecoderFunctions &library, const PrintSettings &settings, const RecordFilter &filter,
+                  const ChannelLabels &labels);
+
+    // Appends the record's line to out; kind() then tells what it was.
+    Printed print(const CaptureRecord &record, uint64_t number, std::string &out);
+    RecordKind kind() const { return kind_; }
+
+    // The JSON Lines header of a capture.
+    static void appendJsonLinesHeader(const std::string &decoderUuid, const std::string &captureUuid,
+                                      std::string &out);
+
+private:
+    void appendTextLine(const CaptureRecord &record, uint64_t number, std::string_view text, std::string &out);
+    void appendTimeColumn(uint64_t time, std::string &out);
+    bool appendJsonLine(const CaptureRecord &record, uint64_t number, std::string_view text, std::string &out);
+
+    const DecoderFunctions &library_;
+    PrintSettings settings_;
+    const RecordFilter &filter_;
+    const ChannelLabels &labels_;
+    RecordDecoder decoder_;
+    RecordDecoder fieldsDecoder_;  // long JSON for the JSON Lines "fields"
+    RecordKind kind_ = RecordKind::Print;
+    uint64_t previousTime_ = 0;
+};
+
+}  // namespace tkcli
+
+#endif
