@@ -18,6 +18,7 @@ import http.server
 import json
 import pathlib
 import re
+import signal
 import subprocess
 import sys
 import threading
@@ -196,6 +197,8 @@ def serve(args):
     print(f'tkdec view: serving {url} (Ctrl-C stops)', flush=True)
     if args.open:
         webbrowser.open(url)
+    # Stopped like Ctrl-C, the decoding run ends with the server.
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
     try:
         server.serve_forever()
     except KeyboardInterrupt:

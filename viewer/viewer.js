@@ -27,6 +27,7 @@ let filter = null;      // compiled from the controls
 let selected = -1;      // index into records
 let following = true;
 let unseen = 0;
+let detailsShown = false;
 const frames = [];      // [highest record number on screen, ms], one entry per change, for latency checks
 
 // Host time "2026-12-06T10:00:00.250000000Z" as milliseconds since 1970.
@@ -276,7 +277,8 @@ function treeNode(key, value, depth) {
   let type = '';
   if (value && typeof value === 'object' && !Array.isArray(value) && 'typename' in value) {
     type = value.typename;
-    value = 'value' in value ? value.value : '(no data)';
+    const { typename, ...rest } = value;
+    value = 'value' in value ? value.value : Object.keys(rest).length ? rest : '(no data)';
   }
   if (value && typeof value === 'object' && !Array.isArray(value) && 'number' in value &&
       Object.keys(value).every((k) => k === 'number' || k === 'text')) {
@@ -301,6 +303,7 @@ function treeNode(key, value, depth) {
 function showDetails() {
   const box = $('details');
   const r = records[selected];
+  detailsShown = r !== undefined;
   if (!r) { box.replaceChildren(el('p', 'dim', 'Select a record.')); return; }
   const o = JSON.parse(r.line);
   const dl = el('dl');
@@ -453,6 +456,7 @@ function afterLines(added) {
   $('shown').textContent = view.length + ' of ' + records.length + ' shown';
   showSummary();
   schedule();
+  if (selected >= 0 && !detailsShown && records[selected]) { scrollToView(Math.max(0, view.indexOf(selected))); showDetails(); }
   const now = Date.now();
   if (now >= timelineDue) {
     timelineDue = now + 250;
