@@ -25,7 +25,7 @@ if(TARGET tkdec_cli)
   set_target_properties(tkdec_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${_libdir_from_bindir}")
   install(TARGETS tkdec_cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
   # tkdec view's page and server.
-  install(FILES viewer/index.html viewer/viewer.css viewer/viewer.js viewer/server.py
+  install(FILES viewer/index.html viewer/viewer.css viewer/viewer.js tools/viewer/server.py
           DESTINATION "${TKDEC_INSTALL_DATADIR}/viewer")
 endif()
 

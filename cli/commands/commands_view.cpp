@@ -1,5 +1,5 @@
-// tkdec view: the captures in a browser. The page and its server are the
-// viewer's files (viewer/), which the build puts beside the tool and the
+// tkdec view: the captures in a browser. The page (viewer/) and its server
+// (tools/viewer/server.py), which the build puts beside the tool and the
 // install into share/tkdec/viewer; the server is Python's own http.server
 // and runs this tool's decode --format jsonl, so that decoding has one path.
 #include <cerrno>

@@ -25,7 +25,10 @@ import threading
 import urllib.parse
 import webbrowser
 
-HERE = pathlib.Path(__file__).resolve().parent
+# The page's files: beside the server where the build and the install put
+# them, viewer/ in the source tree.
+_SELF = pathlib.Path(__file__).resolve().parent
+HERE = next((d for d in (_SELF, _SELF.parent.parent / 'viewer') if (d / 'index.html').is_file()), _SELF)
 FILES = {'/': ('index.html', 'text/html; charset=utf-8'),
          '/index.html': ('index.html', 'text/html; charset=utf-8'),
          '/viewer.css': ('viewer.css', 'text/css; charset=utf-8'),
@@ -58,7 +61,7 @@ def cpp_literal(text):
 def write_cpp(path):
     head, tail = bundle()
     pathlib.Path(path).write_text(
-        '// Written by viewer/server.py --bundle-cpp from the viewer\'s files; do not edit.\n'
+        '// Written by tools/viewer/server.py --bundle-cpp from the viewer\'s files; do not edit.\n'
         'namespace tkcli {\n'
         f'extern const char kViewerPageHead[] =\n{cpp_literal(head)};\n'
         f'extern const char kViewerPageTail[] =\n{cpp_literal(tail)};\n'
