@@ -161,6 +161,7 @@ function fillPicks() {
 
 const scroller = $('scroller');
 const rowsBox = $('rows');
+const rowsInner = $('rows-inner');
 const pool = [];
 
 function layout() {
@@ -205,10 +206,11 @@ function render() {
     const row = el('div', 'row');
     for (let c = 0; c < 7; c++) row.append(el('span'));
     row.addEventListener('click', () => select(row.index));
-    rowsBox.append(row);
+    rowsInner.append(row);
     pool.push(row);
   }
-  rowsBox.style.transform = `translateY(${scroller.scrollTop - shift}px)`;
+  rowsBox.style.transform = `translateY(${scroller.scrollTop}px)`;
+  rowsInner.style.transform = `translateY(${-shift}px)`;
   let highest = 0;
   for (let k = 0; k < pool.length; k++) {
     const row = pool[k];
@@ -247,7 +249,11 @@ function schedule() {
   requestAnimationFrame(() => { pending = false; render(); });
 }
 
+// Whether the table follows the tail is the user's choice, made by
+// scrolling; the page's own scrolling to the tail does not change it.
+let scrolledToTail = false;
 scroller.addEventListener('scroll', () => {
+  if (scrolledToTail) { scrolledToTail = false; schedule(); return; }
   following = scroller.scrollTop + scroller.clientHeight >= scroller.scrollHeight - ROW;
   if (following) { unseen = 0; $('badge').hidden = true; }
   schedule();
@@ -446,7 +452,11 @@ function afterLines(added) {
   if (!added) return;
   if (following) {
     layout();
-    scroller.scrollTop = scroller.scrollHeight;
+    const tail = scroller.scrollHeight - scroller.clientHeight;
+    if (Math.abs(scroller.scrollTop - tail) >= 1) {
+      scrolledToTail = true;
+      scroller.scrollTop = tail;
+    }
   } else {
     unseen += added;
     $('badge').hidden = false;
