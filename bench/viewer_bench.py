@@ -9,7 +9,8 @@ row in the page at 10,000 records per second.
 Needs Debian's chromium, chromium-driver and python3-selenium."""
 import json, os, pathlib, socket, statistics, subprocess, sys, tempfile, time, urllib.request
 
-from selenium import webdriver
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "viewer"))
+from headless import chromium  # noqa: E402
 
 TOOL = os.path.abspath(sys.argv[1])
 BUILD = "# build 7d7d9de0768a419da9c3b593855bdb0a\n"
@@ -26,12 +27,7 @@ def capture(path, count):
 
 
 def browser():
-    options = webdriver.ChromeOptions()
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--window-size=1400,900", "--user-data-dir=" + tempfile.mkdtemp()):
-        options.add_argument(flag)
-    return webdriver.Chrome(options=options)
+    return chromium(1400, 900)
 
 
 def serve(*args, stdin=None):
