@@ -1,24 +1,19 @@
-"""tkdec view and decode --format html in headless Chromium: rows, colours, summary, filters and the URL, the
-record tree, the timeline, live records through a pipe, a dropped connection, hostile texts, the offline file.
-Each test saves a screenshot in $TKDEC_ARTIFACTS."""
+"""tkdec view and decode --format html in headless Chromium; each test saves a screenshot in $TKDEC_ARTIFACTS."""
 import json, os, pathlib, re, signal, socket, statistics, subprocess, sys, tempfile, time, unittest
+import urllib.request
 from urllib.parse import unquote
 
 TOOL, SOURCE = os.environ.get("TKDEC_TOOL", ""), pathlib.Path(os.environ.get("TKDEC_SOURCE_DIR", "."))
-sys.path.insert(0, str(SOURCE / "tools" / "viewer"))
+sys.path[:0] = [str(SOURCE / "tools" / "viewer"), str(SOURCE / "tools" / "capture")]
 from headless import MISSING, chromium  # noqa: E402
+from tkcapture import record_from, text_record  # noqa: E402
 SKIP = "SKIPPED: install " + ", ".join(MISSING) + " (tools/ci/install-browser.sh)"
 ARTIFACTS = pathlib.Path(os.environ.get("TKDEC_ARTIFACTS", tempfile.gettempdir()))
 SAMPLE, BUILD = str(SOURCE / "samples" / "kestrelmax-v2.tkcap"), "# build 7d7d9de0768a419da9c3b593855bdb0a\n"
 RUN = {"capture_output": True, "text": True, "check": True}
 RED, YELLOW, PLAIN = "rgb(239, 83, 80)", "rgb(229, 192, 123)", "rgb(216, 216, 216)"
-counted = lambda k: f"7376 0x00000094 {k.to_bytes(4, 'little').hex()}\n"  # "... memory controller k supports banks"
-
-
-def strings(*texts):  # the build-info print with its two strings in the payload
-    return "240 0x00000078 0000000001000000" + "".join(
-        i.to_bytes(4, "little").hex() + (len(t) + 1).to_bytes(4, "little").hex() +
-        (t.encode() + b"\0").ljust((len(t) + 4) // 4 * 4, b"\0").hex() for i, t in enumerate(texts)) + "\n"
+line = lambda **entry: text_record(record_from(entry, "record")).decode()
+counted = lambda k: line(channel=7376, id=0x94, args=[k])  # "... memory controller k supports banks"
 
 
 @unittest.skipIf(MISSING, SKIP)
@@ -26,15 +21,15 @@ class Browser(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.d = chromium(1400, 1700)
-        out = subprocess.run([TOOL, "decode", "--format", "jsonl", "-q", SAMPLE], **RUN).stdout
-        cls.samples = [json.loads(line) for line in out.splitlines()[1:]]
+        cls.samples = [json.loads(r) for r in subprocess.run([TOOL, "decode", "--format", "jsonl", "-q", SAMPLE],
+                                                             **RUN).stdout.splitlines()[1:]]
         cls.addClassCleanup(cls.d.quit)
 
     def setUp(self):
         self.servers = []
         self.addCleanup(lambda: [self.stop(s) for s in self.servers])
-        self.addCleanup(lambda: ARTIFACTS.mkdir(parents=True, exist_ok=True) or
-                        self.d.save_screenshot(str(ARTIFACTS / (self._testMethodName + ".png"))))
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        self.addCleanup(lambda: self.d.save_screenshot(str(ARTIFACTS / (self._testMethodName + ".png"))))
 
     def serve(self, *args, stdin=None, port=0):
         server = subprocess.Popen([TOOL, "view", "--port", str(port), *args], stdin=stdin, stdout=subprocess.PIPE,
@@ -43,8 +38,7 @@ class Browser(unittest.TestCase):
         return server, server.stdout.readline().split()[3]
 
     def stop(self, server):
-        if server.poll() is None:
-            server.send_signal(signal.SIGINT)
+        server.poll() is None and server.send_signal(signal.SIGINT)
         [pipe.close() for pipe in (server.stdin, server.stdout) if pipe]
         return server.wait(10)
 
@@ -58,14 +52,13 @@ class Browser(unittest.TestCase):
             self.assertLess(time.time(), end, "timed out waiting for " + script)
             time.sleep(0.02)
 
-    def load(self, url, count):
+    def load(self, url, count):  # afresh, then until the records and the first row are there
+        self.d.get("about:blank")
         self.d.get(url)
-        self.until(f"window.tkviewer && tkviewer.records.length >= {count}")
+        self.until(f"window.tkviewer && tkviewer.records.length >= {count} && document.querySelector('.row[data-n]')")
 
     def test_sample_rows_colours_and_summary(self):
         self.load(self.serve(SAMPLE)[1], 51)
-        self.js("document.getElementById('scroller').scrollTop = 0")
-        self.until("document.querySelector(\".row[data-n='1']\")")
         cells = self.js("[...document.querySelectorAll('#rows .row:not([hidden])')].map(r => [+r.dataset.n, "
                         "r.children[3].textContent, getComputedStyle(r.children[6]).color])")
         colour = {"alarm": RED, "exception": RED, "unknown_channel": YELLOW, "unknown_token": YELLOW}
@@ -89,20 +82,18 @@ class Browser(unittest.TestCase):
         url = self.serve(SAMPLE)[1]
         for steps, keep, in_url in cases:
             with self.subTest(steps=steps):
-                self.load(url + "#", 51)
+                self.load(url, 51)
                 for selector, keys in steps:
                     element = self.d.find_element("css selector", selector)
                     element.send_keys(keys) if keys else element.click()
                 expected, shared = self.records(keep), self.d.current_url
-                self.assertTrue(expected)
-                self.assertEqual(self.shown(), expected)
+                self.assertEqual((self.shown(), bool(expected)), (expected, True))
                 self.assertIn(in_url, unquote(shared))
-                self.load(url + "#", 51)
                 self.load(shared, 51)
                 self.assertEqual(self.shown(), expected, "the same view from the shared URL")
                 if steps[-1][0] == "#q":
                     marks = self.js("[...document.querySelectorAll('#rows mark')].map(m => m.textContent)")
-                    pattern = steps[-1][1] if len(steps) == 2 else re.escape(steps[-1][1])
+                    pattern = steps[-1][1] if len(steps) == 2 else re.escape(steps[-1][1])  # the regex case has two
                     self.assertTrue(marks and all(re.fullmatch(pattern, m, re.I) for m in marks), marks)
         self.load(url + "#kind=print&q=boot", 51)
         self.assertEqual(self.shown(), self.records(lambda r: r["kind"] == "print" and "boot" in r["text"].lower()))
@@ -120,29 +111,24 @@ class Browser(unittest.TestCase):
             with self.subTest(record=record):
                 self.load(url + f"#sel={record}", 51)
                 self.until(f"document.querySelector('#details dd').textContent == '{record}'")
-                for text in texts:
-                    self.assertIn(text, self.d.find_element("id", "details").text)
+                [self.assertIn(text, self.d.find_element("id", "details").text) for text in texts]
                 if inside:
                     tree = self.d.find_element("css selector", "#details .tree")
                     self.assertNotIn(inside, tree.text)
-                    for node in self.js("[...document.querySelectorAll('#details details')].filter(d => "
-                                        "d.textContent.includes(arguments[0]) && !d.open)", inside):
-                        node.find_element("css selector", "summary").click()
+                    [node.click() for node in self.d.find_elements("css selector", "details:not([open]) > summary")]
                     self.assertIn(inside, tree.text)
 
     def test_timeline_drag_and_click(self):
         from selenium.webdriver.common.action_chains import ActionChains
-        url = self.serve(SAMPLE)[1]
-        self.load(url, 51)
-        canvas = self.d.find_element("id", "timeline")
-        width = canvas.size["width"]
+        self.load(url := self.serve(SAMPLE)[1], 51)
+        width = (canvas := self.d.find_element("id", "timeline")).size["width"]
         ActionChains(self.d).move_to_element_with_offset(canvas, -width // 4, 0).click_and_hold() \
             .move_by_offset(width // 3, 0).release().perform()
-        t0, t1 = self.js("[document.getElementById('t0').value, document.getElementById('t1').value]")
+        t0, t1 = self.js("[$('t0').value, $('t1').value]")
         kept = self.records(lambda r: t0 <= r["time"][:26] + "Z" and r["time"][:26] <= t1[:26])
         self.assertEqual((self.shown(), 0 < len(kept) < 51), (kept, True))
-        self.load(url + "#", 51)
-        ActionChains(self.d).move_to_element_with_offset(canvas, width // 2 - 2, 20).click().perform()
+        self.load(url, 51)
+        ActionChains(self.d).move_to_element_with_offset(self.d.find_element("id", "timeline"), width // 2 - 2, 20).click().perform()
         self.assertIn(f"sel={self.samples[-1]['record']}", self.d.current_url, "the last bar's first record")
 
     def test_live_pipe_follow_and_badge(self):
@@ -160,14 +146,20 @@ class Browser(unittest.TestCase):
         print(f"live latency: median {statistics.median(latency):.1f} ms, p99 {latency[197]:.1f} ms", file=sys.stderr)
         self.assertLessEqual(statistics.median(latency), 100)
         self.assertEqual(self.js("tkviewer.records.map(r => +r.text.match(/controller (\\d+)/)[1])"), list(range(201)))
-        self.assertTrue(self.js("(s => s.scrollTop + s.clientHeight >= s.scrollHeight - 22)"
-                                "(document.getElementById('scroller'))"), "follows the tail")
-        self.js("document.getElementById('scroller').scrollTop = 0")
+        self.assertTrue(self.js("(s => s.scrollHeight - s.scrollTop - s.clientHeight < 22)($('scroller'))"))
+        self.js("$('scroller').scrollTop = 0")
         time.sleep(0.2)
         write("".join(counted(k) for k in range(201, 206)))
         self.until("tkviewer.records.length == 206")
         self.assertEqual(self.d.find_element("id", "badge").text, "5 new")
-        self.assertEqual(self.js("document.getElementById('scroller').scrollTop"), 0)
+        self.assertEqual(self.js("$('scroller').scrollTop"), 0)
+
+    def test_foreign_host_and_origin_refused(self):
+        url = self.serve(SAMPLE)[1]
+        for headers in ({"Host": "attacker.example"}, {"Origin": "http://attacker.example"}):
+            with self.subTest(headers=headers), self.assertRaisesRegex(urllib.error.HTTPError, "403"):
+                urllib.request.urlopen(urllib.request.Request(url + "events", headers=headers))
+        self.load(url, 51)  # the page's own requests pass
 
     def test_dropped_connection_resumes(self):
         with socket.create_server(("127.0.0.1", 0)) as s:
@@ -178,7 +170,7 @@ class Browser(unittest.TestCase):
             server, url = self.serve("--follow", str(capture), port=port)
             self.load(url, 10)
             self.assertEqual(self.stop(server), 0, "Ctrl-C stops the viewer cleanly")
-            self.until("document.getElementById('status').textContent.startsWith('reconnecting')")
+            self.until("$('status').textContent.startsWith('reconnecting')")
             with capture.open("a") as file:
                 file.write("".join(counted(k) for k in range(10, 20)))
             self.serve("--follow", str(capture), port=port)
@@ -190,16 +182,16 @@ class Browser(unittest.TestCase):
         hostile = ["<script>window.tkpwned = 1</script>", "\"><img src=x onerror=\"window.tkpwned = 2\">"]
         with tempfile.TemporaryDirectory() as folder:
             capture, page = pathlib.Path(folder, "hostile.txt"), pathlib.Path(folder, "hostile.html")
-            capture.write_text(BUILD + strings(*hostile) + counted(1))
+            capture.write_text(BUILD + line(channel=240, id=0x78, args=[0, 1], payload=[
+                {"item": 0, "text": hostile[0]}, {"item": 1, "text": hostile[1]}]) + counted(1))
             page.write_text(subprocess.run([TOOL, "decode", "--format", "html", "-q", str(capture)], **RUN).stdout)
             for where in (self.serve(str(capture))[1] + "#sel=1&q=img", page.as_uri() + "#sel=1&q=script"):
                 with self.subTest(where=where):
                     self.load(where, 2)
-                    self.until("document.querySelector(\".row[data-n='1']\")")
                     self.assertEqual(self.js("[typeof window.tkpwned, document.querySelectorAll('img').length, "
                                              "document.scripts.length]"), ["undefined", 0, 2])
-                    row = self.js("document.querySelector(\".row[data-n='1'] span:nth-child(7)\").textContent")
-                    self.assertEqual(row, f"[Build Info] {hostile[0]} = {hostile[1]}")
+                    self.assertEqual(self.js("document.querySelector(\".row[data-n='1'] span:nth-child(7)\").textContent"),
+                                     f"[Build Info] {hostile[0]} = {hostile[1]}")
                     self.assertIn(hostile[1], self.d.find_element("id", "details").text)
 
     def test_html_file_opens_offline(self):
@@ -210,8 +202,8 @@ class Browser(unittest.TestCase):
             self.addCleanup(self.d.delete_network_conditions)
             self.load(page.as_uri() + "#kind=alarm,exception", 51)
             self.assertEqual(self.shown(), self.records(lambda r: r["kind"] in ("alarm", "exception")))
-            self.assertIn("build matches the decoder", self.d.find_element("id", "summary").text)
-            self.assertEqual(self.d.find_element("id", "status").text, "offline")
+            self.assertEqual(self.js("[$('summary').textContent.endsWith('build matches the decoder'), "
+                                     "$('status').textContent]"), [True, "offline"])
 
 
 if __name__ == "__main__":
