@@ -14,7 +14,7 @@ namespace {
 
 constexpr const Command *kCommands[] = {
     &kDecodeCommand, &kConvertCommand, &kInspectCommand, &kChannelsCommand, &kInfoCommand,
-    &kSourceCommand, &kTypeCommand,    &kEncodeCommand,
+    &kSourceCommand, &kTypeCommand,    &kEncodeCommand, &kViewCommand,
 };
 
 constexpr const char kToolHelp[] =

@@ -24,6 +24,9 @@ if(TARGET tkdec_cli)
   file(RELATIVE_PATH _libdir_from_bindir "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
   set_target_properties(tkdec_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${_libdir_from_bindir}")
   install(TARGETS tkdec_cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  # tkdec view's page and server.
+  install(FILES viewer/index.html viewer/viewer.css viewer/viewer.js tools/viewer/server.py
+          DESTINATION "${TKDEC_INSTALL_DATADIR}/viewer")
 endif()
 
 # What tkdec_add_decoder needs: the generator and the library's sources.

@@ -87,6 +87,7 @@ extern const Command kInfoCommand;
 extern const Command kSourceCommand;
 extern const Command kTypeCommand;
 extern const Command kEncodeCommand;
+extern const Command kViewCommand;
 
 }  // namespace tkcli
 

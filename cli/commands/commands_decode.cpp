@@ -23,6 +23,12 @@
 #include "tkdec.h"
 
 namespace tkcli {
+
+// The viewer's page, written from viewer/ by the build: the page up to the
+// element that holds the records, and the rest.
+extern const char kViewerPageHead[];
+extern const char kViewerPageTail[];
+
 namespace {
 
 struct DecodeCounts {
@@ -122,16 +128,17 @@ Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, 
     return captureFailure(reader);
 }
 
-// The library's four formats, and the tool's own JSON Lines.
+// The library's four formats, and the tool's own JSON Lines and page.
 bool parseDecodeFormat(std::string_view name, int32_t &format) {
-    if (name != "jsonl") return parseFormatName(name, format);
-    format = kFormatJsonLines;
+    if (name == "jsonl") format = kFormatJsonLines;
+    else if (name == "html") format = kFormatHtml;
+    else return parseFormatName(name, format);
     return true;
 }
 
 int readSettings(const Invocation &call, DecodeSettings &settings) {
     if (const char *format = call.value("--format"); format && !parseDecodeFormat(format, settings.print.format)) {
-        return usageError(call.command, "unknown format %s (text, xml, json, longjson or jsonl)", quoted(format).c_str());
+        return usageError(call.command, "unknown format %s (text, xml, json, longjson, jsonl or html)", quoted(format).c_str());
     }
     static constexpr std::pair<std::string_view, TimeColumn> kTimes[] = {{"abs", TimeColumn::Absolute},
                                                                          {"delta", TimeColumn::Delta}};
@@ -241,7 +248,7 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     };
     run.anyDecoded = true;
     run.verdict.add(reader.uuid(), decoderUuid);
-    if (settings.print.format == kFormatJsonLines) {
+    if (writesJsonLines(settings.print.format)) {
         RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), run.out.buffer());
     }
     run.progress = ProgressLine(stderr, reader.totalBytes(),
@@ -344,6 +351,8 @@ int runDecode(const Invocation &call) {
     if (settings.read.follow || standardInput) catchInterrupt();
     setBinaryMode(stdout);
     DecodeRun run;
+    const bool page = settings.print.format == kFormatHtml;
+    if (page) run.out.buffer() += kViewerPageHead;
     int status = kExitOk;
     // Live input is read as it arrives, one capture after the other.
     if (settings.workers > 1 && inputs.size() > 1 && !standardInput && !settings.read.follow) {
@@ -355,13 +364,21 @@ int runDecode(const Invocation &call) {
             if (run.outputFailed) return status;
         }
     }
+    if (page) {
+        // The page's summary line: what the records alone do not tell.
+        run.out.buffer() += formatText("{\"summary\":{\"ended\":true,\"status\":%d,\"skipped\":%llu}}\n", status,
+                                       static_cast<unsigned long long>(run.counts.skippedBytes));
+        run.out.buffer() += kViewerPageTail;
+        if (!run.out.flush()) return outputFailure("the output", run.out.writeErrno());
+    }
     if (!settings.quiet && run.anyDecoded) printSummary(run.counts, settings, run.verdict);
     return status;
 }
 
 constexpr OptionDefinition kDecodeOptions[] = {
-    {"--format", nullptr, "F", "output format: text (default), xml, json, longjson or jsonl\n"
-                               "(one JSON object per record, docs/tkdec-jsonl.schema.json)"},
+    {"--format", nullptr, "F", "output format: text (default), xml, json, longjson, jsonl\n"
+                               "(one JSON object per record, docs/tkdec-jsonl.schema.json)\n"
+                               "or html (the viewer's page with the records, one file)"},
     {"--with-meta", nullptr, nullptr, "add the record number, channel, channel label and id; in the\n"
                                       "JSON formats each line is an object whose member \"text\"\n"
                                       "holds the decoded record as a JSON string"},

@@ -46,14 +46,20 @@ void appendUnknownTokenMarker(const CaptureRecord &record, std::string &out) {
 
 }  // namespace
 
+void escapeForHtml(std::string &text, size_t start) {
+    for (size_t at = text.find('<', start); at != std::string::npos; at = text.find('<', at + 6)) {
+        text.replace(at, 1, "\\u003c");
+    }
+}
+
 RecordPrinter::RecordPrinter(const DecoderFunctions &library, const PrintSettings &settings, const RecordFilter &filter,
                              const ChannelLabels &labels)
     : library_(library),
       settings_(settings),
       filter_(filter),
       labels_(labels),
-      decoder_(library, settings.format == kFormatJsonLines ? UF_AsText : settings.format),
-      fieldsDecoder_(library, UF_AsLongJson, settings.format == kFormatJsonLines ? RecordDecoder::kInitialSize : 1) {}
+      decoder_(library, writesJsonLines(settings.format) ? UF_AsText : settings.format),
+      fieldsDecoder_(library, UF_AsLongJson, writesJsonLines(settings.format) ? RecordDecoder::kInitialSize : 1) {}
 
 RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, std::string &out) {
     const RecordKind channelKind = labels_.kind(record.channel);
@@ -66,8 +72,10 @@ RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_
     if (!decoder_.decode(record, text, result)) return Printed::TooLong;
     kind_ = result != 0 && hasTokens(channelKind) ? RecordKind::UnknownToken : channelKind;
     if (filter_.active() && !filter_.admitsKind(kind_)) return Printed::Filtered;
-    if (settings_.format == kFormatJsonLines) {
+    if (writesJsonLines(settings_.format)) {
+        const size_t start = out.size();
         if (!appendJsonLine(record, number, text, out)) return Printed::TooLong;
+        if (settings_.format == kFormatHtml) escapeForHtml(out, start);
     } else if (settings_.format == UF_AsText) {
         appendTextLine(record, number, text, out);
     } else if (settings_.withMeta) {
@@ -111,7 +119,7 @@ void RecordPrinter::appendTimeColumn(uint64_t time, std::string &out) {
 
 // {"record":1,"offset":28,"channel":48,"label":"...","id":"0x00000000",
 //  "kind":"print","group":"...","file":"...","line":263,"text":"...",
-//  "fields":{...}}
+//  "fields":{...},"payload":"0100..."}
 bool RecordPrinter::appendJsonLine(const CaptureRecord &record, uint64_t number, std::string_view text,
                                    std::string &out) {
     out += formatText("{\"record\":%llu,\"offset\":%llu", static_cast<unsigned long long>(number),
@@ -148,14 +156,12 @@ bool RecordPrinter::appendJsonLine(const CaptureRecord &record, uint64_t number,
     out += ",\"fields\":";
     if (isJsonObject(fields)) appendJsonOneLine(fields, out);
     else out += "null";
-    if (kind_ == RecordKind::UnknownChannel || kind_ == RecordKind::UnknownToken) {
-        out += ",\"payload\":\"";
-        std::string hex;
-        appendHexBytes(record.payload, record.size, hex);
-        std::erase(hex, ' ');
-        out += hex;
-        out += '"';
-    }
+    out += ",\"payload\":\"";
+    std::string hex;
+    appendHexBytes(record.payload, record.size, hex);
+    std::erase(hex, ' ');
+    out += hex;
+    out += '"';
     out += "}\n";
     return true;
 }

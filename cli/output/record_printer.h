@@ -16,11 +16,19 @@ namespace tkcli {
 
 // The tool's own format beside the library's four: one JSON object per line.
 inline constexpr int32_t kFormatJsonLines = 4;
+// The viewer's page with the JSON Lines embedded, each '<' written \u003c
+// so that no record text can end the element that holds them.
+inline constexpr int32_t kFormatHtml = 5;
+inline bool writesJsonLines(int32_t format) { return format == kFormatJsonLines || format == kFormatHtml; }
+
+// Writes each '<' of text from start on as \u003c (JSON text only: there a
+// '<' stands inside a string).
+void escapeForHtml(std::string &text, size_t start);
 
 enum class TimeColumn { None, Absolute, Delta };
 
 struct PrintSettings {
-    int32_t format = 0;  // tkdec_OutputFormat or kFormatJsonLines
+    int32_t format = 0;  // tkdec_OutputFormat, kFormatJsonLines or kFormatHtml
     bool withMeta = false;
     TimeColumn time = TimeColumn::None;
     bool colour = false;

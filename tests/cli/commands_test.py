@@ -9,7 +9,7 @@ import unittest
 
 from cli_support import UUID, tkdec
 
-COMMANDS = ["decode", "convert", "inspect", "channels", "info", "source", "type", "encode"]
+COMMANDS = ["decode", "convert", "inspect", "channels", "info", "source", "type", "encode", "view"]
 
 # (arguments, the one line on standard error); every one exits with 2.
 USAGE_ERRORS = [
@@ -17,7 +17,7 @@ USAGE_ERRORS = [
     (["bogus"], "tkdec: unknown command \"bogus\" (see 'tkdec --help')"),
     (["decode", "--bogus"], "tkdec: decode: unknown option \"--bogus\" (see 'tkdec decode --help')"),
     (["decode", "--format", "yaml"],
-     "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson or jsonl) (see 'tkdec decode --help')"),
+     "tkdec: decode: unknown format \"yaml\" (text, xml, json, longjson, jsonl or html) (see 'tkdec decode --help')"),
     (["decode", "--follow", "a", "b"], "tkdec: decode: --follow reads one FILE (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
     (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
