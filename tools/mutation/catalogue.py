@@ -582,4 +582,50 @@ ENCODER = rows(
      "JSON form header clears m_deleteMe"),
 )
 
-MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER
+# Slips at the edges the first rows missed: wide length modifiers, a format
+# cut inside a conversion, id spellings, the ends of searches, error results
+# near the text's start, full buffers.
+EDGES = rows(
+    "src/render/format_engine.cpp",
+    ("case 'q': length = Length::LongLong; return p + 1;", "case 'q': length = Length::Long; return p + 1;",
+     "'q' read as 'l'"),
+    ("case Length::LongLong:\n        case Length::IntMax: return static_cast<int64_t>(value);",
+     "case Length::LongLong: return static_cast<int64_t>(value);", "array '%jd' keeps 32 bits"),
+    ("case Length::LongLong:\n        case Length::IntMax: return value;", "case Length::LongLong: return value;",
+     "array '%ju' keeps 32 bits"),
+    ("return *p != '\\0' ? p + 1 : p;", "return p + 1;", "conversion cut by the format's end steps over its NUL"),
+) + rows(
+    "src/api/named_type_decoder.cpp",
+    ("if (name[0] != '0' || name[1] != 'x') return false;",
+     "if (name[0] != '0' || (name[1] != 'x' && name[1] != 'X')) return false;", "0X prefix accepted"),
+    ("if (c >= 'a' && c <= 'f') return static_cast<uint32_t>(c - 'a' + 10);",
+     "if (c >= 'a' && c <= 'f') return static_cast<uint32_t>(c - 'a' + 10);\n    if (c >= 'A' && c <= 'F') return static_cast<uint32_t>(c - 'A' + 10);",
+     "upper-case hex digits accepted"),
+    ("for (; lo < build::messageTypeEntryCount &&", "for (; lo + 1 < build::messageTypeEntryCount &&",
+     "name search never reaches the last name"),
+) + rows(
+    "src/encoder/message_payload.cpp",
+    ("if (result <= 0) return result;", "if (result < 0) return result;",
+     "error at the body's second character reported as a wrong destination",
+     "the header text is parsed first and a body needs '{', a name and '=' before its first value: no stop falls at index 1"),
+) + rows(
+    "src/encoder/text_scan.cpp",
+    ("if (c >= 'a' && c <= 'z') return", "if (c > 'a' && c <= 'z') return", "'a' no digit"),
+    ("digitValue(p[2]) < 16; }", "digitValue(p[2]) < 10; }", "0x before a letter digit read as 0"),
+) + rows(
+    "src/render/enum_printer.cpp",
+    ("if (bits < 32) value &= (uint32_t{1} << bits) - 1;", "if (bits < 16) value &= (uint32_t{1} << bits) - 1;",
+     "two-byte enumeration value not masked"),
+    ("const Enumerator *nearest = enumeration.count > 0 ? &enumeration.table[m] : nullptr;",
+     "const Enumerator *nearest = &enumeration.table[m];", "empty enumeration's terminator taken as a pair"),
+) + rows(
+    "src/records/extended_payload.cpp",
+    ("if (*scratchPos >= scratchEnd) return kCannotPrint;", "if (*scratchPos > scratchEnd) return kCannotPrint;",
+     "dump into a full scratch area"),
+) + rows(
+    "src/records/token_formatter.cpp",
+    ("append(&pos, buffer + kNoOptionBufferSize - 1,", "append(&pos, buffer + kNoOptionBufferSize - 2,",
+     "no-option text one character short of its buffer"),
+)
+
+MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER + EDGES
