@@ -628,4 +628,86 @@ EDGES = rows(
      "no-option text one character short of its buffer"),
 )
 
-MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER + EDGES
+# The tool: JSON texts, times, capture readers, the decode command.
+TOOL = rows(
+    "cli/json_text.cpp",
+    ("return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;",
+     "return code < minimum || surrogate ? 0 : length;", "code points above U+10FFFF kept"),
+    ("constexpr uint64_t kTopBits = 0x8080808080808080u;", "constexpr uint64_t kTopBits = 0x0080808080808080u;",
+     "fast path blind to the last byte of a word"),
+    ("|| document[i + 1] == '\"' || document[i + 1] == '\\\\')) {", "|| document[i + 1] == '\"')) {",
+     "library's escaped backslash escaped again"),
+    ("else if (lead >= 0xF0 && lead <= 0xF4)", "else if (lead >= 0xF0 && lead <= 0xF7)",
+     "lead bytes F5 to F7 start a sequence",
+     "a lead above F4 gives a code point above U+10FFFF, which the range check refuses"),
+) + rows(
+    "cli/time_text.cpp",
+    ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
+     "const bool leap = year % 4 == 0;", "century years leap"),
+    ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
+     "const bool leap = year % 4 == 0 && year % 100 != 0;", "years divisible by 400 not leap"),
+    ("+ dayOfEra / 36524 - dayOfEra / 146096) / 365;", "- dayOfEra / 146096) / 365;",
+     "century years of host times counted as leap years"),
+) + rows(
+    "cli/binary_readers.cpp",
+    ("const uint64_t length = payloadSizeAt(input_->data() + at);\n        if (length > options_.maxRecord)",
+     "const uint64_t length = payloadSizeAt(input_->data() + at);\n        if (length >= options_.maxRecord)",
+     "version-1 record of exactly --max-record bytes is damage"),
+    ("const uint64_t length = payloadSizeAt(header);\n        if (length > options_.maxRecord)",
+     "const uint64_t length = payloadSizeAt(header);\n        if (length >= options_.maxRecord)",
+     "version-2 record of exactly --max-record bytes is damage"),
+) + rows(
+    "cli/text_reader.cpp",
+    ('if (takeWord(comment) != "build" || !uuid_.empty()) return;', 'if (takeWord(comment) != "build") return;',
+     "the last # build comment counts"),
+) + rows(
+    "cli/record_printer.cpp",
+    ("previousTime_ == 0 || time < previousTime_ ? 0 : time - previousTime_",
+     "previousTime_ == 0 ? 0 : time - previousTime_", "backwards host time gives a huge delta"),
+) + rows(
+    "cli/commands_decode.cpp",
+    ("status = worse(status, decodeCapture(call, settings, input, run));",
+     "status = decodeCapture(call, settings, input, run);", "a later capture's status hides an earlier failure"),
+    ("int worse(int a, int b) { return a == kExitOk ? b : a; }", "int worse(int a, int b) { return b == kExitOk ? a : b; }",
+     "the later of two failures wins"),
+)
+
+# The generator's checks of a build description.
+GENERATOR = rows(
+    "tools/gen/tkgen/tokens.py",
+    ("if not 0 <= value < 1 << bits:", "if not 0 <= value <= 1 << bits:", "a number one past its width accepted"),
+    ("        seen.add(value)\n        values.append", "        values.append", "a value given twice not reported"),
+    ("if len(letter) == 1 and 32 < ord(letter) < 127:", "if len(letter) == 1 and 32 <= ord(letter) < 127:",
+     "a blank accepted as a flag letter"),
+    ("if len(letter) == 1 and 32 < ord(letter) < 127:", "if len(letter) == 1 and 32 < ord(letter) <= 127:",
+     "DEL accepted as a flag letter"),
+    ("if not 1 <= width <= 32 - shift:", "if not 1 <= width <= 32:", "bit field past bit 31 accepted"),
+    ("if not 0 <= shift <= 31:", "if not 0 <= shift <= 32:", "shift 32 accepted"),
+) + rows(
+    "tools/gen/tkgen/types.py",
+    ("return -(1 << (8 * size - 1)) <= value < (1 << (8 * size))",
+     "return -(1 << (8 * size - 1)) <= value <= (1 << (8 * size))", "enumerator one past its size accepted"),
+)
+
+# The Python package's capture reader.
+PACKAGE = rows(
+    "python/tkdec/capture.py",
+    ("elif not seen_record and self.build is None:", "elif not seen_record:", "the last # build comment counts"),
+    ("return value if value <= largest else None", "return value if value < largest else None",
+     "largest channel or id refused"),
+    ('int((match.group(2) or "").ljust(9, "0"))', 'int((match.group(2) or "").rjust(9, "0"))',
+     "time fraction read as nanoseconds"),
+    ('and _UUID.fullmatch(words[1]) and words[1].strip("0"):', "and _UUID.fullmatch(words[1]):",
+     "all-zero build UUID counts"),
+    ("if self.version not in (1, 2):", "if self.version not in (1, 2, 3):", "capture version 3 accepted"),
+)
+
+# The CMake module that builds a decoder library.
+CMAKE_MODULE = rows(
+    "cmake/TkdecAddDecoder.cmake",
+    ("target_compile_definitions(${NAME}_core PUBLIC TKDEC_BUILDING)", "", "library built without TKDEC_BUILDING"),
+    ("CXX_VISIBILITY_PRESET hidden", "CXX_VISIBILITY_PRESET default", "internal functions exported"),
+    ("if(arg_OUTPUT_NAME)\n", "if(FALSE)\n", "OUTPUT_NAME ignored"),
+)
+
+MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER + EDGES + TOOL + GENERATOR + PACKAGE + CMAKE_MODULE
