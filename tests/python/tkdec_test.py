@@ -95,7 +95,7 @@ class Captures(unittest.TestCase):
         self.assertEqual((text.form, text.build), ("text", UUID))
         v2 = tkdec.read_capture(io.BytesIO(V2))
         self.assertEqual((list(v2), v2.version, v2.build), ([(7376, 0x94, b"\2\0\0\0", 28, NOON)], 2, None))
-        late = tkdec.read_capture(io.BytesIO(b"48 0\n# build 00112233445566778899aabbccddeeff\n"))
+        late = tkdec.read_capture(io.BytesIO(b"# build " + b"0" * 32 + b"\n48 0\n# build 00112233445566778899aabbccddeeff\n"))
         self.assertEqual((len(list(late)), late.build), (1, None))
 
     def test_malformed(self):
