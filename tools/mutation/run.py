@@ -38,13 +38,15 @@ TIMEOUT = 300
 # unit_tests_memcheck, zero_allocation, stack_depth, tsan_build,
 # concurrency_tsan, fuzz_*, windows_*, and package_consumer but for the
 # CMake module.
-Area = collections.namedtuple("Area", "folders targets binaries ctest")
+# A generator mutant is first shown to the generator's own tests, which need
+# no build ("early"): most die there, before the tables are compiled again.
+Area = collections.namedtuple("Area", "folders targets binaries ctest early", defaults=(None,))
 _DECODERS = ["tkdec", "tkdec_cli", "tkdec_wren", "tkdec_stub_no_text", "tkdec_stub_api5"]
 AREAS = {
     "src": Area(["src"], ["tkdec_tests"], ["tests/tkdec_tests"], None),
     "cli": Area(["cli"], ["tkdec_tests"] + _DECODERS, ["tests/tkdec_tests"], r"^(cli_.*|python)$"),
     "gen": Area(["tools/gen"], ["tkdec_tests"] + _DECODERS, ["tests/tkdec_tests"],
-                r"^(generator|synth|exported_symbols|cli_.*|python)$"),
+                r"^(exported_symbols|cli_.*|python)$", r"^(generator|synth)$"),
     "python": Area(["python/tkdec"], _DECODERS, [], r"^(python|cli_sample_test)$"),
     "cmake": Area(["cmake"], ["tkdec_tests"] + _DECODERS, ["tests/tkdec_tests"],
                   r"^(exported_symbols|cli_decoder_loading_test|cli_sample_test|python|package_consumer)$"),
@@ -95,6 +97,15 @@ def build(build_dir, targets, must_compile=()):
     return False
 
 
+def failing_ctest(build_dir, pattern, fail_fast):
+    command = ["ctest", "--test-dir", str(build_dir), "-R", pattern, "-j2", "--timeout", str(TIMEOUT)]
+    run = subprocess.run(command + (["--stop-on-failure"] if fail_fast else []), capture_output=True, text=True,
+                         errors="replace")
+    if run.returncode == 0:
+        return set()
+    return set(re.findall(r"^\s*\d+ - (\S+) \(", run.stdout, re.MULTILINE)) or {"<ctest>"}
+
+
 def failing_tests(build_dir, area, fail_fast=True):
     """The tests that fail (a crash or hang counts as "<crash>"); empty when all pass."""
     failed = set()
@@ -112,11 +123,7 @@ def failing_tests(build_dir, area, fail_fast=True):
         if failed and fail_fast:
             return failed
     if area.ctest:
-        command = ["ctest", "--test-dir", str(build_dir), "-R", area.ctest, "-j2", "--timeout", str(TIMEOUT)]
-        run = subprocess.run(command + (["--stop-on-failure"] if fail_fast else []), capture_output=True, text=True,
-                             errors="replace")
-        if run.returncode != 0:
-            failed |= set(re.findall(r"^\s*\d+ - (\S+) \(", run.stdout, re.MULTILINE)) or {"<ctest>"}
+        failed |= failing_ctest(build_dir, area.ctest, fail_fast)
     return failed
 
 
@@ -133,6 +140,10 @@ def all_tests(build_dir, areas):
     for area in areas:
         if area.ctest:
             listing = subprocess.run(["ctest", "--test-dir", str(build_dir), "-N", "-R", area.ctest],
+                                     capture_output=True, text=True).stdout
+            names += re.findall(r"Test\s+#\d+: (\S+)", listing)
+        if area.early:
+            listing = subprocess.run(["ctest", "--test-dir", str(build_dir), "-N", "-R", area.early],
                                      capture_output=True, text=True).stdout
             names += re.findall(r"Test\s+#\d+: (\S+)", listing)
     return sorted(set(names))
@@ -158,9 +169,12 @@ def outcome(mutant, path, build_dir, killers=None):
     compiled = [path] if path.suffix in (".cpp", ".h") else []
     try:
         write(path, original.replace(mutant.text, mutant.replacement), build_dir)
+        early = failing_ctest(build_dir, area.early, killers is None) if area.early else set()
+        if early and killers is None:
+            return "killed"
         if not build(build_dir, area.targets, must_compile=compiled):
             return "broken"
-        failed = failing_tests(build_dir, area, fail_fast=killers is None)
+        failed = early | failing_tests(build_dir, area, fail_fast=killers is None)
         if not failed:
             # A survivor is confirmed on a second build of the mutant, so
             # that a build that missed the change cannot make one.
@@ -168,7 +182,7 @@ def outcome(mutant, path, build_dir, killers=None):
             write(path, original.replace(mutant.text, mutant.replacement), build_dir)
             if not build(build_dir, area.targets, must_compile=compiled):
                 return "broken"
-            failed = failing_tests(build_dir, area, fail_fast=killers is None)
+            failed = early | failing_tests(build_dir, area, fail_fast=killers is None)
         if killers is not None:
             killers[mutant] = failed
         return "killed" if failed else "survived"
@@ -244,7 +258,8 @@ def main():
     for path, _ in places.values():
         if path is not None:
             os.utime(path)
-    if not build(build_dir, targets) or any(failing_tests(build_dir, area) for area in areas):
+    if not build(build_dir, targets) or any(failing_tests(build_dir, area) or (area.early and failing_ctest(
+            build_dir, area.early, True)) for area in areas):
         sys.exit("the unmutated build or its tests fail: nothing to measure")
     results = {"killed": [], "survived": [], "stale": [], "broken": []}
     killers = {} if args.matrix else None
