@@ -1,5 +1,6 @@
-// An output buffer between guard bytes: a fuzz target traps as soon as a
-// call wrote outside the size it was given. The buffer itself starts filled
+// An output buffer between guard bytes, for the fuzz targets and the unit
+// tests: a fuzz target traps as soon as a call wrote outside the size it
+// was given, a test asks guardsIntact(). The buffer itself starts filled
 // with the guard byte too, so that a target can tell which bytes a call
 // wrote.
 #pragma once
@@ -30,10 +31,14 @@ public:
     char *textEnd() { return text() + size_; }
     size_t size() const { return size_; }
 
-    void checkGuards() const {
+    bool guardsIntact() const {
         for (size_t i = 0; i < kGuardSize; ++i) {
-            if (bytes_[i] != kGuardByte || bytes_[kGuardSize + size_ + i] != kGuardByte) std::abort();
+            if (bytes_[i] != kGuardByte || bytes_[kGuardSize + size_ + i] != kGuardByte) return false;
         }
+        return true;
+    }
+    void checkGuards() const {
+        if (!guardsIntact()) std::abort();
     }
 
     // True when a NUL lies among the first n bytes.

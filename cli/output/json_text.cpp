@@ -116,12 +116,13 @@ bool isPlain(char c, bool inString) {
 // that no input can exhaust the stack.
 class JsonChecker {
 public:
-    explicit JsonChecker(std::string_view text) : text_(text) {}
+    JsonChecker(std::string_view text, bool controlsInStrings) : text_(text), controlsInStrings_(controlsInStrings) {}
 
     bool object() {
         blanks();
-        return peek() == '{' && value(0) && (blanks(), at_ == text_.size());
+        return peek() == '{' && document();
     }
+    bool document() { return value(0) && (blanks(), at_ == text_.size()); }
 
 private:
     static constexpr int kDeepest = 200;
@@ -179,6 +180,7 @@ private:
                 return true;
             }
             if (c == '\\' && !escape()) return false;
+            if (!controlsInStrings_ && static_cast<uint8_t>(c) < 0x20) return false;
         }
         return false;
     }
@@ -220,12 +222,15 @@ private:
     }
 
     std::string_view text_;
+    bool controlsInStrings_;
     size_t at_ = 0;
 };
 
 }  // namespace
 
-bool isJsonObject(std::string_view document) { return JsonChecker(document).object(); }
+bool isJsonObject(std::string_view document) { return JsonChecker(document, true).object(); }
+
+bool isJsonValue(std::string_view document) { return JsonChecker(document, false).document(); }
 
 void appendJsonEscaped(std::string_view text, std::string &out) {
     size_t i = 0;

@@ -23,6 +23,10 @@ void appendJsonOneLine(std::string_view document, std::string &out);
 // valid.
 bool isJsonObject(std::string_view document);
 
+// Whether the document is one JSON value (blanks around it allowed) whose
+// strings hold no raw control character: what the library must write.
+bool isJsonValue(std::string_view document);
+
 // Indents a compact JSON document, two blanks per level.
 std::string prettyJson(std::string_view document);
 

@@ -44,6 +44,7 @@ TEST(DecodeType, LookupByNameAndId) {
         {"0x2cc40007", fromPtp, 0, kStatusCnfText},
         {"751042567", fromPtp, 0, kStatusCnfText},
         {"0x2CC40007", fromPtp, 1, ""},
+        {"0X2cc40007", fromPtp, 1, ""},
         {"0x2cc4007", fromPtp, 1, ""},
         {"0x02cc40007", fromPtp, 1, ""},
         {"+751042567", fromPtp, 1, ""},
@@ -63,6 +64,7 @@ TEST(DecodeType, LookupByNameAndId) {
         // 0 names the first type entry.
         {"0", {200}, 0, "200"},  // "unsigned char", not the "char" behind it
         {"0x00000000", {200}, 0, "200"},
+        {"unsigned char", {200}, 0, "200"},  // the last name in name order
         {"0x0", {200}, 1, ""},
         {"-0", {65}, 1, ""},
         // An event by its negative decimal id.

@@ -25,21 +25,21 @@ void sweep(const SweepRecord &record, OutputFormat format, const Decoded &full) 
         GuardedBuffer buffer(size);
         const int32_t result = wrapperOf(format)(record.channel, record.id, static_cast<uint32_t>(payload.size),
                                                  payload.size == 0 ? nullptr : payload.begin(),
-                                                 static_cast<uint32_t>(size), buffer.begin());
+                                                 static_cast<uint32_t>(size), buffer.text());
         ASSERT_EQ(result, full.result) << "size " << size;
         const size_t kept = size < length ? size : length;
-        ASSERT_EQ(buffer.bytes.substr(1, kept), full.text.substr(0, kept)) << "size " << size;
-        if (size > length) ASSERT_EQ(buffer.begin()[length], '\0') << "size " << size;
-        else ASSERT_EQ(std::memchr(buffer.begin(), '\0', size), nullptr) << "a NUL that does not fit, size " << size;
+        ASSERT_EQ(std::string(buffer.text(), kept), full.text.substr(0, kept)) << "size " << size;
+        if (size > length) ASSERT_EQ(buffer.text()[length], '\0') << "size " << size;
+        else ASSERT_EQ(std::memchr(buffer.text(), '\0', size), nullptr) << "a NUL that does not fit, size " << size;
         ASSERT_TRUE(buffer.guardsIntact()) << "size " << size;
     }
     // A position at or beyond the end, as a host's full view leaves it:
     // nothing written, the position kept.
     for (size_t beyond = 0; beyond <= 1; ++beyond) {
         GuardedBuffer buffer(0);
-        char *const start = buffer.begin() + beyond;
+        char *const start = buffer.text() + beyond;
         char *position = start;
-        tkdec_getText(payload.begin(), payload.begin() + payload.size, &position, buffer.begin(), format, record.id,
+        tkdec_getText(payload.begin(), payload.begin() + payload.size, &position, buffer.text(), format, record.id,
                       record.channel);
         ASSERT_EQ(position, start) << beyond << " beyond the end";
         ASSERT_TRUE(buffer.guardsIntact()) << beyond << " beyond the end";

@@ -23,7 +23,7 @@ SKIPPED = "; line skipped"
 CAPTURES = [
     ("binary", WHOLE, 0, HEAD + BUILD + "".join(LINES), ""),
     ("empty input", b"", 0, HEAD, ""),
-    ("text written freely", b"\xef\xbb\xbf# by hand\r\n\r\n  # build 7D7D9DE0768A419DA9C3B593855BDB0A  \r\n"
+    ("text written freely", b"\xef\xbb\xbf# by hand\r\n\r\n  # build 7D7D9DE0768A419DA9C3B593855BDB0A  \r\n# build 0123456789abcdef0123456789abcdef\n"
      b"48 0 # boot\r\n# build 00000000000000000000000000000001\n 0x1cd0\t148 0200 0000\r\n0x1234 4294967295 AB",
      0, HEAD + BUILD + "".join(LINES), ""),
     ("record header cut short", WHOLE[:THIRD + 3], 1, HEAD + BUILD + "".join(LINES[:2]),
@@ -38,6 +38,9 @@ CAPTURES = [
     ("id missing", b"48 # no id\n", 1, HEAD, "tkdec: capture:1: a record needs a channel and an id" + SKIPPED),
     ("bad time", b"2026-02-30T00:00:00Z 48 0\n", 1, HEAD, "tkdec: capture:1: time \"2026-02-30T00:00:00Z\" "
      "is not an ISO-8601 UTC time (2026-01-31T12:00:00.5Z)" + SKIPPED),
+    ("century years", b"2000-02-29T00:00:00Z 48 0\n2100-02-29T00:00:00Z 48 0\n2101-03-01T00:00:00Z 48 0\n", 1,
+     HEAD + "2000-02-29T00:00:00.000000000Z 48 0x00000000\n2101-03-01T00:00:00.000000000Z 48 0x00000000\n",
+     "tkdec: capture:2: time \"2100-02-29T00:00:00Z\" is not an ISO-8601 UTC time (2026-01-31T12:00:00.5Z)" + SKIPPED),
 ]
 
 OTHER_BUILD = "0123456789abcdef0123456789abcdef"
@@ -177,6 +180,17 @@ class SeveralCaptures(unittest.TestCase):
             run = tkdec("decode", "-j", jobs, "a", "b")
             self.assertEqual((run.status, run.err), (2, f"tkdec: decode: --jobs \"{jobs}\" is not a number of "
                                                           "workers from 1 to 1024 (see 'tkdec decode --help')\n"))
+
+    def test_limits_and_several_captures(self):
+        for version in (1, 2):
+            exact = tkcapture.binary_capture(UUID, [(1, 0, b"1234", "")], version)
+            run = tkdec("convert", "--max-record", 4, stdin=exact)
+            self.assertEqual((run.status, run.text.splitlines()[2:]), (0, ["1 0x00000000 31 32 33 34"]), version)
+        with tempfile.TemporaryDirectory() as directory:
+            for name, content in (("bad", b"\x7fELF"), ("good", b"1 0\n")):
+                with open(os.path.join(directory, name), "wb") as file:
+                    file.write(content)
+            self.assertEqual(tkdec("decode", "-q", "bad", "good", "missing", cwd=directory).status, 1)
 
 
 class FileErrors(unittest.TestCase):

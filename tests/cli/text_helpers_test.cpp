@@ -20,6 +20,7 @@ std::string oneLine(std::string_view text) {
 }
 
 std::string objectCheck(std::string_view text) { return tkcli::isJsonObject(text) ? "object" : "not"; }
+std::string valueCheck(std::string_view text) { return tkcli::isJsonValue(text) ? "value" : "not"; }
 
 struct TextCase {
     std::string (*apply)(std::string_view);
@@ -33,9 +34,11 @@ TEST(JsonText, Cases) {
         {escaped, std::string("nul\0bell\x07", 9), "nul\\u0000bell\\u0007"},
         {escaped, "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
         {escaped, "lone \xff, cut \xe2\x82", "lone \\u00ff, cut \\u00e2\\u0082"},
+        {escaped, "above U+10FFFF \xf4\x90\x80\x80", "above U+10FFFF \\u00f4\\u0090\\u0080\\u0080"},
         {escaped, "overlong \xc0\xaf surrogate \xed\xa0\x80", "overlong \\u00c0\\u00af surrogate \\u00ed\\u00a0\\u0080"},
         {oneLine, "{\"a\":1,\n\t\"b\":2}\r\n", "{\"a\":1,  \"b\":2}  "},
         {oneLine, "{\"s\":\"x\ny\", \"k\":\"kept \\\" \\n \\u0041 \\q\"}", "{\"s\":\"x\\ny\", \"k\":\"kept \\\" \\n \\u0041 \\q\"}"},
+        {oneLine, "{\"s\":\"a\\\\b\n\"}", "{\"s\":\"a\\\\b\\n\"}"},
         {oneLine, "{\"s\":\"\\\n\xff\"}", "{\"s\":\"\\\\\\n\\u00ff\"}"},
         {oneLine, "[DECODER INFO::x({\"x\":1})]{\"y\":\"\x01\"}", "[DECODER INFO::x({\"x\":1})]{\"y\":\"\\u0001\"}"},
         // Long lines are scanned many bytes at a time: one odd byte anywhere is found.
@@ -45,6 +48,8 @@ TEST(JsonText, Cases) {
          "{\"s\":\"" + std::string(14, 'a') + "\\u00ff" + std::string(60, 'b') + "\"}"},
         {objectCheck, " {\"a\":[1,-2.5e+3,true,false,null,{}],\"b\":\"\\u00e9\\n\xff\x01\"} ", "object"},
         {objectCheck, "[1]", "not"},
+        {valueCheck, " [1,\"\\n\xff\"] ", "value"},
+        {valueCheck, "[\"\x01\"]", "not"},
         {objectCheck, "{\"a\":1,}", "not"},
         {objectCheck, "{\"a\":\"\\q\"}", "not"},
         {objectCheck, "{\"a\":01}", "not"},

@@ -184,7 +184,7 @@ TEST(MessagePayload, EveryRule) {
 
         // Integer parser: octal, negative, truncation, hexadecimal, size 8.
         {kAt, kPtp, "{.m_channel=010 .m_length=-1}", 102, 102, {kAtId, kHead, {18, {8, 0, 0xFF, 0xFF}}}},  // octal; -1 in two bytes
-        {kAt, kPtp, "{.m_channel=300 .m_length=0x10}", 102, 102, {kAtId, kHead, {18, {0x2C, 0, 0x10}}}},  // truncated; hexadecimal
+        {kAt, kPtp, "{.m_channel=300 .m_length=0xa0}", 102, 102, {kAtId, kHead, {18, {0x2C, 0, 0xA0}}}},  // truncated; hexadecimal
         {kTests, kPtp, "{.m_count=0x123456789 .m_tests={{.m_testId=+7 .m_duration=-0x10}}}", 982, 982,
          {kTestsId, kHead, {18, {0x89, 0x67, 0x45, 0x23, 7}}, {28, {0xF0, 0xFF}}}},  // modulo 2^32
         {kAt, kPtp, "{.m_channel=1ABC}", 102, -12, {kHead, {18, {1}}}},  // 'A' is no separator

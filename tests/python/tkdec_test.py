@@ -73,9 +73,10 @@ class Queries(unittest.TestCase):
             self.assertIn(message, str(caught.exception))
 
 
-TEXT_CAPTURE = (b"\xef\xbb\xbf# a capture\r\n# build 7D7D9DE0768A419DA9C3B593855BDB0A\r\n\r\n"
+TEXT_CAPTURE = (b"\xef\xbb\xbf# a capture\r\n# build 7D7D9DE0768A419DA9C3B593855BDB0A\r\n"
+                b"# build 00112233445566778899aabbccddeeff\r\n"
                 b"0x1cd0 148 02 00 00 00  # the same record\n# build 00112233445566778899aabbccddeeff\n"
-                b"8433 0x2cc40007 00000012 00000011 00010000 01000000\n2026-01-31T12:00:00.5Z 48 0x0")
+                b"8433 0x2cc40007 00000012 00000011 00010000 01000000\n2026-01-31T12:00:00.5Z 65535 0xffffffff")
 NOON = 1769860800500000000  # 2026-01-31T12:00:00.5Z
 # Version 2: channel 7376, id 0x94, time NOON, payload 02 00 00 00, CRC-32.
 V2 = b"TKDECCAP\2\0\0\0" + bytes(16) + bytes.fromhex("a55a d01c 94000000 00e5b05b05cf8f18 04000000 02000000 a6f104f9")
@@ -90,11 +91,11 @@ class Captures(unittest.TestCase):
         text = tkdec.read_capture(io.BytesIO(TEXT_CAPTURE))
         self.assertEqual(list(text), [(7376, 0x94, b"\2\0\0\0", 4, None),
                                       (8433, 0x2CC40007, bytes.fromhex("00000012000000110001000001000000"), 6, None),
-                                      (48, 0, b"", 7, NOON)])
+                                      (65535, 0xFFFFFFFF, b"", 7, NOON)])
         self.assertEqual((text.form, text.build), ("text", UUID))
         v2 = tkdec.read_capture(io.BytesIO(V2))
         self.assertEqual((list(v2), v2.version, v2.build), ([(7376, 0x94, b"\2\0\0\0", 28, NOON)], 2, None))
-        late = tkdec.read_capture(io.BytesIO(b"48 0\n# build 00112233445566778899aabbccddeeff\n"))
+        late = tkdec.read_capture(io.BytesIO(b"# build " + b"0" * 32 + b"\n48 0\n# build 00112233445566778899aabbccddeeff\n"))
         self.assertEqual((len(list(late)), late.build), (1, None))
 
     def test_malformed(self):

@@ -40,6 +40,9 @@ constexpr ConversionRule enumeration(ArgumentSource source, ValuePrinter printer
     return {.kind = RuleKind::Enumeration, .source = source, .printer = printer, .aliasIndex = alias, .filter = filter};
 }
 
+constexpr Enumerator kTwoBytesTable[] = {{1, "ONE"}, {0, nullptr}};
+constexpr EnumerationInfo kTwoBytes = {2, "TwoBytes", kTwoBytesTable, 1};
+
 constexpr ValueTextEntry kModes[] = {{16, "USER"}, {31, "SYS"}};
 constexpr ValueTextTable kModeTable = {kModes, 2, "UNKNOWN"};
 constexpr ConversionRule kChoiceOptions[] = {
@@ -117,11 +120,19 @@ TEST(TokenFormatter, CatalogueOfRules) {
          {0x1000, 2}, test::item(2, {1, 2, 3, 4, 5, 6}), "00001000: 04030201 00000605 "},
         {"missing arguments are converted too", "%.8x %s", {raw(arg(0)), enumeration(arg(0), showingPrinter)},
          {0xDEADBEEF}, {}, "deadbeef <239 f0 m3 a0 CKI_ALARM_ERROR>"},
+        {"enumeration masked to its size", "%s",
+         {{.kind = RuleKind::Enumeration, .source = arg(0), .printer = showingPrinter, .enumeration = &kTwoBytes}},
+         {0x10001}, {}, "ONE"},
     };
     for (const FormatterCase &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(run(c.format, c.rules, c.arguments, c.extended), c.output);
     }
+    // A no-option text fills its 1024-byte buffer up to the NUL.
+    const std::string list(1100, 'L');
+    const ConversionRule longChoice{.kind = RuleKind::Choice, .source = arg(0), .options = kChoiceOptions,
+                                    .optionCount = 2, .listText = list.c_str()};
+    EXPECT_EQ(run("%s", {longChoice}, {7}, {}), ("(No option 7 in (" + list).substr(0, 1023));
 }
 
 

@@ -25,9 +25,9 @@ TEST(BoundedAppend, EmptyAndNullTexts) {
     };
     for (const auto &c : cases) {
         tkdec::test::GuardedBuffer buffer(8);
-        char *pos = buffer.begin();
-        c.write(&pos, buffer.end());
-        EXPECT_EQ(std::string(buffer.begin(), pos), c.expected);
+        char *pos = buffer.text();
+        c.write(&pos, buffer.textEnd());
+        EXPECT_EQ(std::string(buffer.text(), pos), c.expected);
         EXPECT_EQ(*pos, '\0');
     }
 }
@@ -42,12 +42,12 @@ void hexPrinter(const uint8_t *data, const uint8_t *, char **pos, char *end, tkd
 
 TEST(ArgumentRenderer, CutTextIsStillTerminated) {
     tkdec::test::GuardedBuffer scratch(4);
-    char *pos = scratch.begin();
-    EXPECT_STREQ(tkdec::renderArgument(0x12345678, &pos, scratch.end(), hexPrinter, UF_AsText, 0, tkdec::filterIdentity),
+    char *pos = scratch.text();
+    EXPECT_STREQ(tkdec::renderArgument(0x12345678, &pos, scratch.textEnd(), hexPrinter, UF_AsText, 0, tkdec::filterIdentity),
                  "123");
-    EXPECT_EQ(pos, scratch.end());
+    EXPECT_EQ(pos, scratch.textEnd());
     EXPECT_TRUE(scratch.guardsIntact());
-    EXPECT_STREQ(tkdec::renderArgument(1, &pos, scratch.end(), hexPrinter, UF_AsText, 0, tkdec::filterIdentity),
+    EXPECT_STREQ(tkdec::renderArgument(1, &pos, scratch.textEnd(), hexPrinter, UF_AsText, 0, tkdec::filterIdentity),
                  "** No output buffer space **");
 }
 

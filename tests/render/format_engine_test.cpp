@@ -84,6 +84,11 @@ TEST(FormatEngine, ArrayArgumentsUseTheTargetsWidths) {
         {"[%s][%.3s][%.6s][%5.7s]", {{0, nullptr}, {0, nullptr}, {0, nullptr}, {0, nullptr}},
          "[(null)][][(null)][(null)]"},
         {"[%d][%s][%x]", {}, "[0][][0]"},
+        {"%qu %jd %ju", {{0x100000002, nullptr}, {0x100000002, nullptr}, {0x100000002, nullptr}},
+         "4294967298 4294967298 4294967298"},
+        // a conversion cut by the format's end: nothing behind the NUL is read
+        {"[%d]%\0[%d]", {{5, nullptr}, {6, nullptr}}, "[5]"},
+        {"%ll\0[%d]", {{5, nullptr}}, ""},
         // printf ignores '0' beside a precision or '-'
         {"[%08.3d][%-08d]", {{0xFFFFFFFB, nullptr}, {0xFFFFFFFB, nullptr}}, "[    -005][-5      ]"},
     };

@@ -1,4 +1,4 @@
-// What the unit tests share: little-endian byte builders, an exact-size
+// What the unit tests share: little-endian byte builders, the fuzz targets'
 // guarded buffer, the four output formats, and one way to run each kind of
 // call (a record through the exported wrappers, a named type, a printer).
 #pragma once
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../../fuzz/guarded_buffer.h"
 #include "render/name_filters.h"
 #include "render/output.h"
 #include "tkdec.h"
@@ -57,26 +58,17 @@ inline Bytes text(const std::string &characters, bool withNul) {
     return bytes;
 }
 
-// `size` usable bytes between guard bytes; any write outside them shows.
-struct GuardedBuffer {
-    static constexpr char kGuard = '\x5A';
-    explicit GuardedBuffer(size_t space) : bytes(space + 2, kGuard), size(space) {}
-    char *begin() { return bytes.data() + 1; }
-    char *end() { return begin() + size; }
-    bool guardsIntact() const { return bytes.front() == kGuard && bytes.back() == kGuard; }
-    std::string bytes;
-    size_t size;
-};
+using GuardedBuffer = fuzzing::GuardedBuffer;
 
 // Runs a writer over a guarded cursor of the given size and returns the
 // text between the buffer start and the position that it reached.
 template <class Writer>
 std::string written(size_t size, Writer writer) {
     GuardedBuffer buffer(size);
-    char *pos = buffer.begin();
-    writer(&pos, buffer.end());
+    char *pos = buffer.text();
+    writer(&pos, buffer.textEnd());
     EXPECT_TRUE(buffer.guardsIntact()) << "write outside the buffer";
-    return std::string(buffer.begin(), pos);
+    return std::string(buffer.text(), pos);
 }
 
 // A heap copy of exactly the data, so that the sanitizers see any read

@@ -582,4 +582,129 @@ ENCODER = rows(
      "JSON form header clears m_deleteMe"),
 )
 
-MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER
+# Slips at the edges the first rows missed: wide length modifiers, a format
+# cut inside a conversion, id spellings, the ends of searches, error results
+# near the text's start, full buffers.
+EDGES = rows(
+    "src/render/format_engine.cpp",
+    ("case 'q': length = Length::LongLong; return p + 1;", "case 'q': length = Length::Long; return p + 1;",
+     "'q' read as 'l'"),
+    ("case Length::LongLong:\n        case Length::IntMax: return static_cast<int64_t>(value);",
+     "case Length::LongLong: return static_cast<int64_t>(value);", "array '%jd' keeps 32 bits"),
+    ("case Length::LongLong:\n        case Length::IntMax: return value;", "case Length::LongLong: return value;",
+     "array '%ju' keeps 32 bits"),
+    ("return *p != '\\0' ? p + 1 : p;", "return p + 1;", "conversion cut by the format's end steps over its NUL"),
+) + rows(
+    "src/api/named_type_decoder.cpp",
+    ("if (name[0] != '0' || name[1] != 'x') return false;",
+     "if (name[0] != '0' || (name[1] != 'x' && name[1] != 'X')) return false;", "0X prefix accepted"),
+    ("if (c >= 'a' && c <= 'f') return static_cast<uint32_t>(c - 'a' + 10);",
+     "if (c >= 'a' && c <= 'f') return static_cast<uint32_t>(c - 'a' + 10);\n    if (c >= 'A' && c <= 'F') return static_cast<uint32_t>(c - 'A' + 10);",
+     "upper-case hex digits accepted"),
+    ("for (; lo < build::messageTypeEntryCount &&", "for (; lo + 1 < build::messageTypeEntryCount &&",
+     "name search never reaches the last name"),
+) + rows(
+    "src/encoder/message_payload.cpp",
+    ("if (result <= 0) return result;", "if (result < 0) return result;",
+     "error at the body's second character reported as a wrong destination",
+     "the header text is parsed first and a body needs '{', a name and '=' before its first value: no stop falls at index 1"),
+) + rows(
+    "src/encoder/text_scan.cpp",
+    ("if (c >= 'a' && c <= 'z') return", "if (c > 'a' && c <= 'z') return", "'a' no digit"),
+    ("digitValue(p[2]) < 16; }", "digitValue(p[2]) < 10; }", "0x before a letter digit read as 0"),
+) + rows(
+    "src/render/enum_printer.cpp",
+    ("if (bits < 32) value &= (uint32_t{1} << bits) - 1;", "if (bits < 16) value &= (uint32_t{1} << bits) - 1;",
+     "two-byte enumeration value not masked"),
+    ("const Enumerator *nearest = enumeration.count > 0 ? &enumeration.table[m] : nullptr;",
+     "const Enumerator *nearest = &enumeration.table[m];", "empty enumeration's terminator taken as a pair"),
+) + rows(
+    "src/records/extended_payload.cpp",
+    ("if (*scratchPos >= scratchEnd) return kCannotPrint;", "if (*scratchPos > scratchEnd) return kCannotPrint;",
+     "dump into a full scratch area"),
+) + rows(
+    "src/records/token_formatter.cpp",
+    ("append(&pos, buffer + kNoOptionBufferSize - 1,", "append(&pos, buffer + kNoOptionBufferSize - 2,",
+     "no-option text one character short of its buffer"),
+)
+
+# The tool: JSON texts, times, capture readers, the decode command.
+TOOL = rows(
+    "cli/json_text.cpp",
+    ("return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;",
+     "return code < minimum || surrogate ? 0 : length;", "code points above U+10FFFF kept"),
+    ("constexpr uint64_t kTopBits = 0x8080808080808080u;", "constexpr uint64_t kTopBits = 0x0080808080808080u;",
+     "fast path blind to the last byte of a word"),
+    ("|| document[i + 1] == '\"' || document[i + 1] == '\\\\')) {", "|| document[i + 1] == '\"')) {",
+     "library's escaped backslash escaped again"),
+) + rows(
+    "cli/time_text.cpp",
+    ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
+     "const bool leap = year % 4 == 0;", "century years leap"),
+    ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
+     "const bool leap = year % 4 == 0 && year % 100 != 0;", "years divisible by 400 not leap"),
+    ("+ dayOfEra / 36524 - dayOfEra / 146096) / 365;", "- dayOfEra / 146096) / 365;",
+     "century years of host times counted as leap years"),
+) + rows(
+    "cli/binary_readers.cpp",
+    ("const uint64_t length = payloadSizeAt(input_->data() + at);\n        if (length > options_.maxRecord)",
+     "const uint64_t length = payloadSizeAt(input_->data() + at);\n        if (length >= options_.maxRecord)",
+     "version-1 record of exactly --max-record bytes is damage"),
+    ("const uint64_t length = payloadSizeAt(header);\n        if (length > options_.maxRecord)",
+     "const uint64_t length = payloadSizeAt(header);\n        if (length >= options_.maxRecord)",
+     "version-2 record of exactly --max-record bytes is damage"),
+) + rows(
+    "cli/text_reader.cpp",
+    ('if (takeWord(comment) != "build" || !uuid_.empty()) return;', 'if (takeWord(comment) != "build") return;',
+     "the last # build comment counts"),
+) + rows(
+    "cli/record_printer.cpp",
+    ("previousTime_ == 0 || time < previousTime_ ? 0 : time - previousTime_",
+     "previousTime_ == 0 ? 0 : time - previousTime_", "backwards host time gives a huge delta"),
+) + rows(
+    "cli/commands_decode.cpp",
+    ("status = worse(status, decodeCapture(call, settings, input, run));",
+     "status = decodeCapture(call, settings, input, run);", "a later capture's status hides an earlier failure"),
+    ("int worse(int a, int b) { return a == kExitOk ? b : a; }", "int worse(int a, int b) { return b == kExitOk ? a : b; }",
+     "the later of two failures wins"),
+)
+
+# The generator's checks of a build description.
+GENERATOR = rows(
+    "tools/gen/tkgen/tokens.py",
+    ("if not 0 <= value < 1 << bits:", "if not 0 <= value <= 1 << bits:", "a number one past its width accepted"),
+    ("        seen.add(value)\n        values.append", "        values.append", "a value given twice not reported"),
+    ("if len(letter) == 1 and 32 < ord(letter) < 127:", "if len(letter) == 1 and 32 <= ord(letter) < 127:",
+     "a blank accepted as a flag letter"),
+    ("if len(letter) == 1 and 32 < ord(letter) < 127:", "if len(letter) == 1 and 32 < ord(letter) <= 127:",
+     "DEL accepted as a flag letter"),
+    ("if not 1 <= width <= 32 - shift:", "if not 1 <= width <= 32:", "bit field past bit 31 accepted"),
+    ("if not 0 <= shift <= 31:", "if not 0 <= shift <= 32:", "shift 32 accepted"),
+) + rows(
+    "tools/gen/tkgen/types.py",
+    ("return -(1 << (8 * size - 1)) <= value < (1 << (8 * size))",
+     "return -(1 << (8 * size - 1)) <= value <= (1 << (8 * size))", "enumerator one past its size accepted"),
+)
+
+# The Python package's capture reader.
+PACKAGE = rows(
+    "python/tkdec/capture.py",
+    ("elif not seen_record and self.build is None:", "elif not seen_record:", "the last # build comment counts"),
+    ("return value if value <= largest else None", "return value if value < largest else None",
+     "largest channel or id refused"),
+    ('int((match.group(2) or "").ljust(9, "0"))', 'int((match.group(2) or "").rjust(9, "0"))',
+     "time fraction read as nanoseconds"),
+    ('and _UUID.fullmatch(words[1]) and words[1].strip("0"):', "and _UUID.fullmatch(words[1]):",
+     "all-zero build UUID counts"),
+    ("if self.version not in (1, 2):", "if self.version not in (1, 2, 3):", "capture version 3 accepted"),
+)
+
+# The CMake module that builds a decoder library.
+CMAKE_MODULE = rows(
+    "cmake/TkdecAddDecoder.cmake",
+    ("target_compile_definitions(${NAME}_core PUBLIC TKDEC_BUILDING)", "", "library built without TKDEC_BUILDING"),
+    ("CXX_VISIBILITY_PRESET hidden", "CXX_VISIBILITY_PRESET default", "internal functions exported"),
+    ("if(arg_OUTPUT_NAME)\n", "if(FALSE)\n", "OUTPUT_NAME ignored"),
+)
+
+MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER + EDGES + TOOL + GENERATOR + PACKAGE + CMAKE_MODULE
