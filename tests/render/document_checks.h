@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "json_text.h"
+#include "output/json_text.h"
 
 namespace tkdec::test {
 
