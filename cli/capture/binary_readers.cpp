@@ -313,9 +313,10 @@ BinaryReader::Resume BinaryReader::v1ResumesAt(size_t at, bool afterCut) {
             if (!ended()) return Resume::Undecided;
             return i > 0 && !afterCut ? Resume::Yes : Resume::No;
         }
-        if (frame.kind == Frame::Corrupt || !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) {
-            return Resume::No;
-        }
+        if (frame.kind == Frame::Corrupt) return Resume::No;
+        // The channel is judged only once its header has been read.
+        const bool headerRead = input_->available() >= at + kV1HeaderSize;
+        if (headerRead && !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) return Resume::No;
         if (frame.kind == Frame::Short) return ended() ? Resume::No : Resume::Undecided;
         at += frame.size;
     }
