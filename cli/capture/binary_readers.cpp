@@ -355,7 +355,7 @@ BinaryReader::Framing BinaryReader::v2FrameAt(size_t at) {
 }
 
 BinaryReader::Resume BinaryReader::v2ResumesAt(size_t at) {
-    if (input_->data()[at] != kSyncMark[0]) return Resume::No;
+    if (at < input_->available() && input_->data()[at] != kSyncMark[0]) return Resume::No;
     switch (v2FrameAt(at).kind) {
     case Frame::Whole: return Resume::Yes;
     case Frame::Short:
