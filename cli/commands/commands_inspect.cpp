@@ -18,6 +18,8 @@
 namespace tkcli {
 namespace {
 
+constexpr FlagOption kJson = {{"--json", nullptr, nullptr, "one JSON object per capture, on one line"}};
+
 struct CaptureSurvey {
     uint64_t records = 0;
     std::map<uint16_t, uint64_t> perChannel;
@@ -142,7 +144,7 @@ void printJson(const CaptureReader &reader, const CaptureSurvey &found, const Ch
 // With --decoders DIR, the library there made for the capture's build;
 // else, or when none is, the one of --decoder or beside the tool.
 int chooseDecoder(const Invocation &call, const std::string &captureUuid, ChosenDecoder &decoder) {
-    decoder.folder = call.value("--decoders");
+    decoder.folder = call.value(kDecodersOption);
     const bool found = decoder.folder != nullptr && !captureUuid.empty() &&
                        findDecoderFor(decoder.folder, captureUuid, decoder.library);
     if (!found) {
@@ -166,12 +168,12 @@ int inspectCapture(const Invocation &call, const char *path) {
     options.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
     CaptureSurvey found;
     const Outcome outcome = survey(reader, found);
-    if (call.has("--json")) printJson(reader, found, decoder, labels);
+    if (call.has(kJson)) printJson(reader, found, decoder, labels);
     else printText(reader, found, decoder, labels);
     std::fflush(stdout);
     if (const int status = reportOutcome(outcome); status != kExitOk) return status;
     if (reader.skips() != 0) return kExitDataError;
-    if (call.has("--strict") && !decoder.matches) {
+    if (call.has(kStrictOption) && !decoder.matches) {
         return report(kExitDataError, "%s: no decoder is made for its build (--strict)", reader.name().c_str());
     }
     return kExitOk;
@@ -179,7 +181,7 @@ int inspectCapture(const Invocation &call, const char *path) {
 
 int runInspect(const Invocation &call) {
     std::error_code ignored;
-    if (const char *folder = call.value("--decoders"); folder && !std::filesystem::is_directory(folder, ignored)) {
+    if (const char *folder = call.value(kDecodersOption); folder && !std::filesystem::is_directory(folder, ignored)) {
         return report(kExitIoError, "decoder folder %s: no such folder", folder);
     }
     int status = kExitOk;
@@ -190,12 +192,8 @@ int runInspect(const Invocation &call) {
     return status;
 }
 
-constexpr OptionDefinition kInspectOptions[] = {
-    {"--json", nullptr, nullptr, "one JSON object per capture, on one line"},
-    kDecoderOption,
-    kDecodersOption,
-    kStrictOption,
-};
+constexpr const OptionDefinition *kInspectOptions[] = {&kJson.row, &kDecoderOption.row, &kDecodersOption.row,
+                                                      &kStrictOption.row};
 
 }  // namespace
 

@@ -52,13 +52,25 @@ void escapeForHtml(std::string &text, size_t start) {
     }
 }
 
+int32_t libraryFormat(LineFormat format) {
+    switch (format) {
+    case LineFormat::Xml: return UF_AsXml;
+    case LineFormat::Json: return UF_AsJson;
+    case LineFormat::LongJson: return UF_AsLongJson;
+    case LineFormat::Text:
+    case LineFormat::JsonLines:  // the record's text, with its fields as long JSON
+    case LineFormat::Html: break;
+    }
+    return UF_AsText;
+}
+
 RecordPrinter::RecordPrinter(const DecoderFunctions &library, const PrintSettings &settings, const RecordFilter &filter,
                              const ChannelLabels &labels)
     : library_(library),
       settings_(settings),
       filter_(filter),
       labels_(labels),
-      decoder_(library, writesJsonLines(settings.format) ? UF_AsText : settings.format),
+      decoder_(library, libraryFormat(settings.format)),
       fieldsDecoder_(library, UF_AsLongJson, writesJsonLines(settings.format) ? RecordDecoder::kInitialSize : 1) {}
 
 RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, std::string &out) {
@@ -75,14 +87,14 @@ RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_
     if (writesJsonLines(settings_.format)) {
         const size_t start = out.size();
         if (!appendJsonLine(record, number, text, out)) return Printed::TooLong;
-        if (settings_.format == kFormatHtml) escapeForHtml(out, start);
-    } else if (settings_.format == UF_AsText) {
+        if (settings_.format == LineFormat::Html) escapeForHtml(out, start);
+    } else if (settings_.format == LineFormat::Text) {
         appendTextLine(record, number, text, out);
     } else if (settings_.withMeta) {
-        appendRecordLineWithMeta(settings_.format, {number, record.channel, record.id, labels_.label(record.channel)},
+        appendRecordLineWithMeta(libraryFormat(settings_.format), {number, record.channel, record.id, labels_.label(record.channel)},
                                  text, out);
     } else {
-        appendRecordLine(settings_.format, text, out);
+        appendRecordLine(libraryFormat(settings_.format), text, out);
     }
     previousTime_ = record.time != 0 ? record.time : previousTime_;
     return Printed::Shown;

@@ -21,6 +21,12 @@ USAGE_ERRORS = [
     (["decode", "--follow", "a", "b"], "tkdec: decode: --follow reads one FILE (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
     (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
+    (["decode", "-qz"], "tkdec: decode: unknown option \"-z\" (see 'tkdec decode --help')"),
+    (["decode", "-qj"], "tkdec: decode: option --jobs needs a value (see 'tkdec decode --help')"),
+    (["decode", "-qj0"], "tkdec: decode: --jobs \"0\" is not a number of workers from 1 to 1024 (see 'tkdec decode --help')"),
+    (["decode", "--color", "red"],
+     "tkdec: decode: unknown colour choice \"red\" (auto, always or never) (see 'tkdec decode --help')"),
+    (["decode", "--timestamps", "rel"], "tkdec: decode: unknown timestamps \"rel\" (abs or delta) (see 'tkdec decode --help')"),
     (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text, binary or binary-v1) (see 'tkdec convert --help')"),
 ]
 
