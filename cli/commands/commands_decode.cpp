@@ -60,9 +60,10 @@ struct DecodeSettings {
     unsigned workers = 1;       // captures decoded at once
 };
 
-std::string counted(uint64_t count, const char *noun) {
-    return formatText("%llu %s%s", static_cast<unsigned long long>(count), noun, count == 1 ? "" : "s");
-}
+// The plural ending of a count's noun.
+const char *plural(uint64_t count) { return count == 1 ? "" : "s"; }
+
+unsigned long long wide(uint64_t count) { return static_cast<unsigned long long>(count); }
 
 // The verdict on the builds of every capture read.
 struct BuildVerdict {
@@ -83,16 +84,16 @@ struct BuildVerdict {
 };
 
 void printSummary(const DecodeCounts &counts, const DecodeSettings &settings, const BuildVerdict &verdict) {
-    std::string extra;
-    if (settings.filter.active()) extra += formatText(", %llu filtered out", static_cast<unsigned long long>(counts.filtered));
-    if (counts.skips != 0) {
-        extra += formatText(", %s skipped at %s", counted(counts.skippedBytes, "byte").c_str(),
-                            counted(counts.skips, "place").c_str());
-    }
-    report(kExitOk, "%s decoded, %s, %s, %llu truncated%s; %s", counted(counts.records, "record").c_str(),
-           counted(counts.unknownChannels, "unknown channel").c_str(),
-           counted(counts.unknownTokens, "unknown token").c_str(), static_cast<unsigned long long>(counts.truncated),
-           extra.c_str(), verdict.text());
+    const std::string filtered =
+        settings.filter.active() ? formatText(", %llu filtered out", wide(counts.filtered)) : std::string();
+    const std::string skipped =
+        counts.skips == 0 ? std::string()
+                          : formatText(", %llu byte%s skipped at %llu place%s", wide(counts.skippedBytes),
+                                       plural(counts.skippedBytes), wide(counts.skips), plural(counts.skips));
+    report(kExitOk, "%llu record%s decoded, %llu unknown channel%s, %llu unknown token%s, %llu truncated%s%s; %s",
+           wide(counts.records), plural(counts.records), wide(counts.unknownChannels),
+           plural(counts.unknownChannels), wide(counts.unknownTokens), plural(counts.unknownTokens),
+           wide(counts.truncated), filtered.c_str(), skipped.c_str(), verdict.text());
 }
 
 void count(RecordKind kind, DecodeCounts &counts) {
