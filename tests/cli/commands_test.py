@@ -4,6 +4,7 @@ status and both outputs it must give."""
 
 import json
 import os
+import subprocess
 import tempfile
 import unittest
 
@@ -77,6 +78,18 @@ ENCODINGS = [
 ]
 
 
+# (the words typed, the last one being completed; what bash offers).
+COMPLETIONS = [
+    (["con"], "convert"),
+    (["decode", "--format", "j"], "json jsonl"),
+    (["decode", "--col"], "--color"),
+    (["decode", "-"], None),
+    (["convert", "--to", "b"], "binary binary-v1"),
+    (["type", "--format", "j"], "json"),
+    (["view", "--f"], "--follow"),
+]
+
+
 class Commands(unittest.TestCase):
     def test_cases(self):
         cases = [(["source", *a], s, o, e) for a, s, o, e in SOURCES] + [
@@ -92,6 +105,24 @@ class Commands(unittest.TestCase):
             run = tkdec("encode", STATUS_CNF_ID, PTP_TIMER, "{.m_status=1}", "--output", "payload", cwd=directory)
             with open(os.path.join(directory, "payload"), "rb") as file:
                 self.assertEqual((run.status, run.out, run.err, file.read()), (0, b"", "", bytes.fromhex(PAYLOAD)))
+
+    def test_completion_and_manual(self):
+        script = tkdec("--completion", "bash").text
+        for words, offered in COMPLETIONS:
+            with self.subTest(words=words):
+                line = " ".join(["tkdec", *words])
+                run = subprocess.run(["bash", "-c", script + f'COMP_WORDS=({line}); COMP_CWORD={len(words)}; _tkdec; '
+                                      'echo "${COMPREPLY[*]}"'], capture_output=True, text=True, timeout=60)
+                if offered is None:  # every option of the command, as its help lists them
+                    help_options = {word.rstrip(",") for line in tkdec(words[0], "--help").text.splitlines()
+                                    if line.startswith("  -") for word in line.split()[:2] if word.startswith("-")}
+                    self.assertEqual(set(run.stdout.split()), help_options | {"--help"})
+                else:
+                    self.assertEqual(run.stdout.strip(), offered)
+        manual = tkdec("--man").text
+        for command in COMMANDS:
+            self.assertIn(f'.SH "TKDEC {command}"\n.nf\n' + tkdec(command, "--help").text.replace("\\", "\\e"), manual)
+        self.assertEqual(tkdec("--completion", "fish").status, 2)
 
     def test_help(self):
         for args in (["--help"], ["-h"], ["help"]):
