@@ -4,11 +4,12 @@ status and both outputs it must give."""
 
 import json
 import os
+import re
 import subprocess
 import tempfile
 import unittest
 
-from cli_support import UUID, tkdec
+from cli_support import SOURCE_DIR, UUID, tkdec
 
 COMMANDS = ["decode", "convert", "inspect", "channels", "info", "source", "type", "encode", "view"]
 
@@ -135,6 +136,10 @@ class Commands(unittest.TestCase):
                 self.assertEqual({(run.status, run.out) for run in asked}, {(0, asked[0].out)})
                 self.assertTrue(asked[0].text.startswith(f"usage: tkdec {command}"))
                 self.assertEqual("\n  --decoder PATH " in asked[0].text, command != "convert")
+        # docs/cli.md quotes each command's help as the tool gives it.
+        quoted = dict(re.findall(r"<!-- the output of tkdec (\w+) --help -->\n```text\n(.*?)```\n",
+                                 (SOURCE_DIR / "docs" / "cli.md").read_text(), re.S))
+        self.assertEqual(quoted, {command: tkdec(command, "--help").text for command in COMMANDS})
         # Every option once, with its value and help on its line.
         decode = tkdec("decode", "--help").text
         self.assertEqual(decode.count("--with-meta"), 1)
