@@ -14,6 +14,7 @@
 #include "commands/decoder_choice.h"
 #include "output/channel_labels.h"
 #include "output/json_text.h"
+#include "output/json_writer.h"
 
 namespace tkcli {
 namespace {
@@ -94,16 +95,9 @@ void printText(const CaptureReader &reader, const CaptureSurvey &found, const Ch
     std::fputs(text.c_str(), stdout);
 }
 
-void appendJsonText(std::string_view text, std::string &out) {
-    out += '"';
-    appendJsonEscaped(text, out);
-    out += '"';
-}
-
-// A JSON string, or null for an empty text.
-void appendJsonOrNull(std::string_view text, std::string &out) {
-    if (text.empty()) out += "null";
-    else appendJsonText(text, out);
+// A string, or null for an empty text.
+void stringOrNull(JsonWriter &json, const std::string &text) {
+    json.stringOrNull(text.empty() ? nullptr : text.c_str());
 }
 
 // One line: {"capture":...,"form":"binary","version":2,"build":...,
@@ -111,33 +105,28 @@ void appendJsonOrNull(std::string_view text, std::string &out) {
 // "first_time":...,"last_time":...,"skipped_bytes":0,"channels":[...]}
 void printJson(const CaptureReader &reader, const CaptureSurvey &found, const ChosenDecoder &decoder,
                const ChannelLabels &labels) {
-    std::string out = "{\"capture\":";
-    appendJsonText(reader.name(), out);
-    out += reader.form() == CaptureForm::Text ? ",\"form\":\"text\",\"version\":null"
-                                              : formatText(",\"form\":\"binary\",\"version\":%u", reader.version());
-    out += ",\"build\":";
-    appendJsonOrNull(reader.uuid(), out);
-    out += ",\"decoder\":";
-    appendJsonText(decoder.library.path(), out);
-    out += ",\"decoder_build\":";
-    appendJsonText(decoder.uuid, out);
-    out += decoder.matches ? ",\"build_match\":true" : ",\"build_match\":false";
-    out += formatText(",\"bytes\":%llu,\"records\":%llu", static_cast<unsigned long long>(reader.bytesRead()),
-                      static_cast<unsigned long long>(found.records));
-    out += ",\"first_time\":";
-    appendJsonOrNull(found.firstTime ? timeText(found.firstTime) : std::string(), out);
-    out += ",\"last_time\":";
-    appendJsonOrNull(found.lastTime ? timeText(found.lastTime) : std::string(), out);
-    out += formatText(",\"skipped_bytes\":%llu,\"channels\":[", static_cast<unsigned long long>(reader.skippedBytes()));
-    const char *separator = "";
+    std::string out;
+    JsonWriter json(out);
+    json.beginObject().key("capture").string(reader.name());
+    if (reader.form() == CaptureForm::Text) json.key("form").string("text").key("version").null();
+    else json.key("form").string("binary").key("version").number(reader.version());
+    json.key("build");
+    stringOrNull(json, reader.uuid());
+    json.key("decoder").string(decoder.library.path()).key("decoder_build").string(decoder.uuid);
+    json.key("build_match").boolean(decoder.matches);
+    json.key("bytes").number(reader.bytesRead()).key("records").number(found.records).key("first_time");
+    stringOrNull(json, found.firstTime ? timeText(found.firstTime) : std::string());
+    json.key("last_time");
+    stringOrNull(json, found.lastTime ? timeText(found.lastTime) : std::string());
+    json.key("skipped_bytes").number(reader.skippedBytes()).key("channels").beginArray();
     for (const auto &[channel, count] : found.perChannel) {
-        out += formatText("%s{\"channel\":%u,\"label\":", separator, channel);
         const char *label = labels.label(channel);
-        appendJsonOrNull(label ? label : "", out);
-        out += formatText(",\"records\":%llu}", static_cast<unsigned long long>(count));
-        separator = ",";
+        json.beginObject().key("channel").number(channel).key("label");
+        stringOrNull(json, label ? label : "");
+        json.key("records").number(count).endObject();
     }
-    out += "]}\n";
+    json.endArray().endObject();
+    out += '\n';
     std::fputs(out.c_str(), stdout);
 }
 
