@@ -2,12 +2,14 @@
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "base/diagnostics.h"
 #include "base/exit_codes.h"
 #include "commands/command.h"
 #include "commands/decoder_choice.h"
+#include "commands/tool_texts.h"
 
 namespace tkcli {
 namespace {
@@ -44,10 +46,31 @@ int unknownCommand(std::string_view name) {
     return report(kExitUsage, "unknown command %s (see 'tkdec --help')", quoted(name).c_str());
 }
 
+std::string toolHelp() {
+    std::string help = kToolHelp;
+    for (const Command *command : kCommands) help += formatText("  %-9s %s\n", command->name, command->summary);
+    return help + kToolHelpEnd;
+}
+
 int printToolHelp() {
-    std::fputs(kToolHelp, stdout);
-    for (const Command *command : kCommands) std::printf("  %-9s %s\n", command->name, command->summary);
-    std::fputs(kToolHelpEnd, stdout);
+    std::fputs(toolHelp().c_str(), stdout);
+    return kExitOk;
+}
+
+// The hidden options that the build uses to write the completions and the
+// manual page that it installs.
+int printToolText(std::string_view option, int argc, char **argv) {
+    std::string text;
+    if (option == "--man") {
+        text = manPage(kCommands, toolHelp());
+    } else if (argc == 3 && std::string_view(argv[2]) == "bash") {
+        text = bashCompletion(kCommands);
+    } else if (argc == 3 && std::string_view(argv[2]) == "zsh") {
+        text = zshCompletion(kCommands);
+    } else {
+        return report(kExitUsage, "--completion needs the shell: bash or zsh");
+    }
+    std::fputs(text.c_str(), stdout);
     return kExitOk;
 }
 
@@ -88,6 +111,7 @@ int run(int argc, char **argv) {
     const std::string_view first = argv[1];
     if (first == "--help" || first == "-h") return printToolHelp();
     if (first == "--version") return printVersion();
+    if (first == "--completion" || first == "--man") return printToolText(first, argc, argv);
     if (first == "help") {
         if (argc < 3) return printToolHelp();
         const Command *command = findCommand(argv[2]);

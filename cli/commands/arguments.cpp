@@ -13,15 +13,39 @@ namespace tkcli {
 namespace {
 
 const OptionDefinition *findOption(const Command &command, std::string_view name) {
-    for (const OptionDefinition &option : command.options) {
-        if (name == option.name || (option.shortName != nullptr && name == option.shortName)) return &option;
+    for (const OptionDefinition *option : command.options) {
+        if (name == option->name || (option->shortName != nullptr && name == option->shortName)) return option;
     }
     return nullptr;
+}
+
+// Short options given together (-fq, -qj4): each letter is one, and the
+// first that takes a value takes the rest of the word or the next one.
+int takeShortOptions(const Command &command, int argc, char **argv, int &i, Invocation &call) {
+    const char *argument = argv[i];
+    for (size_t at = 1; argument[at] != '\0'; ++at) {
+        const char name[] = {'-', argument[at], '\0'};
+        const OptionDefinition *option = findOption(command, name);
+        if (option == nullptr) return usageError(command.name, "unknown option %s", quoted(name).c_str());
+        if (option->value == nullptr) {
+            call.options.emplace_back(option, "");
+            continue;
+        }
+        if (argument[at + 1] != '\0') {
+            call.options.emplace_back(option, argument + at + 1);
+        } else {
+            if (i + 1 >= argc) return usageError(command.name, "option %s needs a value", option->name);
+            call.options.emplace_back(option, argv[++i]);
+        }
+        break;
+    }
+    return kExitOk;
 }
 
 // One option at argv[i]; advances i past its value.
 int takeOption(const Command &command, int argc, char **argv, int &i, Invocation &call) {
     const std::string_view argument = argv[i];
+    if (!argument.starts_with("--") && argument.size() > 2) return takeShortOptions(command, argc, argv, i, call);
     const size_t equals = argument.starts_with("--") ? argument.find('=') : std::string_view::npos;
     const std::string_view name = argument.substr(0, equals);
     const OptionDefinition *option = findOption(command, name);
@@ -40,12 +64,33 @@ int takeOption(const Command &command, int argc, char **argv, int &i, Invocation
 
 }  // namespace
 
-const char *Invocation::value(std::string_view name) const {
+const char *Invocation::last(const OptionDefinition &row) const {
     const char *found = nullptr;
     for (const auto &[option, value] : options) {
-        if (name == option->name) found = value;
+        if (option == &row) found = value;
     }
     return found;
+}
+
+int Invocation::choiceValue(const OptionDefinition &row, int &value) const {
+    const char *given = last(row);
+    if (given == nullptr) return kExitOk;
+    for (const OptionChoice &choice : row.choices) {
+        if (std::strcmp(given, choice.name) == 0) {
+            value = choice.value;
+            return kExitOk;
+        }
+    }
+    return usageError(command, "unknown %s %s (%s)", row.noun, quoted(given).c_str(), choiceList(row).c_str());
+}
+
+std::string choiceList(const OptionDefinition &row) {
+    std::string list;
+    for (size_t i = 0; i < row.choices.size(); ++i) {
+        if (i != 0) list += i + 1 == row.choices.size() ? " or " : ", ";
+        list += row.choices[i].name;
+    }
+    return list;
 }
 
 int parseArguments(const Command &command, int argc, char **argv, Invocation &call) {
@@ -112,12 +157,12 @@ std::string commandHelp(const Command &command) {
     if (command.options.empty()) return help;
     help += "\noptions:\n";
     size_t width = 0;
-    for (const OptionDefinition &option : command.options) width = std::max(width, optionColumn(option).size());
-    for (const OptionDefinition &option : command.options) {
-        std::string column = optionColumn(option);
+    for (const OptionDefinition *option : command.options) width = std::max(width, optionColumn(*option).size());
+    for (const OptionDefinition *option : command.options) {
+        std::string column = optionColumn(*option);
         column.resize(width + 2, ' ');
         help += column;
-        appendIndented(option.help, width + 2, help);
+        appendIndented(option->help, width + 2, help);
     }
     return help;
 }
@@ -129,19 +174,6 @@ int usageError(const char *command, const char *format, ...) {
     std::vsnprintf(message, sizeof message, format, arguments);
     va_end(arguments);
     return report(kExitUsage, "%s: %s (see 'tkdec %s --help')", command, message, command);
-}
-
-bool parseFormatName(std::string_view name, int32_t &format) {
-    static constexpr std::pair<std::string_view, int32_t> kNames[] = {
-        {"text", UF_AsText}, {"xml", UF_AsXml}, {"longjson", UF_AsLongJson}, {"json", UF_AsJson}};
-    return pick(kNames, name, format);
-}
-
-int formatOption(const Invocation &call, int32_t &format) {
-    format = UF_AsText;
-    const char *name = call.value("--format");
-    if (name == nullptr || parseFormatName(name, format)) return kExitOk;
-    return usageError(call.command, "unknown format %s (text, xml, json or longjson)", quoted(name).c_str());
 }
 
 }  // namespace tkcli

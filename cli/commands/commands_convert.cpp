@@ -35,22 +35,24 @@ Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
     return {};
 }
 
+constexpr OptionChoice kFormNames[] = {{"text", static_cast<int>(Form::Text)},
+                                       {"binary", static_cast<int>(Form::BinaryV2)},
+                                       {"binary-v1", static_cast<int>(Form::BinaryV1)}};
+constexpr ChoiceOption<Form> kTo = {
+    {"--to", nullptr, "FORM", "text (default), binary (version 2) or binary-v1", kFormNames, "capture form"}};
+constexpr ValueOption kOutput = {{"--output", "-o", "FILE", "write to FILE instead of standard output"}};
+constexpr ValueOption kMaxRecord = {
+    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"}};
+
 int runConvert(const Invocation &call) {
-    static constexpr std::pair<std::string_view, Form> kForms[] = {
-        {"text", Form::Text}, {"binary", Form::BinaryV2}, {"binary-v1", Form::BinaryV1}};
-    const char *to = call.value("--to");
-    const std::string_view name = to ? to : "text";
-    const auto *found = std::find_if(std::begin(kForms), std::end(kForms), [&](const auto &f) { return f.first == name; });
-    if (found == std::end(kForms)) {
-        return usageError(call.command, "unknown capture form %s (text, binary or binary-v1)", quoted(name).c_str());
-    }
-    const Form form = found->second;
-    const char *outputPath = call.value("--output");
+    Form form = Form::Text;
+    if (const int status = call.choice(kTo, form); status != kExitOk) return status;
+    const char *outputPath = call.value(kOutput);
     if (form != Form::Text && outputPath == nullptr && isTerminal(stdout)) {
         return usageError(call.command, "a binary capture is not written to a terminal; use -o FILE");
     }
     ReadOptions options;
-    if (const char *size = call.value("--max-record"); size != nullptr) {
+    if (const char *size = call.value(kMaxRecord); size != nullptr) {
         uint64_t value = 0;
         if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
             return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
@@ -84,11 +86,7 @@ int runConvert(const Invocation &call) {
     return reportOutcome(outcome);
 }
 
-constexpr OptionDefinition kConvertOptions[] = {
-    {"--to", nullptr, "FORM", "text (default), binary (version 2) or binary-v1"},
-    {"--output", "-o", "FILE", "write to FILE instead of standard output"},
-    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
-};
+constexpr const OptionDefinition *kConvertOptions[] = {&kTo.row, &kOutput.row, &kMaxRecord.row};
 
 }  // namespace
 

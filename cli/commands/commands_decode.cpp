@@ -60,9 +60,10 @@ struct DecodeSettings {
     unsigned workers = 1;       // captures decoded at once
 };
 
-std::string counted(uint64_t count, const char *noun) {
-    return formatText("%llu %s%s", static_cast<unsigned long long>(count), noun, count == 1 ? "" : "s");
-}
+// The plural ending of a count's noun.
+const char *plural(uint64_t count) { return count == 1 ? "" : "s"; }
+
+unsigned long long wide(uint64_t count) { return static_cast<unsigned long long>(count); }
 
 // The verdict on the builds of every capture read.
 struct BuildVerdict {
@@ -83,16 +84,16 @@ struct BuildVerdict {
 };
 
 void printSummary(const DecodeCounts &counts, const DecodeSettings &settings, const BuildVerdict &verdict) {
-    std::string extra;
-    if (settings.filter.active()) extra += formatText(", %llu filtered out", static_cast<unsigned long long>(counts.filtered));
-    if (counts.skips != 0) {
-        extra += formatText(", %s skipped at %s", counted(counts.skippedBytes, "byte").c_str(),
-                            counted(counts.skips, "place").c_str());
-    }
-    report(kExitOk, "%s decoded, %s, %s, %llu truncated%s; %s", counted(counts.records, "record").c_str(),
-           counted(counts.unknownChannels, "unknown channel").c_str(),
-           counted(counts.unknownTokens, "unknown token").c_str(), static_cast<unsigned long long>(counts.truncated),
-           extra.c_str(), verdict.text());
+    const std::string filtered =
+        settings.filter.active() ? formatText(", %llu filtered out", wide(counts.filtered)) : std::string();
+    const std::string skipped =
+        counts.skips == 0 ? std::string()
+                          : formatText(", %llu byte%s skipped at %llu place%s", wide(counts.skippedBytes),
+                                       plural(counts.skippedBytes), wide(counts.skips), plural(counts.skips));
+    report(kExitOk, "%llu record%s decoded, %llu unknown channel%s, %llu unknown token%s, %llu truncated%s%s; %s",
+           wide(counts.records), plural(counts.records), wide(counts.unknownChannels),
+           plural(counts.unknownChannels), wide(counts.unknownTokens), plural(counts.unknownTokens),
+           wide(counts.truncated), filtered.c_str(), skipped.c_str(), verdict.text());
 }
 
 void count(RecordKind kind, DecodeCounts &counts) {
@@ -128,37 +129,69 @@ Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, 
     return captureFailure(reader);
 }
 
-// The library's four formats, and the tool's own JSON Lines and page.
-bool parseDecodeFormat(std::string_view name, int32_t &format) {
-    if (name == "jsonl") format = kFormatJsonLines;
-    else if (name == "html") format = kFormatHtml;
-    else return parseFormatName(name, format);
-    return true;
+constexpr OptionChoice kLineFormatNames[] = {
+    {"text", static_cast<int>(LineFormat::Text)},         {"xml", static_cast<int>(LineFormat::Xml)},
+    {"json", static_cast<int>(LineFormat::Json)},         {"longjson", static_cast<int>(LineFormat::LongJson)},
+    {"jsonl", static_cast<int>(LineFormat::JsonLines)},   {"html", static_cast<int>(LineFormat::Html)}};
+constexpr ChoiceOption<LineFormat> kFormat = {{"--format", nullptr, "F",
+                                               "output format: text (default), xml, json, longjson, jsonl\n"
+                                               "(one JSON object per record, docs/tkdec-jsonl.schema.json)\n"
+                                               "or html (the viewer's page with the records, one file)",
+                                               kLineFormatNames, "format"}};
+constexpr FlagOption kWithMeta = {{"--with-meta", nullptr, nullptr,
+                                   "add the record number, channel, channel label and id; in the\n"
+                                   "JSON formats each line is an object whose member \"text\"\n"
+                                   "holds the decoded record as a JSON string"}};
+constexpr OptionChoice kTimeNames[] = {{"abs", static_cast<int>(TimeColumn::Absolute)},
+                                       {"delta", static_cast<int>(TimeColumn::Delta)}};
+constexpr ChoiceOption<TimeColumn> kTimestamps = {{"--timestamps", nullptr, "abs|delta",
+                                                   "put the record's host time (captures of version 2 or text\n"
+                                                   "with times), or the time since the record before, in front",
+                                                   kTimeNames, "timestamps"}};
+constexpr ValueOption kChannel = {{"--channel", nullptr, "LIST", "keep only these channels (numbers); !N drops channel N"}};
+constexpr ValueOption kGroup = {{"--group", nullptr, "LIST", "keep only these log groups (LOG_GROUP_...); !G drops one"}};
+constexpr ValueOption kKind = {{"--kind", nullptr, "LIST",
+                                "keep only these kinds: print, alarm, exception, message, trace,\n"
+                                "unknown_channel, unknown_token; !K drops one"}};
+constexpr ValueOption kId = {{"--id", nullptr, "LIST", "keep only these token or message ids; !N drops one"}};
+enum class Colour { Auto, Always, Never };
+constexpr OptionChoice kColourNames[] = {{"auto", static_cast<int>(Colour::Auto)},
+                                         {"always", static_cast<int>(Colour::Always)},
+                                         {"never", static_cast<int>(Colour::Never)}};
+constexpr ChoiceOption<Colour> kColor = {{"--color", nullptr, "WHEN",
+                                          "colour text output: auto (default: on a terminal unless\n"
+                                          "NO_COLOR is set or TERM is dumb), always or never",
+                                          kColourNames, "colour choice"}};
+constexpr FlagOption kFollow = {{"--follow", "-f", nullptr, "keep reading FILE as it grows, as tail -f does; Ctrl-C stops"}};
+constexpr FlagOption kLineBuffered = {{"--line-buffered", nullptr, nullptr, "write each record's line as soon as it is decoded"}};
+constexpr ValueOption kMaxRecord = {{"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"}};
+constexpr FlagOption kStopOnError = {{"--stop-on-error", nullptr, nullptr, "stop at the first damaged record instead of skipping it"}};
+constexpr ValueOption kJobs = {{"--jobs", "-j", "N",
+                                "decode up to N captures at once, each by one thread, the output\n"
+                                "in their order (default: the number of cores)"}};
+constexpr FlagOption kQuiet = {{"--quiet", "-q", nullptr, "no summary and no progress line"}};
+
+// Whether the terminal, if stdout is one, is to get colour: not when
+// NO_COLOR is set (to anything but "") or TERM says it has none.
+bool terminalTakesColour() {
+    const char *noColour = std::getenv("NO_COLOR");
+    const char *term = std::getenv("TERM");
+    return (noColour == nullptr || *noColour == '\0') && (term == nullptr || std::strcmp(term, "dumb") != 0);
 }
 
 int readSettings(const Invocation &call, DecodeSettings &settings) {
-    if (const char *format = call.value("--format"); format && !parseDecodeFormat(format, settings.print.format)) {
-        return usageError(call.command, "unknown format %s (text, xml, json, longjson, jsonl or html)", quoted(format).c_str());
-    }
-    static constexpr std::pair<std::string_view, TimeColumn> kTimes[] = {{"abs", TimeColumn::Absolute},
-                                                                         {"delta", TimeColumn::Delta}};
-    if (const char *time = call.value("--timestamps"); time && !pick(kTimes, time, settings.print.time)) {
-        return usageError(call.command, "unknown timestamps %s (abs or delta)", quoted(time).c_str());
-    }
-    if (settings.print.time != TimeColumn::None && settings.print.format != UF_AsText &&
-        settings.print.format != kFormatJsonLines) {
+    if (const int status = call.choice(kFormat, settings.print.format); status != kExitOk) return status;
+    if (const int status = call.choice(kTimestamps, settings.print.time); status != kExitOk) return status;
+    if (settings.print.time != TimeColumn::None && settings.print.format != LineFormat::Text &&
+        settings.print.format != LineFormat::JsonLines) {
         return usageError(call.command, "--timestamps needs --format text or jsonl (jsonl has a \"time\" member): "
                           "the xml and json formats are the library's own record texts, with no place for a time");
     }
-    static constexpr std::pair<std::string_view, int> kColours[] = {{"auto", -1}, {"never", 0}, {"always", 1}};
-    int colour = -1;
-    if (const char *given = call.value("--color"); given && !pick(kColours, given, colour)) {
-        return usageError(call.command, "unknown colour choice %s (auto, always or never)", quoted(given).c_str());
-    }
-    const char *noColour = std::getenv("NO_COLOR");
-    const bool colourWanted = colour < 0 ? isTerminal(stdout) && (noColour == nullptr || *noColour == '\0') : colour > 0;
-    settings.print.colour = colourWanted && settings.print.format == UF_AsText;
-    if (const char *size = call.value("--max-record"); size != nullptr) {
+    Colour colour = Colour::Auto;
+    if (const int status = call.choice(kColor, colour); status != kExitOk) return status;
+    const bool colourWanted = colour == Colour::Auto ? isTerminal(stdout) && terminalTakesColour() : colour == Colour::Always;
+    settings.print.colour = colourWanted && settings.print.format == LineFormat::Text;
+    if (const char *size = call.value(kMaxRecord); size != nullptr) {
         uint64_t value = 0;
         if (!parseUnsigned(size, 0xFFFFFFFF, value)) {
             return usageError(call.command, "--max-record %s is not a number of bytes", quoted(size).c_str());
@@ -166,17 +199,17 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
         settings.read.maxRecord = static_cast<uint32_t>(value);
     }
     std::string problem;
-    if (!settings.filter.parse(call.value("--channel"), call.value("--group"), call.value("--kind"),
-                               call.value("--id"), problem)) {
+    if (!settings.filter.parse(call.value(kChannel), call.value(kGroup), call.value(kKind), call.value(kId),
+                               problem)) {
         return usageError(call.command, "%s", problem.c_str());
     }
-    settings.print.withMeta = call.has("--with-meta");
-    settings.quiet = call.has("--quiet");
-    settings.read.follow = call.has("--follow");
-    settings.read.stopOnError = call.has("--stop-on-error");
-    settings.lineBuffered = call.has("--line-buffered") || settings.read.follow || isTerminal(stdout);
+    settings.print.withMeta = call.has(kWithMeta);
+    settings.quiet = call.has(kQuiet);
+    settings.read.follow = call.has(kFollow);
+    settings.read.stopOnError = call.has(kStopOnError);
+    settings.lineBuffered = call.has(kLineBuffered) || settings.read.follow || isTerminal(stdout);
     settings.workers = defaultWorkerCount();
-    if (const char *jobs = call.value("--jobs"); jobs != nullptr) {
+    if (const char *jobs = call.value(kJobs); jobs != nullptr) {
         uint64_t value = 0;
         if (!parseUnsigned(jobs, 1024, value) || value == 0) {
             return usageError(call.command, "--jobs %s is not a number of workers from 1 to 1024",
@@ -242,7 +275,7 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
             report(kExitOk, "warning: %s: the capture at this point was made by build %s, the decoder is for build "
                    "%s: records may decode wrongly", next.name().c_str(), next.uuid().c_str(), decoderUuid.c_str());
         }
-        if (settings.print.format == kFormatJsonLines) {
+        if (settings.print.format == LineFormat::JsonLines) {
             RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), run.out.buffer());
         }
     };
@@ -351,7 +384,7 @@ int runDecode(const Invocation &call) {
     if (settings.read.follow || standardInput) catchInterrupt();
     setBinaryMode(stdout);
     DecodeRun run;
-    const bool page = settings.print.format == kFormatHtml;
+    const bool page = settings.print.format == LineFormat::Html;
     if (page) run.out.buffer() += kViewerPageHead;
     int status = kExitOk;
     // Live input is read as it arrives, one capture after the other.
@@ -375,32 +408,11 @@ int runDecode(const Invocation &call) {
     return status;
 }
 
-constexpr OptionDefinition kDecodeOptions[] = {
-    {"--format", nullptr, "F", "output format: text (default), xml, json, longjson, jsonl\n"
-                               "(one JSON object per record, docs/tkdec-jsonl.schema.json)\n"
-                               "or html (the viewer's page with the records, one file)"},
-    {"--with-meta", nullptr, nullptr, "add the record number, channel, channel label and id; in the\n"
-                                      "JSON formats each line is an object whose member \"text\"\n"
-                                      "holds the decoded record as a JSON string"},
-    {"--timestamps", nullptr, "abs|delta", "put the record's host time (captures of version 2 or text\n"
-                                            "with times), or the time since the record before, in front"},
-    {"--channel", nullptr, "LIST", "keep only these channels (numbers); !N drops channel N"},
-    {"--group", nullptr, "LIST", "keep only these log groups (LOG_GROUP_...); !G drops one"},
-    {"--kind", nullptr, "LIST", "keep only these kinds: print, alarm, exception, message, trace,\n"
-                                "unknown_channel, unknown_token; !K drops one"},
-    {"--id", nullptr, "LIST", "keep only these token or message ids; !N drops one"},
-    {"--color", nullptr, "WHEN", "colour text output: auto (default: on a terminal unless\n"
-                                 "NO_COLOR is set), always or never"},
-    {"--follow", "-f", nullptr, "keep reading FILE as it grows, as tail -f does; Ctrl-C stops"},
-    {"--line-buffered", nullptr, nullptr, "write each record's line as soon as it is decoded"},
-    {"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"},
-    {"--stop-on-error", nullptr, nullptr, "stop at the first damaged record instead of skipping it"},
-    {"--jobs", "-j", "N", "decode up to N captures at once, each by one thread, the output\n"
-                          "in their order (default: the number of cores)"},
-    kDecoderOption,
-    kDecodersOption,
-    kStrictOption,
-    {"--quiet", "-q", nullptr, "no summary and no progress line"},
+constexpr const OptionDefinition *kDecodeOptions[] = {
+    &kFormat.row, &kWithMeta.row,     &kTimestamps.row,   &kChannel.row,        &kGroup.row,
+    &kKind.row,   &kId.row,           &kColor.row,        &kFollow.row,         &kLineBuffered.row,
+    &kMaxRecord.row, &kStopOnError.row, &kJobs.row,      &kDecoderOption.row,  &kDecodersOption.row,
+    &kStrictOption.row, &kQuiet.row,
 };
 
 }  // namespace

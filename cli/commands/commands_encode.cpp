@@ -15,6 +15,9 @@
 namespace tkcli {
 namespace {
 
+constexpr FlagOption kJson = {{"--json", nullptr, nullptr, "TEXT holds the whole description as JSON"}};
+constexpr ValueOption kOutput = {{"--output", "-o", "FILE", "write the raw payload bytes to FILE"}};
+
 // Larger than any message or type of a build.
 constexpr size_t kPayloadCapacity = size_t{1} << 20;
 
@@ -39,7 +42,7 @@ int parseFailure(int32_t result, const char *what, std::string_view text) {
 }
 
 int runEncode(const Invocation &call) {
-    const bool json = call.has("--json");
+    const bool json = call.has(kJson);
     const size_t wanted = json ? 1 : 3;
     if (call.positionals.size() != wanted) {
         return usageError(call.command, json ? "--json takes one TEXT" : "needs NAME DESTINATION BODY");
@@ -58,18 +61,14 @@ int runEncode(const Invocation &call) {
     }
     if (result <= 0) return parseFailure(result, json ? "the text" : "the body", call.positionals[json ? 0 : 2]);
     payload.resize(static_cast<size_t>(result));
-    if (const char *path = call.value("--output")) return writeRaw(path, payload);
+    if (const char *path = call.value(kOutput)) return writeRaw(path, payload);
     std::string text;
     appendHexBytes(payload.data(), payload.size(), text);
     std::printf("%s\n", text.c_str());
     return kExitOk;
 }
 
-constexpr OptionDefinition kEncodeOptions[] = {
-    {"--json", nullptr, nullptr, "TEXT holds the whole description as JSON"},
-    {"--output", "-o", "FILE", "write the raw payload bytes to FILE"},
-    kDecoderOption,
-};
+constexpr const OptionDefinition *kEncodeOptions[] = {&kJson.row, &kOutput.row, &kDecoderOption.row};
 
 }  // namespace
 

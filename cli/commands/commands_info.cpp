@@ -11,6 +11,8 @@
 namespace tkcli {
 namespace {
 
+constexpr FlagOption kPretty = {{"--pretty", nullptr, nullptr, "indent the document, one member per line"}};
+
 // The whole document, however long: the buffer grows while the library
 // fills it to the last byte.
 std::string targetInformation(const DecoderLibrary &library) {
@@ -28,7 +30,7 @@ int runInfo(const Invocation &call) {
     DecoderLibrary library;
     if (const int status = loadDecoder(call, library); status != kExitOk) return status;
     const std::string document = targetInformation(library);
-    const std::string text = call.has("--pretty") ? prettyJson(document) : document;
+    const std::string text = call.has(kPretty) ? prettyJson(document) : document;
     std::printf("%s\n", text.c_str());
     return kExitOk;
 }
@@ -54,11 +56,8 @@ int runChannels(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kInfoOptions[] = {
-    {"--pretty", nullptr, nullptr, "indent the document, one member per line"},
-    kDecoderOption,
-};
-constexpr OptionDefinition kChannelsOptions[] = {kDecoderOption};
+constexpr const OptionDefinition *kInfoOptions[] = {&kPretty.row, &kDecoderOption.row};
+constexpr const OptionDefinition *kChannelsOptions[] = {&kDecoderOption.row};
 
 }  // namespace
 

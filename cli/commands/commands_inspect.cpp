@@ -14,9 +14,12 @@
 #include "commands/decoder_choice.h"
 #include "output/channel_labels.h"
 #include "output/json_text.h"
+#include "output/json_writer.h"
 
 namespace tkcli {
 namespace {
+
+constexpr FlagOption kJson = {{"--json", nullptr, nullptr, "one JSON object per capture, on one line"}};
 
 struct CaptureSurvey {
     uint64_t records = 0;
@@ -92,16 +95,9 @@ void printText(const CaptureReader &reader, const CaptureSurvey &found, const Ch
     std::fputs(text.c_str(), stdout);
 }
 
-void appendJsonText(std::string_view text, std::string &out) {
-    out += '"';
-    appendJsonEscaped(text, out);
-    out += '"';
-}
-
-// A JSON string, or null for an empty text.
-void appendJsonOrNull(std::string_view text, std::string &out) {
-    if (text.empty()) out += "null";
-    else appendJsonText(text, out);
+// A string, or null for an empty text.
+void stringOrNull(JsonWriter &json, const std::string &text) {
+    json.stringOrNull(text.empty() ? nullptr : text.c_str());
 }
 
 // One line: {"capture":...,"form":"binary","version":2,"build":...,
@@ -109,40 +105,35 @@ void appendJsonOrNull(std::string_view text, std::string &out) {
 // "first_time":...,"last_time":...,"skipped_bytes":0,"channels":[...]}
 void printJson(const CaptureReader &reader, const CaptureSurvey &found, const ChosenDecoder &decoder,
                const ChannelLabels &labels) {
-    std::string out = "{\"capture\":";
-    appendJsonText(reader.name(), out);
-    out += reader.form() == CaptureForm::Text ? ",\"form\":\"text\",\"version\":null"
-                                              : formatText(",\"form\":\"binary\",\"version\":%u", reader.version());
-    out += ",\"build\":";
-    appendJsonOrNull(reader.uuid(), out);
-    out += ",\"decoder\":";
-    appendJsonText(decoder.library.path(), out);
-    out += ",\"decoder_build\":";
-    appendJsonText(decoder.uuid, out);
-    out += decoder.matches ? ",\"build_match\":true" : ",\"build_match\":false";
-    out += formatText(",\"bytes\":%llu,\"records\":%llu", static_cast<unsigned long long>(reader.bytesRead()),
-                      static_cast<unsigned long long>(found.records));
-    out += ",\"first_time\":";
-    appendJsonOrNull(found.firstTime ? timeText(found.firstTime) : std::string(), out);
-    out += ",\"last_time\":";
-    appendJsonOrNull(found.lastTime ? timeText(found.lastTime) : std::string(), out);
-    out += formatText(",\"skipped_bytes\":%llu,\"channels\":[", static_cast<unsigned long long>(reader.skippedBytes()));
-    const char *separator = "";
+    std::string out;
+    JsonWriter json(out);
+    json.beginObject().key("capture").string(reader.name());
+    if (reader.form() == CaptureForm::Text) json.key("form").string("text").key("version").null();
+    else json.key("form").string("binary").key("version").number(reader.version());
+    json.key("build");
+    stringOrNull(json, reader.uuid());
+    json.key("decoder").string(decoder.library.path()).key("decoder_build").string(decoder.uuid);
+    json.key("build_match").boolean(decoder.matches);
+    json.key("bytes").number(reader.bytesRead()).key("records").number(found.records).key("first_time");
+    stringOrNull(json, found.firstTime ? timeText(found.firstTime) : std::string());
+    json.key("last_time");
+    stringOrNull(json, found.lastTime ? timeText(found.lastTime) : std::string());
+    json.key("skipped_bytes").number(reader.skippedBytes()).key("channels").beginArray();
     for (const auto &[channel, count] : found.perChannel) {
-        out += formatText("%s{\"channel\":%u,\"label\":", separator, channel);
         const char *label = labels.label(channel);
-        appendJsonOrNull(label ? label : "", out);
-        out += formatText(",\"records\":%llu}", static_cast<unsigned long long>(count));
-        separator = ",";
+        json.beginObject().key("channel").number(channel).key("label");
+        stringOrNull(json, label ? label : "");
+        json.key("records").number(count).endObject();
     }
-    out += "]}\n";
+    json.endArray().endObject();
+    out += '\n';
     std::fputs(out.c_str(), stdout);
 }
 
 // With --decoders DIR, the library there made for the capture's build;
 // else, or when none is, the one of --decoder or beside the tool.
 int chooseDecoder(const Invocation &call, const std::string &captureUuid, ChosenDecoder &decoder) {
-    decoder.folder = call.value("--decoders");
+    decoder.folder = call.value(kDecodersOption);
     const bool found = decoder.folder != nullptr && !captureUuid.empty() &&
                        findDecoderFor(decoder.folder, captureUuid, decoder.library);
     if (!found) {
@@ -166,12 +157,12 @@ int inspectCapture(const Invocation &call, const char *path) {
     options.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
     CaptureSurvey found;
     const Outcome outcome = survey(reader, found);
-    if (call.has("--json")) printJson(reader, found, decoder, labels);
+    if (call.has(kJson)) printJson(reader, found, decoder, labels);
     else printText(reader, found, decoder, labels);
     std::fflush(stdout);
     if (const int status = reportOutcome(outcome); status != kExitOk) return status;
     if (reader.skips() != 0) return kExitDataError;
-    if (call.has("--strict") && !decoder.matches) {
+    if (call.has(kStrictOption) && !decoder.matches) {
         return report(kExitDataError, "%s: no decoder is made for its build (--strict)", reader.name().c_str());
     }
     return kExitOk;
@@ -179,7 +170,7 @@ int inspectCapture(const Invocation &call, const char *path) {
 
 int runInspect(const Invocation &call) {
     std::error_code ignored;
-    if (const char *folder = call.value("--decoders"); folder && !std::filesystem::is_directory(folder, ignored)) {
+    if (const char *folder = call.value(kDecodersOption); folder && !std::filesystem::is_directory(folder, ignored)) {
         return report(kExitIoError, "decoder folder %s: no such folder", folder);
     }
     int status = kExitOk;
@@ -190,12 +181,8 @@ int runInspect(const Invocation &call) {
     return status;
 }
 
-constexpr OptionDefinition kInspectOptions[] = {
-    {"--json", nullptr, nullptr, "one JSON object per capture, on one line"},
-    kDecoderOption,
-    kDecodersOption,
-    kStrictOption,
-};
+constexpr const OptionDefinition *kInspectOptions[] = {&kJson.row, &kDecoderOption.row, &kDecodersOption.row,
+                                                      &kStrictOption.row};
 
 }  // namespace
 

@@ -13,6 +13,9 @@
 namespace tkcli {
 namespace {
 
+constexpr ChoiceOption<int32_t> kFormat = {
+    {"--format", nullptr, "F", "output format: text (default), xml, json or longjson", kRecordFormats, "format"}};
+
 // Runs fill(size, buffer) with a zeroed buffer that doubles while the text
 // reaches its last byte (the library then wrote no terminator, so the text
 // may have been cut). Returns the last result of fill.
@@ -56,7 +59,7 @@ int runSource(const Invocation &call) {
 
 int runType(const Invocation &call) {
     int32_t format = UF_AsText;
-    if (const int status = formatOption(call, format); status != kExitOk) return status;
+    if (const int status = call.choice(kFormat, format); status != kExitOk) return status;
     std::vector<uint8_t> bytes;
     for (size_t i = 1; i < call.positionals.size(); ++i) {
         std::string_view bad;
@@ -81,11 +84,8 @@ int runType(const Invocation &call) {
     return kExitOk;
 }
 
-constexpr OptionDefinition kTypeOptions[] = {
-    {"--format", nullptr, "F", "output format: text (default), xml, json or longjson"},
-    kDecoderOption,
-};
-constexpr OptionDefinition kSourceOptions[] = {kDecoderOption};
+constexpr const OptionDefinition *kTypeOptions[] = {&kFormat.row, &kDecoderOption.row};
+constexpr const OptionDefinition *kSourceOptions[] = {&kDecoderOption.row};
 
 }  // namespace
 

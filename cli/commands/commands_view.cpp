@@ -57,16 +57,16 @@ int runView(const Invocation &call) {
     return report(kExitUsage, "view: cannot run python3: %s", std::strerror(errno));
 }
 
-constexpr OptionDefinition kViewOptions[] = {
-    {"--port", nullptr, "N", "serve on port N (default: a free one)"},
-    {"--host", nullptr, "HOST", "serve on HOST instead of 127.0.0.1 (the page is then open to\n"
-                                "whoever reaches HOST)"},
-    {"--open", nullptr, nullptr, "open the page in the default browser"},
-    {"--follow", "-f", nullptr, "keep reading FILE as it grows, as tail -f does"},
-    kDecoderOption,
-    kDecodersOption,
-    kStrictOption,
-};
+// The server reads these itself: the tool hands every option on by its row's name.
+constexpr ValueOption kPort = {{"--port", nullptr, "N", "serve on port N (default: a free one)"}};
+constexpr ValueOption kHost = {{"--host", nullptr, "HOST",
+                                "serve on HOST instead of 127.0.0.1 (the page is then open to\n"
+                                "whoever reaches HOST)"}};
+constexpr FlagOption kOpen = {{"--open", nullptr, nullptr, "open the page in the default browser"}};
+constexpr FlagOption kFollow = {{"--follow", "-f", nullptr, "keep reading FILE as it grows, as tail -f does"}};
+constexpr const OptionDefinition *kViewOptions[] = {&kPort.row,          &kHost.row,           &kOpen.row,
+                                                    &kFollow.row,        &kDecoderOption.row, &kDecodersOption.row,
+                                                    &kStrictOption.row};
 
 }  // namespace
 

@@ -41,7 +41,7 @@ int loadOwnLibrary(DecoderLibrary &library) {
 // made for: an error with --strict, else a warning naming the decoder
 // that loadDecoder gives instead.
 int withoutMatch(const Invocation &call, const std::string &problem, DecoderLibrary &library) {
-    if (call.has("--strict")) return report(kExitDataError, "%s (--strict)", problem.c_str());
+    if (call.has(kStrictOption)) return report(kExitDataError, "%s (--strict)", problem.c_str());
     if (const int status = loadDecoder(call, library); status != kExitOk) return status;
     report(kExitOk, "warning: %s; decoding with %s (build %s): records may decode wrongly", problem.c_str(),
            library.path().c_str(), library.uuid().c_str());
@@ -69,7 +69,7 @@ int loadFromFolder(const Invocation &call, const char *folder, const CaptureBuil
 // capture's build.
 int loadChecked(const Invocation &call, const CaptureBuild &capture, DecoderLibrary &library) {
     if (const int status = loadDecoder(call, library); status != kExitOk) return status;
-    const bool strict = call.has("--strict");
+    const bool strict = call.has(kStrictOption);
     if (capture.uuid.empty()) {
         return strict ? report(kExitDataError, "%s names no build (--strict)", capture.name.c_str()) : kExitOk;
     }
@@ -114,13 +114,13 @@ int loadDecoder(const char *path, DecoderLibrary &library) {
 }
 
 int loadDecoder(const Invocation &call, DecoderLibrary &library) {
-    return loadDecoder(call.value("--decoder"), library);
+    return loadDecoder(call.value(kDecoderOption), library);
 }
 
 int loadDecoderForCapture(const Invocation &call, const std::string &captureName, const std::string &captureUuid,
                           DecoderLibrary &library) {
     const CaptureBuild capture{captureName, captureUuid};
-    if (const char *folder = call.value("--decoders")) return loadFromFolder(call, folder, capture, library);
+    if (const char *folder = call.value(kDecodersOption)) return loadFromFolder(call, folder, capture, library);
     return loadChecked(call, capture, library);
 }
 

@@ -17,17 +17,17 @@ namespace tkcli {
 // The options that choose the decoder, as rows of each command's option
 // table: --decoder for every command that loads a decoder, --decoders and
 // --strict also for those that read captures.
-inline constexpr OptionDefinition kDecoderOption = {
-    "--decoder", nullptr, "PATH", "use the decoder library at PATH instead of the one installed\nbeside the tool"};
-inline constexpr OptionDefinition kDecodersOption = {
+inline constexpr ValueOption kDecoderOption = {{
+    "--decoder", nullptr, "PATH", "use the decoder library at PATH instead of the one installed\nbeside the tool"}};
+inline constexpr ValueOption kDecodersOption = {{
     "--decoders", nullptr, "DIR",
     "use, for each capture, the library in DIR made for its build\n"
     "(tkdec_getUniqueId equal to its build UUID); when none is, the\n"
-    "one of --decoder or beside the tool"};
-inline constexpr OptionDefinition kStrictOption = {
+    "one of --decoder or beside the tool"}};
+inline constexpr FlagOption kStrictOption = {{
     "--strict", nullptr, nullptr,
     "fail (status 1) when a capture names no build or no decoder is\n"
-    "made for its build"};
+    "made for its build"}};
 
 // Loads the library at path, or the tool's own library when path is null.
 // Returns kExitOk, or reports why not and returns the exit status.

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "output/json_text.h"
+#include "output/json_writer.h"
 #include "tkdec.h"
 
 namespace tkcli {
@@ -72,23 +73,9 @@ void appendXmlMeta(const RecordMeta &meta, std::string_view text, std::string &o
 
 // {"record":12,"channel":48,"label":"...","id":"0x00000000","text":"..."}
 void appendJsonMeta(const RecordMeta &meta, std::string_view text, std::string &out) {
-    out += "{\"record\":";
-    appendDecimal(meta.number, out);
-    out += ",\"channel\":";
-    appendDecimal(meta.channel, out);
-    out += ",\"label\":";
-    if (meta.label != nullptr) {
-        out += '"';
-        appendJsonEscaped(meta.label, out);
-        out += '"';
-    } else {
-        out += "null";
-    }
-    out += ",\"id\":\"";
-    appendId(meta.id, out);
-    out += "\",\"text\":\"";
-    appendJsonEscaped(text, out);
-    out += "\"}";
+    JsonWriter json(out);
+    json.beginObject().key("record").number(meta.number).key("channel").number(meta.channel);
+    json.key("label").stringOrNull(meta.label).key("id").id(meta.id).key("text").string(text).endObject();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "base/hex.h"
 #include "base/time_text.h"
 #include "output/json_text.h"
+#include "output/json_writer.h"
 #include "output/record_lines.h"
 #include "tkdec.h"
 
@@ -29,12 +30,6 @@ bool hasTokens(RecordKind kind) {
     return kind == RecordKind::Print || kind == RecordKind::Alarm || kind == RecordKind::Exception;
 }
 
-void appendJsonString(std::string_view text, std::string &out) {
-    out += '"';
-    appendJsonEscaped(text, out);
-    out += '"';
-}
-
 // <unknown token 0x00000034 on channel 48, 4 payload bytes: 01 00 00 00>
 void appendUnknownTokenMarker(const CaptureRecord &record, std::string &out) {
     out += formatText("<unknown token 0x%08x on channel %u, %u payload byte%s", record.id, record.channel,
@@ -52,13 +47,25 @@ void escapeForHtml(std::string &text, size_t start) {
     }
 }
 
+int32_t libraryFormat(LineFormat format) {
+    switch (format) {
+    case LineFormat::Xml: return UF_AsXml;
+    case LineFormat::Json: return UF_AsJson;
+    case LineFormat::LongJson: return UF_AsLongJson;
+    case LineFormat::Text:
+    case LineFormat::JsonLines:  // the record's text, with its fields as long JSON
+    case LineFormat::Html: break;
+    }
+    return UF_AsText;
+}
+
 RecordPrinter::RecordPrinter(const DecoderFunctions &library, const PrintSettings &settings, const RecordFilter &filter,
                              const ChannelLabels &labels)
     : library_(library),
       settings_(settings),
       filter_(filter),
       labels_(labels),
-      decoder_(library, writesJsonLines(settings.format) ? UF_AsText : settings.format),
+      decoder_(library, libraryFormat(settings.format)),
       fieldsDecoder_(library, UF_AsLongJson, writesJsonLines(settings.format) ? RecordDecoder::kInitialSize : 1) {}
 
 RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, std::string &out) {
@@ -75,14 +82,14 @@ RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_
     if (writesJsonLines(settings_.format)) {
         const size_t start = out.size();
         if (!appendJsonLine(record, number, text, out)) return Printed::TooLong;
-        if (settings_.format == kFormatHtml) escapeForHtml(out, start);
-    } else if (settings_.format == UF_AsText) {
+        if (settings_.format == LineFormat::Html) escapeForHtml(out, start);
+    } else if (settings_.format == LineFormat::Text) {
         appendTextLine(record, number, text, out);
     } else if (settings_.withMeta) {
-        appendRecordLineWithMeta(settings_.format, {number, record.channel, record.id, labels_.label(record.channel)},
+        appendRecordLineWithMeta(libraryFormat(settings_.format), {number, record.channel, record.id, labels_.label(record.channel)},
                                  text, out);
     } else {
-        appendRecordLine(settings_.format, text, out);
+        appendRecordLine(libraryFormat(settings_.format), text, out);
     }
     previousTime_ = record.time != 0 ? record.time : previousTime_;
     return Printed::Shown;
@@ -122,55 +129,44 @@ void RecordPrinter::appendTimeColumn(uint64_t time, std::string &out) {
 //  "fields":{...},"payload":"0100..."}
 bool RecordPrinter::appendJsonLine(const CaptureRecord &record, uint64_t number, std::string_view text,
                                    std::string &out) {
-    out += formatText("{\"record\":%llu,\"offset\":%llu", static_cast<unsigned long long>(number),
-                      static_cast<unsigned long long>(record.position));
+    std::string_view fields;
+    int32_t result = 0;
+    if (!fieldsDecoder_.decode(record, fields, result)) return false;
+    JsonWriter json(out);
+    json.beginObject().key("record").number(number).key("offset").number(record.position);
     if (record.time != 0) {
-        out += ",\"time\":\"";
-        appendUtcTime(record.time, out);
-        out += '"';
+        std::string time;
+        appendUtcTime(record.time, time);
+        json.key("time").string(time);
     }
-    out += formatText(",\"channel\":%u,\"label\":", record.channel);
-    const char *label = labels_.label(record.channel);
-    if (label != nullptr) appendJsonString(label, out);
-    else out += "null";
-    out += formatText(",\"id\":\"0x%08x\",\"kind\":\"%s\"", record.id, kindName(kind_));
-    const char *group = labels_.group(record.channel);
-    if (group != nullptr) {
-        out += ",\"group\":";
-        appendJsonString(group, out);
-    }
+    json.key("channel").number(record.channel).key("label").stringOrNull(labels_.label(record.channel));
+    json.key("id").id(record.id).key("kind").string(kindName(kind_));
+    if (const char *group = labels_.group(record.channel); group != nullptr) json.key("group").string(group);
     if (hasTokens(kind_)) {
         uint32_t line = 0;
         char file[1024] = {};
         if (library_.getSourceReference(record.channel, record.id, &line, sizeof file - 1, file) == 0) {
-            out += ",\"file\":";
-            appendJsonString(file, out);
-            out += formatText(",\"line\":%u", line);
+            json.key("file").string(file).key("line").number(line);
         }
     }
-    out += ",\"text\":";
-    appendJsonString(text, out);
-    std::string_view fields;
-    int32_t result = 0;
-    if (!fieldsDecoder_.decode(record, fields, result)) return false;
-    out += ",\"fields\":";
-    if (isJsonObject(fields)) appendJsonOneLine(fields, out);
-    else out += "null";
-    out += ",\"payload\":\"";
+    json.key("text").string(text).key("fields");
+    if (isJsonObject(fields)) json.document(fields);
+    else json.null();
     std::string hex;
     appendHexBytes(record.payload, record.size, hex);
     std::erase(hex, ' ');
-    out += hex;
-    out += '"';
-    out += "}\n";
+    json.key("payload").string(hex).endObject();
+    out += '\n';
     return true;
 }
 
 void RecordPrinter::appendJsonLinesHeader(const std::string &decoderUuid, const std::string &captureUuid,
                                           std::string &out) {
-    out += "{\"schema\":\"tkdec.jsonl/1\",\"decoder_build\":\"" + decoderUuid + "\",\"capture_build\":";
-    out += captureUuid.empty() ? "null" : "\"" + captureUuid + "\"";
-    out += captureUuid == decoderUuid ? ",\"build_match\":true}\n" : ",\"build_match\":false}\n";
+    JsonWriter json(out);
+    json.beginObject().key("schema").string("tkdec.jsonl/1").key("decoder_build").string(decoderUuid);
+    json.key("capture_build").stringOrNull(captureUuid.empty() ? nullptr : captureUuid.c_str());
+    json.key("build_match").boolean(captureUuid == decoderUuid).endObject();
+    out += '\n';
 }
 
 }  // namespace tkcli

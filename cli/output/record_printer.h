@@ -14,12 +14,14 @@
 
 namespace tkcli {
 
-// The tool's own format beside the library's four: one JSON object per line.
-inline constexpr int32_t kFormatJsonLines = 4;
-// The viewer's page with the JSON Lines embedded, each '<' written \u003c
-// so that no record text can end the element that holds them.
-inline constexpr int32_t kFormatHtml = 5;
-inline bool writesJsonLines(int32_t format) { return format == kFormatJsonLines || format == kFormatHtml; }
+// The formats of the tool's lines: the library's four record texts, one
+// JSON object per line, and the viewer's page with the JSON Lines embedded,
+// each '<' written \u003c so that no record text can end the element that
+// holds them.
+enum class LineFormat { Text, Xml, Json, LongJson, JsonLines, Html };
+inline bool writesJsonLines(LineFormat format) { return format == LineFormat::JsonLines || format == LineFormat::Html; }
+// The library's output format that a line of the format is made from.
+int32_t libraryFormat(LineFormat format);
 
 // Writes each '<' of text from start on as \u003c (JSON text only: there a
 // '<' stands inside a string).
@@ -28,7 +30,7 @@ void escapeForHtml(std::string &text, size_t start);
 enum class TimeColumn { None, Absolute, Delta };
 
 struct PrintSettings {
-    int32_t format = 0;  // tkdec_OutputFormat, kFormatJsonLines or kFormatHtml
+    LineFormat format = LineFormat::Text;
     bool withMeta = false;
     TimeColumn time = TimeColumn::None;
     bool colour = false;

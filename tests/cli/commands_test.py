@@ -4,10 +4,12 @@ status and both outputs it must give."""
 
 import json
 import os
+import re
+import subprocess
 import tempfile
 import unittest
 
-from cli_support import UUID, tkdec
+from cli_support import SOURCE_DIR, UUID, tkdec
 
 COMMANDS = ["decode", "convert", "inspect", "channels", "info", "source", "type", "encode", "view"]
 
@@ -21,6 +23,12 @@ USAGE_ERRORS = [
     (["decode", "--follow", "a", "b"], "tkdec: decode: --follow reads one FILE (see 'tkdec decode --help')"),
     (["info", "--pretty=yes"], "tkdec: info: option --pretty takes no value (see 'tkdec info --help')"),
     (["decode", "--format"], "tkdec: decode: option --format needs a value (see 'tkdec decode --help')"),
+    (["decode", "-qz"], "tkdec: decode: unknown option \"-z\" (see 'tkdec decode --help')"),
+    (["decode", "-qj"], "tkdec: decode: option --jobs needs a value (see 'tkdec decode --help')"),
+    (["decode", "-qj0"], "tkdec: decode: --jobs \"0\" is not a number of workers from 1 to 1024 (see 'tkdec decode --help')"),
+    (["decode", "--color", "red"],
+     "tkdec: decode: unknown colour choice \"red\" (auto, always or never) (see 'tkdec decode --help')"),
+    (["decode", "--timestamps", "rel"], "tkdec: decode: unknown timestamps \"rel\" (abs or delta) (see 'tkdec decode --help')"),
     (["convert", "--to", "hex"], "tkdec: convert: unknown capture form \"hex\" (text, binary or binary-v1) (see 'tkdec convert --help')"),
 ]
 
@@ -71,6 +79,18 @@ ENCODINGS = [
 ]
 
 
+# (the words typed, the last one being completed; what bash offers).
+COMPLETIONS = [
+    (["con"], "convert"),
+    (["decode", "--format", "j"], "json jsonl"),
+    (["decode", "--col"], "--color"),
+    (["decode", "-"], None),
+    (["convert", "--to", "b"], "binary binary-v1"),
+    (["type", "--format", "j"], "json"),
+    (["view", "--f"], "--follow"),
+]
+
+
 class Commands(unittest.TestCase):
     def test_cases(self):
         cases = [(["source", *a], s, o, e) for a, s, o, e in SOURCES] + [
@@ -87,6 +107,24 @@ class Commands(unittest.TestCase):
             with open(os.path.join(directory, "payload"), "rb") as file:
                 self.assertEqual((run.status, run.out, run.err, file.read()), (0, b"", "", bytes.fromhex(PAYLOAD)))
 
+    def test_completion_and_manual(self):
+        script = tkdec("--completion", "bash").text
+        for words, offered in COMPLETIONS:
+            with self.subTest(words=words):
+                line = " ".join(["tkdec", *words])
+                run = subprocess.run(["bash", "-c", script + f'COMP_WORDS=({line}); COMP_CWORD={len(words)}; _tkdec; '
+                                      'echo "${COMPREPLY[*]}"'], capture_output=True, text=True, timeout=60)
+                if offered is None:  # every option of the command, as its help lists them
+                    help_options = {word.rstrip(",") for line in tkdec(words[0], "--help").text.splitlines()
+                                    if line.startswith("  -") for word in line.split()[:2] if word.startswith("-")}
+                    self.assertEqual(set(run.stdout.split()), help_options | {"--help"})
+                else:
+                    self.assertEqual(run.stdout.strip(), offered)
+        manual = tkdec("--man").text
+        for command in COMMANDS:
+            self.assertIn(f'.SH "TKDEC {command}"\n.nf\n' + tkdec(command, "--help").text.replace("\\", "\\e"), manual)
+        self.assertEqual(tkdec("--completion", "fish").status, 2)
+
     def test_help(self):
         for args in (["--help"], ["-h"], ["help"]):
             run = tkdec(*args)
@@ -98,6 +136,10 @@ class Commands(unittest.TestCase):
                 self.assertEqual({(run.status, run.out) for run in asked}, {(0, asked[0].out)})
                 self.assertTrue(asked[0].text.startswith(f"usage: tkdec {command}"))
                 self.assertEqual("\n  --decoder PATH " in asked[0].text, command != "convert")
+        # docs/cli.md quotes each command's help as the tool gives it.
+        quoted = dict(re.findall(r"<!-- the output of tkdec (\w+) --help -->\n```text\n(.*?)```\n",
+                                 (SOURCE_DIR / "docs" / "cli.md").read_text(), re.S))
+        self.assertEqual(quoted, {command: tkdec(command, "--help").text for command in COMMANDS})
         # Every option once, with its value and help on its line.
         decode = tkdec("decode", "--help").text
         self.assertEqual(decode.count("--with-meta"), 1)

@@ -4,6 +4,7 @@ versions, filters and colour, all on the sample's records."""
 
 import os
 import pathlib
+import pty
 import select
 import signal
 import subprocess
@@ -219,6 +220,25 @@ class FiltersAndColour(unittest.TestCase):
         self.assertTrue(all(line.startswith("\x1b[2m#") and reset in line for line in meta))
         for options in (["--color", "never"], ["--color", "auto"], []):
             self.assertEqual(tkdec("decode", *options, self.SAMPLE).text.splitlines(), EXPECTED)
+
+    def test_colour_on_a_terminal(self):
+        # (environment, whether the lines are coloured); combined short options read as apart.
+        for env, coloured in (({"TERM": "xterm"}, True), ({"TERM": "dumb"}, False),
+                              ({"TERM": "xterm", "NO_COLOR": "1"}, False), ({"TERM": "xterm", "NO_COLOR": ""}, True)):
+            with self.subTest(env=env):
+                leader, follower = pty.openpty()
+                environment = {k: v for k, v in os.environ.items() if k not in ("TERM", "NO_COLOR")}
+                run = subprocess.Popen([TOOL, "decode", "-qj1", self.SAMPLE], stdout=follower,
+                                       stderr=subprocess.DEVNULL, env={**environment, **env})
+                os.close(follower)
+                shown = b""
+                try:
+                    while chunk := os.read(leader, 65536):
+                        shown += chunk
+                except OSError:  # the terminal's other end closed
+                    pass
+                os.close(leader)
+                self.assertEqual((run.wait(timeout=120), b"\x1b[31m" in shown), (0, coloured))
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "output/json_text.h"
+#include "output/json_writer.h"
 
 namespace {
 
@@ -21,6 +22,23 @@ std::string oneLine(std::string_view text) {
 
 std::string objectCheck(std::string_view text) { return tkcli::isJsonObject(text) ? "object" : "not"; }
 std::string valueCheck(std::string_view text) { return tkcli::isJsonValue(text) ? "value" : "not"; }
+
+// Nesting, separators, numbers and ids around a key and a string of text.
+std::string written(std::string_view text) {
+    std::string out;
+    tkcli::JsonWriter json(out);
+    json.beginObject().key(text).string(text).key("a").beginArray().number(0).number(UINT64_MAX);
+    json.beginObject().endObject().boolean(false).stringOrNull(nullptr).endArray().key("id").id(0xdeadbeef).endObject();
+    return out;
+}
+
+// The library's JSON text among other values.
+std::string passed(std::string_view text) {
+    std::string out;
+    tkcli::JsonWriter json(out);
+    json.beginArray().document(text).document(text).null().endArray();
+    return out;
+}
 
 struct TextCase {
     std::string (*apply)(std::string_view);
@@ -46,6 +64,9 @@ TEST(JsonText, Cases) {
          "{\"s\":\"" + std::string(40, 'a') + "\\u0001" + std::string(40, 'b') + "\"}"},
         {oneLine, "{\"s\":\"" + std::string(14, 'a') + "\xff" + std::string(60, 'b') + "\"}",
          "{\"s\":\"" + std::string(14, 'a') + "\\u00ff" + std::string(60, 'b') + "\"}"},
+        {written, "k", "{\"k\":\"k\",\"a\":[0,18446744073709551615,{},false,null],\"id\":\"0xdeadbeef\"}"},
+        {written, "\"\xff", "{\"\\\"\\u00ff\":\"\\\"\\u00ff\",\"a\":[0,18446744073709551615,{},false,null],\"id\":\"0xdeadbeef\"}"},
+        {passed, "{\"a\":\n1}", "[{\"a\": 1},{\"a\": 1},null]"},
         {objectCheck, " {\"a\":[1,-2.5e+3,true,false,null,{}],\"b\":\"\\u00e9\\n\xff\x01\"} ", "object"},
         {objectCheck, "[1]", "not"},
         {valueCheck, " [1,\"\\n\xff\"] ", "value"},
