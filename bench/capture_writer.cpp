@@ -1,7 +1,11 @@
-// The benchmarks' records as a binary capture (docs/capture-formats.md),
-// repeated to a given size, so that `tkdec decode` can be timed on them.
+// The benchmarks' records as a binary capture, written by the tool's own
+// capture writers and repeated to a given size, so that `tkdec decode` can
+// be timed on them.
 #include <cstdio>
+#include <string>
 #include <vector>
+
+#include "capture/capture_writer.h"
 
 #include "benchmarks.h"
 #include "tkdec.h"
@@ -18,37 +22,27 @@ uint32_t weight(const Sample &sample) {
     return 5;
 }
 
-void putLittleEndian(std::vector<uint8_t> &bytes, uint64_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-uint8_t hexDigit(char c) { return static_cast<uint8_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10); }
-
-std::vector<uint8_t> header() {
-    std::vector<uint8_t> bytes = {'T', 'K', 'D', 'E', 'C', 'C', 'A', 'P'};
-    putLittleEndian(bytes, 1, 4);
+// The build UUID of the library linked in: the capture's header names it.
+std::string buildUuid() {
     char uuid[33] = {};
     tkdec_getUniqueId(sizeof uuid, uuid);
-    for (int i = 0; i < 16; ++i) bytes.push_back(static_cast<uint8_t>(hexDigit(uuid[2 * i]) << 4 | hexDigit(uuid[2 * i + 1])));
-    return bytes;
+    return std::string(uuid, 32);
 }
 
 }  // namespace
 
 int writeCapture(const std::vector<Sample> &samples, const char *path, uint64_t megabytes) {
-    std::vector<uint8_t> cycle;
+    std::string cycle;
     for (const Sample &sample : samples) {
-        for (uint32_t i = 0; i < weight(sample); ++i) {
-            putLittleEndian(cycle, sample.channel, 2);
-            putLittleEndian(cycle, sample.id, 4);
-            putLittleEndian(cycle, sample.payload.size(), 4);
-            cycle.insert(cycle.end(), sample.payload.begin(), sample.payload.end());
-        }
+        const tkcli::CaptureRecord record{sample.channel, sample.id, 0, sample.payload.data(),
+                                          static_cast<uint32_t>(sample.payload.size()), 0};
+        for (uint32_t i = 0; i < weight(sample); ++i) tkcli::appendBinaryV1Record(record, cycle);
     }
     std::FILE *file = std::fopen(path, "wb");
-    if (file == nullptr || cycle.empty()) return 1;
-    const std::vector<uint8_t> head = header();
-    bool ok = std::fwrite(head.data(), 1, head.size(), file) == head.size();
+    if (file == nullptr) return 1;
+    std::string head;
+    tkcli::appendBinaryHeader(1, buildUuid(), head);
+    bool ok = !cycle.empty() && std::fwrite(head.data(), 1, head.size(), file) == head.size();
     for (uint64_t written = 0; ok && written < megabytes * 1000000; written += cycle.size())
         ok = std::fwrite(cycle.data(), 1, cycle.size(), file) == cycle.size();
     return std::fclose(file) == 0 && ok ? 0 : 1;

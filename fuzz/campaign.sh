@@ -19,6 +19,11 @@ log="$work/$target.log"
 start=$(date +%s)
 corpora=("$root/fuzz/corpus/$target")
 [ -d "$root/fuzz/found/$target" ] && corpora+=("$root/fuzz/found/$target")
+if [ "$target" = capture_readers ]; then  # plus the damage corpus, and memory bounded
+  python3 "$root/fuzz/capture_seeds.py" "$work/$target-seeds"
+  corpora+=("$work/$target-seeds")
+  options+=(-malloc_limit_mb=32)
+fi
 "$build/fuzz_$target" "${options[@]}" "$work/$target" "${corpora[@]}" 2>&1 |
   while IFS= read -r line; do echo "$(($(date +%s) - start)) $line"; done > "$log" || true
 

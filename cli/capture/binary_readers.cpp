@@ -2,10 +2,10 @@
 // reader scans forward to where records make sense again and reports the
 // bytes it passed over.
 //
-// Live input (a pipe, a socket, a followed file) never waits on a length
-// that nothing confirms: while a record is incomplete, the bytes already
-// read are searched for a later point where reading may resume, and if one
-// is found the incomplete record is damage. Only a regular file, whose
+// Live version 2 input (a pipe, a socket, a followed file) never waits on a
+// length that nothing confirms: while a record is incomplete, the bytes
+// already read are searched for a later record whose checksum holds, and if
+// one is found the incomplete record is damage. Only a regular file, whose
 // bytes are there to read, is read on until every earlier candidate is
 // decided.
 #include <algorithm>
@@ -173,9 +173,12 @@ CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
             continue;
         }
         if (frame.kind == Frame::End && ended()) return input_->failed() ? readFailure() : Next::End;
-        if (frame.kind == Frame::Short && live() && !options_.stopOnError) {
+        if (frame.kind == Frame::Short && live() && !options_.stopOnError && version() == 2) {
             // A later record that checks out within the bytes read shows that
-            // this length is wrong: do not wait for it.
+            // this length is wrong: do not wait for it. Only a checksum shows
+            // that: in version 1 the bytes of a record still arriving may look
+            // like records themselves, so a header that makes sense is waited
+            // on, at most --max-record bytes.
             bool overtaken = false;
             size_t undecided = 0;  // the first candidate that more bytes may confirm: scanned again
             for (; scanned < input_->available() && !overtaken; ++scanned) {
@@ -277,12 +280,6 @@ std::string BinaryReader::cutMessage(const Framing &frame) {
                       static_cast<unsigned long long>(payloadSizeAt(input_->data())));
 }
 
-// Version 1: channel, id, payload length, payload. Nothing marks a record,
-// so a header is judged by what it says: a length within --max-record, and
-// not all zero bytes (zeroed storage, which no target sends). Reading
-// resumes where three records in a row have channels the build knows (or
-// fewer, ending exactly at the end of the input, unless the damage was a
-// record running past that end).
 // Version 1: channel, id, payload length, payload. Nothing marks a record,
 // so a header is judged by what it says: a length within --max-record, and
 // not all zero bytes (zeroed storage, which no target sends). Reading

@@ -14,6 +14,7 @@ namespace tkcli {
 struct Outcome {
     int status = kExitOk;
     std::string problem;
+    bool refused = false;  // the output form cannot hold what the input has
 };
 
 Outcome captureFailure(CaptureError kind, const std::string &message);

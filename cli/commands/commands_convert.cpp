@@ -24,6 +24,15 @@ Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
     CaptureRecord record;
     CaptureReader::Next next;
     while ((next = reader.next(record)) == CaptureReader::Next::Record) {
+        if (form == Form::BinaryV1 && record.time != 0) {  // refused, not dropped quietly
+            const bool text = reader.form() == CaptureForm::Text;
+            return {kExitDataError,
+                    formatText("%s: the record at %s %llu has a host time, which a version 1 capture cannot "
+                               "hold; convert to binary (version 2) or text instead",
+                               reader.name().c_str(), text ? "line" : "byte offset",
+                               static_cast<unsigned long long>(record.position)),
+                    true};
+        }
         if (form == Form::Text) appendTextRecord(record, out.buffer());
         else if (form == Form::BinaryV2) appendBinaryV2Record(record, out.buffer());
         else appendBinaryV1Record(record, out.buffer());
@@ -83,6 +92,7 @@ int runConvert(const Invocation &call) {
         error = errno;
     }
     if (!written) return outputFailure(outputPath ? outputPath : "the output", error);
+    if (outcome.refused && outputPath != nullptr) std::remove(outputPath);  // no half-written capture stays
     return reportOutcome(outcome);
 }
 
@@ -96,8 +106,9 @@ extern const Command kConvertCommand = {
     "[FILE|-]",
     "Reads a capture (any form, from FILE or standard input) and writes it\n"
     "again in the text form, the binary form of version 2 or that of version\n"
-    "1, with the same records, host times (not kept by version 1) and build\n"
-    "UUID. Damaged records are reported and left out.\n",
+    "1, with the same records, host times and build UUID. Damaged records\n"
+    "are reported and left out. Version 1 holds no host times: a capture with\n"
+    "them is refused (status 1), and a FILE written so far removed.\n",
     kConvertOptions,
     0,
     1,

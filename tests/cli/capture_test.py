@@ -3,6 +3,7 @@ convert, which writes back what it read, and tkdec decode): malformed
 captures and files, host times, the summary and the progress line."""
 
 import os
+import pathlib
 import pty
 import random
 import struct
@@ -127,6 +128,12 @@ class Captures(unittest.TestCase):
             "2026-12-06T10:00:00.000000000Z 1 0x00000000", "2026-12-06T10:00:00.250000000Z 1 0x00000001",
             "2026-12-06T10:01:02.000000001Z 1 0x00000002"])
         self.assertEqual(tkdec("convert", "--to", "binary", stdin=text.out).out, v2)
+        with tempfile.TemporaryDirectory() as directory:  # version 1 cannot hold the times: refused, no file left
+            for source, position in ((v2, "byte offset 28"), (text.out, "line 3")):
+                out = pathlib.Path(directory, "v1.tkcap")
+                run = tkdec("convert", "--to", "binary-v1", "-o", out, stdin=source)
+                self.assertEqual((run.status, out.exists()), (1, False))
+                self.assertIn(f"record at {position} has a host time, which a version 1 capture cannot hold", run.err)
         for option, column in (("abs", "2026-12-06T10:00:00.250000000Z"), ("delta", "+0.250000000")):
             run = tkdec("decode", "--timestamps", option, stdin=text.out.replace(b".000000000Z", b"Z"))
             self.assertEqual(run.text.splitlines(True)[1], f"{column} {unknown(1)}")

@@ -47,6 +47,24 @@ class LiveInput(unittest.TestCase):
                 process.stdin.close()
                 self.assertEqual(process.wait(timeout=30), 0)
 
+    def test_v1_record_that_holds_records_is_waited_on(self):
+        # Its payload, still arriving, looks like records of known channels: they are no reason to drop it.
+        inner = b"".join(tkcapture.binary_record(r, 1) for r in RECORDS[:4])
+        data = capture(1, RECORDS[:3] + [(0x1234, 7, inner, "")] + RECORDS[3:12])
+        with subprocess.Popen([TOOL, "decode", "-q", "--color=never"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, bufsize=0) as process:
+            half = len(capture(1, RECORDS[:3])) + 10 + len(inner) - 3  # all but the last bytes of its payload
+            process.stdin.write(data[:half])
+            process.stdin.flush()
+            self.assertEqual([read_line(process.stdout) for _ in range(3)], EXPECTED[:3])
+            self.assertIsNone(read_line(process.stdout, 0.3))
+            process.stdin.write(data[half:])
+            process.stdin.close()
+            got = [read_line(process.stdout) for _ in range(10)]
+            self.assertEqual((got[0].startswith("Channel ID 0x1234"), got[1:]), (True, EXPECTED[3:12]))
+            self.assertNotIn("skipped", process.stderr.read().decode())
+            self.assertEqual(process.wait(timeout=30), 0)
+
     def test_follow_a_growing_file(self):
         with tempfile.TemporaryDirectory() as directory:
             path = os.path.join(directory, "growing.tkcap")
