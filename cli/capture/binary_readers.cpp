@@ -313,9 +313,10 @@ BinaryReader::Resume BinaryReader::v1ResumesAt(size_t at, bool afterCut) {
             if (!ended()) return Resume::Undecided;
             return i > 0 && !afterCut ? Resume::Yes : Resume::No;
         }
-        if (frame.kind == Frame::Corrupt || !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) {
-            return Resume::No;
-        }
+        if (frame.kind == Frame::Corrupt) return Resume::No;
+        // The channel is judged only once its header has been read.
+        const bool headerRead = input_->available() >= at + kV1HeaderSize;
+        if (headerRead && !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) return Resume::No;
         if (frame.kind == Frame::Short) return ended() ? Resume::No : Resume::Undecided;
         at += frame.size;
     }
@@ -354,7 +355,7 @@ BinaryReader::Framing BinaryReader::v2FrameAt(size_t at) {
 }
 
 BinaryReader::Resume BinaryReader::v2ResumesAt(size_t at) {
-    if (input_->data()[at] != kSyncMark[0]) return Resume::No;
+    if (at < input_->available() && input_->data()[at] != kSyncMark[0]) return Resume::No;
     switch (v2FrameAt(at).kind) {
     case Frame::Whole: return Resume::Yes;
     case Frame::Short:

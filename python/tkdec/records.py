@@ -39,9 +39,7 @@ def record_dictionary(decoder, number, record):
         result["group"] = row.label.rpartition(":")[2]  # a print channel's label is SOURCE:GROUP
     if kind in ("print", "alarm", "exception"):
         result.update(_source_reference(decoder, record))
-    result.update(text=text, fields=fields)
-    if kind in ("unknown_channel", "unknown_token"):
-        result["payload"] = record.payload.hex()
+    result.update(text=text, fields=fields, payload=record.payload.hex())
     return result
 
 

@@ -145,7 +145,7 @@ class JsonLinesRecords(unittest.TestCase):
             with self.subTest(record=number):
                 self.assertEqual({k: records[number].get(k) for k in expected}, expected)
         self.assertEqual(records[3]["fields"]["sourceref"], {"file": records[3]["file"], "line": 796})
-        self.assertFalse({"group", "file", "line", "payload", "time"} & records[34].keys())
+        self.assertFalse({"group", "file", "line", "time"} & records[34].keys())
         self.assertEqual(len(json.loads(json.dumps(list(records.values())))), 51)
 
     @unittest.skipUnless(os.environ.get("TKDEC_TOOL"), "needs the tkdec tool")
