@@ -3,7 +3,10 @@
 # Builds the decoder library of one firmware build: the generator writes
 # the build's tables into <current binary folder>/generated/NAME, and the
 # library's sources are compiled with them into the shared library target
-# NAME (file name from OUTPUT_NAME, default NAME). The object library
+# NAME. Its file is named after the build (libtkdec-<build name>.so,
+# tkdec-<build name>.dll: the "name" of the description), so that the
+# decoders of several builds lie side by side in one folder; OUTPUT_NAME
+# gives another name. The object library
 # NAME_core holds the same objects, for programs that reach the library's
 # internals. The generator runs again whenever a description file or the
 # generator changes.
@@ -57,10 +60,25 @@ function(tkdec_add_decoder NAME)
 
   add_library(${NAME} SHARED $<TARGET_OBJECTS:${NAME}_core>)
   target_include_directories(${NAME} INTERFACE "$<BUILD_INTERFACE:${include_dir}>")
-  if(arg_OUTPUT_NAME)
-    set_target_properties(${NAME} PROPERTIES OUTPUT_NAME "${arg_OUTPUT_NAME}")
+  if(NOT arg_OUTPUT_NAME)
+    _tkdec_build_name("${arg_BUILD}" build_name)
+    set(arg_OUTPUT_NAME "tkdec-${build_name}")
   endif()
+  set_target_properties(${NAME} PROPERTIES OUTPUT_NAME "${arg_OUTPUT_NAME}")
   _tkdec_link_options(${NAME})
+endfunction()
+
+# Sets VAR to the description's "name", with anything but letters, digits,
+# '.', '_' and '-' made '_' so that it is a file name everywhere. A
+# description without one is the generator's error to report.
+function(_tkdec_build_name build var)
+  file(READ "${build}" description)
+  string(JSON name ERROR_VARIABLE error GET "${description}" name)
+  if(error OR name STREQUAL "")
+    set(name "unnamed")
+  endif()
+  string(REGEX REPLACE "[^A-Za-z0-9._-]" "_" name "${name}")
+  set(${var} "${name}" PARENT_SCOPE)
 endfunction()
 
 # Runs the generator on BUILD into OUT when a description file or the

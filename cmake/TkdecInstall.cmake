@@ -46,9 +46,30 @@ install(FILES "${PROJECT_BINARY_DIR}/tkdecConfig.cmake" "${PROJECT_BINARY_DIR}/t
               cmake/TkdecAddDecoder.cmake
         DESTINATION "${TKDEC_INSTALL_CMAKEDIR}")
 
+# decoders/: the installed build's library under its build's name
+# (libtkdec-<build name>.so, tkdec-<build name>.dll), the folder that
+# `tkdec decode --decoders` reads. Installs of other builds into the same
+# prefix add theirs beside it. On Linux it is a link to the library in lib/.
+set(TKDEC_INSTALL_DECODERSDIR "${CMAKE_INSTALL_LIBDIR}/tkdec/decoders" CACHE STRING
+    "Where the decoders/ folder of the installed builds lies, relative to the prefix")
+_tkdec_build_name("${TKDEC_BUILD}" _build_name)
+if(WIN32)
+  install(FILES "$<TARGET_FILE:tkdec>" DESTINATION "${TKDEC_INSTALL_DECODERSDIR}" RENAME "tkdec-${_build_name}.dll")
+else()
+  file(RELATIVE_PATH _libdir_from_decoders "/${TKDEC_INSTALL_DECODERSDIR}" "/${CMAKE_INSTALL_LIBDIR}")
+  string(REGEX REPLACE "/$" "" _libdir_from_decoders "${_libdir_from_decoders}")
+  install(CODE "
+    set(_decoders \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TKDEC_INSTALL_DECODERSDIR}\")
+    file(MAKE_DIRECTORY \"\${_decoders}\")
+    message(STATUS \"Installing: \${_decoders}/libtkdec-${_build_name}.so\")
+    file(CREATE_LINK \"${_libdir_from_decoders}/$<TARGET_SONAME_FILE_NAME:tkdec>\"
+                     \"\${_decoders}/libtkdec-${_build_name}.so\" SYMBOLIC)")
+endif()
+
 # tkdec.pc names its prefix relative to its own folder, so the installed
 # tree may be moved.
 file(RELATIVE_PATH TKDEC_PC_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+get_target_property(TKDEC_PC_LIBRARY tkdec OUTPUT_NAME)
 configure_file(cmake/tkdec.pc.in "${PROJECT_BINARY_DIR}/tkdec.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/tkdec.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 

@@ -23,6 +23,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${BINARY_DIR}"
                         "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}"
                         -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
                         "-DTKDEC_BUILD=${_description}/build.json"
+                        -DTKDEC_OUTPUT_NAME=tkdec
                         -DTKDEC_BUILD_HOST_TEST=OFF ${_options}
                 COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BINARY_DIR}" --target ${_targets}

@@ -22,6 +22,25 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -S "${CMAKE_CURRENT_LIST_DIR}" -B "${
                 COMMAND_ERROR_IS_FATAL ANY)
 execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK_DIR}/consumer" --parallel 2 COMMAND_ERROR_IS_FATAL ANY)
 
+# File names: OUTPUT_NAME, the build's name by default, and the installed
+# decoders/ folder with the reference build under its name.
+set(decoders "${prefix}/lib/tkdec/decoders")
+foreach(file IN ITEMS "${WORK_DIR}/consumer/libwren.so" "${WORK_DIR}/consumer/libtkdec-wren.so"
+                      "${decoders}/libtkdec-kestrelmax.so")
+  if(NOT EXISTS "${file}")
+    message(FATAL_ERROR "${file} was not made")
+  endif()
+endforeach()
+if(EXISTS "${prefix}/bin/tkdec")
+  execute_process(COMMAND "${prefix}/bin/tkdec" inspect --decoders "${decoders}"
+                          "${CMAKE_CURRENT_LIST_DIR}/../../samples/kestrelmax.tkcap"
+                  OUTPUT_VARIABLE out COMMAND_ERROR_IS_FATAL ANY)
+  string(FIND "${out}" "libtkdec-kestrelmax.so (made for this build)" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "tkdec inspect --decoders ${decoders} did not choose the installed decoder:\n${out}")
+  endif()
+endif()
+
 set(reference_text "MbcPowerDomainDriver::initMemory:796 - memory controller 2 supports banks")
 run("booted in 250 ms" "${WORK_DIR}/consumer/decode_wren" 48 0x10 fa000000)
 run("${reference_text}" "${WORK_DIR}/consumer/decode_reference" 7376 0x94 02000000)

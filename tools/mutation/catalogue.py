@@ -704,7 +704,8 @@ CMAKE_MODULE = rows(
     "cmake/TkdecAddDecoder.cmake",
     ("target_compile_definitions(${NAME}_core PUBLIC TKDEC_BUILDING)", "", "library built without TKDEC_BUILDING"),
     ("CXX_VISIBILITY_PRESET hidden", "CXX_VISIBILITY_PRESET default", "internal functions exported"),
-    ("if(arg_OUTPUT_NAME)\n", "if(FALSE)\n", "OUTPUT_NAME ignored"),
+    ('set(arg_OUTPUT_NAME "tkdec-${build_name}")', 'set(arg_OUTPUT_NAME "${NAME}")', "library not named after its build"),
+    ('set_target_properties(${NAME} PROPERTIES OUTPUT_NAME "${arg_OUTPUT_NAME}")', "", "OUTPUT_NAME ignored"),
 )
 
 MUTANTS = FORMAT_ENGINE + BOUNDED_APPEND + HEADERS + RENDER + RECORDS + API + ENCODER + EDGES + TOOL + GENERATOR + PACKAGE + CMAKE_MODULE
