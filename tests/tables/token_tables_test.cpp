@@ -53,6 +53,29 @@ TEST(TokenTables, EveryRecordIsFoundByItsIdAlone) {
     }
 }
 
+// Ids outside every page are found by the hash of the rest alone: two ids
+// in two buckets of two slots, the first displaced by one, so that every
+// other id lands on a taken slot that is not its own.
+TEST(TokenTables, RestIdsAreFoundByTheirHashAlone) {
+    const uint32_t ids[] = {0x00012345u, 0x9ABC0000u};
+    const TokenPage directory[] = {{kNoPage, 0}, {kNoPage, 0}};
+    const TokenRecord records[2] = {};
+    uint32_t seed = 0;
+    while ((restHash(ids[0], seed) & 1) == (restHash(ids[1], seed) & 1)) ++seed;
+    const uint32_t slotSeed = seed + kRestSlotSeed;
+    const uint32_t first = ~restHash(ids[0], slotSeed) & 1;
+    uint16_t displacements[2] = {};
+    uint16_t slots[2] = {};
+    displacements[restHash(ids[0], seed) & 1] = 1;
+    displacements[restHash(ids[1], seed) & 1] = static_cast<uint16_t>((1 - first - restHash(ids[1], slotSeed)) & 1);
+    slots[first] = 1;
+    slots[1 - first] = 2;
+    const TokenTable table = {records, ids, directory, nullptr, 1, 31, 1, 1, 0, 0, 2, seed, displacements, 1, slots, 1};
+    EXPECT_EQ(findToken(table, ids[0]), &records[0]);
+    EXPECT_EQ(findToken(table, ids[1]), &records[1]);
+    for (uint32_t other : {0u, ids[0] ^ 1u, ids[1] + 4, 0xFFFFFFFFu}) EXPECT_EQ(findToken(table, other), nullptr) << other;
+}
+
 // With argument words that no extended item answers, every rule renders:
 // text (without a decoder error for a print), well-formed XML and JSON
 // values. Without a payload, the missing arguments are reported.

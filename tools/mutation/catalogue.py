@@ -372,12 +372,17 @@ RECORDS = rows(
     ("value != 0 ? rule.letter : kFlagClear", "value == 0 ? rule.letter : kFlagClear", "flag letter inverted"),
     ("constexpr char kFlagClear = '-';", "constexpr char kFlagClear = '_';", "clear flag printed as '_'"),
 ) + rows(
-    "src/records/token_table.cpp",
-    ("if (id % 4 == 0 && id / 4 < table.directCount) {", "if (id % 8 == 0 && id / 4 < table.directCount) {",
-     "direct slots only for multiples of 8"),
+    "src/records/token_table.h",
+    ("const uint32_t key = std::rotr(id, static_cast<int>(table.strideBits));",
+     "const uint32_t key = std::rotr(id, static_cast<int>(table.strideBits) + 1);",
+     "paged ids keyed one stride bit off"),
     ("return slot != 0 ? &table.records[slot - 1] : nullptr;", "return slot != 0 ? &table.records[slot % 2] : nullptr;",
-     "direct slot picks the wrong record"),
-    ("if (position == 0 || position > table.restCount || table.restIds[position - 1] != id) return nullptr;",
+     "paged slot picks the wrong record"),
+    ("if (page.number != number) return findRestToken(table, id);", "if (page.number == kNoPage) return findRestToken(table, id);",
+     "directory entry of another page taken"),
+) + rows(
+    "src/records/token_table.cpp",
+    ("if (position == 0 || position > table.restCount || table.ids[table.restFirst + position - 1] != id) return nullptr;",
      "if (position == 0 || position > table.restCount) return nullptr;", "hashed lookup takes any id on a slot"),
     ("return &table.records[table.restFirst + position - 1];", "return &table.records[table.restFirst];",
      "hashed lookup returns the first hashed record"),
@@ -473,16 +478,19 @@ API = rows(
      '"</xml>",\n    "\\"token_not_found\\":\\"channel 0x%.4x tokenId 0x%x\\"}",', "token id without leading zeros"),
     ("result == 0 ? kClosing : kClosingAfterFailure;", "result != 0 ? kClosing : kClosingAfterFailure;",
      "closings swapped"),
-    ("case tkdec::ChannelKind::Alarm: return decodeFramed(record, tkdec::build::alarmTokenTable",
-     "case tkdec::ChannelKind::Alarm: return decodeFramed(record, tkdec::build::printTokenTable",
-     "alarms decoded with the print table"),
+    ("id, channel,\n                            tkdec::build::alarmTokenTable);",
+     "id, channel,\n                            tkdec::build::printTokenTable);", "alarms decoded with the print table"),
     ("appendText(pos, end, kErrorClosing[format]);\n    return 1;", "appendText(pos, end, kErrorClosing[format]);\n    return 0;",
      "unknown channel succeeds"),
     ('"Channel ID 0x%.4x is NOT handled by this decoder"', '"Channel ID 0x%x is NOT handled by this decoder"',
      "channel id without leading zeros"),
     ("output != nullptr ? output + outputSize : nullptr", "output != nullptr ? output + outputSize - 1 : nullptr",
      "output one byte short"),
-    ("*position = pos;\n", "", "position not advanced"),
+    ("return decodeFramed(payloadStart, payloadEnd, position, outputEnd, outputFormat, id, channel,\n"
+     "                            tkdec::build::printTokenTable);",
+     "{ char *pos = *position;\n"
+     "        return decodeFramed(payloadStart, payloadEnd, &pos, outputEnd, outputFormat, id, channel,\n"
+     "                            tkdec::build::printTokenTable); }", "position of a print record not advanced"),
     ("if (position == nullptr || !tkdec::isValidFormat(format)) return 1;", "if (!tkdec::isValidFormat(format)) return 1;",
      "null position not refused"),
     ("outputSize, output, UF_AsJson);", "outputSize, output, UF_AsLongJson);", "compact JSON wrapper writes long JSON"),
@@ -630,7 +638,7 @@ EDGES = rows(
 
 # The tool: JSON texts, times, capture readers, the decode command.
 TOOL = rows(
-    "cli/json_text.cpp",
+    "cli/output/json_text.cpp",
     ("return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;",
      "return code < minimum || surrogate ? 0 : length;", "code points above U+10FFFF kept"),
     ("constexpr uint64_t kTopBits = 0x8080808080808080u;", "constexpr uint64_t kTopBits = 0x0080808080808080u;",
@@ -638,7 +646,7 @@ TOOL = rows(
     ("|| document[i + 1] == '\"' || document[i + 1] == '\\\\')) {", "|| document[i + 1] == '\"')) {",
      "library's escaped backslash escaped again"),
 ) + rows(
-    "cli/time_text.cpp",
+    "cli/base/time_text.cpp",
     ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
      "const bool leap = year % 4 == 0;", "century years leap"),
     ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
@@ -646,23 +654,23 @@ TOOL = rows(
     ("+ dayOfEra / 36524 - dayOfEra / 146096) / 365;", "- dayOfEra / 146096) / 365;",
      "century years of host times counted as leap years"),
 ) + rows(
-    "cli/binary_readers.cpp",
-    ("const uint64_t length = payloadSizeAt(input_->data() + at);\n        if (length > options_.maxRecord)",
-     "const uint64_t length = payloadSizeAt(input_->data() + at);\n        if (length >= options_.maxRecord)",
+    "cli/capture/binary_readers.cpp",
+    ("if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    if (std::all_of",
+     "if (length >= options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    if (std::all_of",
      "version-1 record of exactly --max-record bytes is damage"),
-    ("const uint64_t length = payloadSizeAt(header);\n        if (length > options_.maxRecord)",
-     "const uint64_t length = payloadSizeAt(header);\n        if (length >= options_.maxRecord)",
+    ("if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    size_t whole",
+     "if (length >= options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    size_t whole",
      "version-2 record of exactly --max-record bytes is damage"),
 ) + rows(
-    "cli/text_reader.cpp",
+    "cli/capture/text_reader.cpp",
     ('if (takeWord(comment) != "build" || !uuid_.empty()) return;', 'if (takeWord(comment) != "build") return;',
      "the last # build comment counts"),
 ) + rows(
-    "cli/record_printer.cpp",
-    ("previousTime_ == 0 || time < previousTime_ ? 0 : time - previousTime_",
-     "previousTime_ == 0 ? 0 : time - previousTime_", "backwards host time gives a huge delta"),
+    "cli/base/time_text.cpp",
+    ("const uint64_t nanoseconds = back ? from - to : to - from;", "const uint64_t nanoseconds = to - from;",
+     "backwards host time gives a huge delta"),
 ) + rows(
-    "cli/commands_decode.cpp",
+    "cli/commands/commands_decode.cpp",
     ("status = worse(status, decodeCapture(call, settings, input, run));",
      "status = decodeCapture(call, settings, input, run);", "a later capture's status hides an earlier failure"),
     ("int worse(int a, int b) { return a == kExitOk ? b : a; }", "int worse(int a, int b) { return b == kExitOk ? a : b; }",
@@ -689,14 +697,15 @@ GENERATOR = rows(
 # The Python package's capture reader.
 PACKAGE = rows(
     "python/tkdec/capture.py",
-    ("elif not seen_record and self.build is None:", "elif not seen_record:", "the last # build comment counts"),
+    ("elif comment and not seen_record and self.build is None:", "elif comment and not seen_record:",
+     "the last # build comment counts"),
     ("return value if value <= largest else None", "return value if value < largest else None",
      "largest channel or id refused"),
-    ('int((match.group(2) or "").ljust(9, "0"))', 'int((match.group(2) or "").rjust(9, "0"))',
+    ('fraction = int(rest[1:].ljust(9, b"0"))', 'fraction = int(rest[1:].rjust(9, b"0"))',
      "time fraction read as nanoseconds"),
-    ('and _UUID.fullmatch(words[1]) and words[1].strip("0"):', "and _UUID.fullmatch(words[1]):",
+    ('_HEX.issuperset(words[1])\n            and words[1].strip(b"0")):', "_HEX.issuperset(words[1])):",
      "all-zero build UUID counts"),
-    ("if self.version not in (1, 2):", "if self.version not in (1, 2, 3):", "capture version 3 accepted"),
+    ("if version not in (1, 2):", "if version not in (1, 2, 3):", "capture version 3 accepted"),
 )
 
 # The CMake module that builds a decoder library.
