@@ -7,7 +7,7 @@ TOOL, SOURCE = os.environ.get("TKDEC_TOOL", ""), pathlib.Path(os.environ.get("TK
 sys.path[:0] = [str(SOURCE / "tools" / "viewer"), str(SOURCE / "tools" / "capture")]
 from headless import MISSING, chromium  # noqa: E402
 from tkcapture import record_from, text_record  # noqa: E402
-SKIP = "SKIPPED: install " + ", ".join(MISSING) + " (tools/ci/install-browser.sh)"
+SKIP = "SKIPPED: " + ", ".join(MISSING) + " not found; install: bash tools/ci/install-browser.sh"
 ARTIFACTS = pathlib.Path(os.environ.get("TKDEC_ARTIFACTS", tempfile.gettempdir()))
 SAMPLE, BUILD = str(SOURCE / "samples" / "kestrelmax-v2.tkcap"), "# build 7d7d9de0768a419da9c3b593855bdb0a\n"
 RUN = {"capture_output": True, "text": True, "check": True}
