@@ -120,7 +120,7 @@ protected:
     Framing v1FrameAt(size_t at);
     Resume v1ResumesAt(size_t at, bool afterCut);
     void v1Take(CaptureRecord &record);
-    bool known(uint16_t channel) const { return !options_.knownChannel || options_.knownChannel(channel); }
+    bool known(uint16_t channel, uint32_t id) const { return !options_.knownRecord || options_.knownRecord(channel, id); }
     Framing v2FrameAt(size_t at);
     Resume v2ResumesAt(size_t at);
     void v2Take(CaptureRecord &record);
@@ -283,7 +283,8 @@ std::string BinaryReader::cutMessage(const Framing &frame) {
 // Version 1: channel, id, payload length, payload. Nothing marks a record,
 // so a header is judged by what it says: a length within --max-record, and
 // not all zero bytes (zeroed storage, which no target sends). Reading
-// resumes where three records in a row have channels the build knows (or
+// resumes where three records in a row are known to the build (their
+// channels, and their tokens where the capture is of the decoder's build) (or
 // fewer, ending exactly at the end of the input, unless the damage was a
 // record running past that end).
 BinaryReader::Framing BinaryReader::v1FrameAt(size_t at) {
@@ -311,9 +312,12 @@ BinaryReader::Resume BinaryReader::v1ResumesAt(size_t at, bool afterCut) {
             return i > 0 && !afterCut ? Resume::Yes : Resume::No;
         }
         if (frame.kind == Frame::Corrupt) return Resume::No;
-        // The channel is judged only once its header has been read.
+        // The channel and id are judged only once the header has been read.
         const bool headerRead = input_->available() >= at + kV1HeaderSize;
-        if (headerRead && !known(static_cast<uint16_t>(readLe(input_->data() + at, 2)))) return Resume::No;
+        const uint8_t *header = input_->data() + at;
+        if (headerRead && !known(static_cast<uint16_t>(readLe(header, 2)), static_cast<uint32_t>(readLe(header + 2, 4)))) {
+            return Resume::No;
+        }
         if (frame.kind == Frame::Short) return ended() ? Resume::No : Resume::Undecided;
         at += frame.size;
     }

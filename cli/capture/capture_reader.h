@@ -38,9 +38,9 @@ struct ReadOptions {
     bool follow = false;       // wait for a growing file
     bool stopOnError = false;  // end at the first damage instead of skipping it
     uint32_t maxRecord = kDefaultMaxRecord;
-    // Whether the build knows a channel: resynchronising on version 1 wants
-    // records of known channels. Every channel counts when unset.
-    std::function<bool(uint16_t)> knownChannel;
+    // Whether the build knows a record's channel and id: resynchronising on
+    // version 1 wants records the build knows. Every record counts when unset.
+    std::function<bool(uint16_t channel, uint32_t id)> knownRecord;
     // Told of every stretch of input skipped, as one line.
     std::function<void(const std::string &)> notice;
     // Told when a second file header starts a new capture on the same

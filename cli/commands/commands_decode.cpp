@@ -265,9 +265,9 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     if (const std::string unknown = settings.filter.unknownNames(labels); !unknown.empty()) {
         return usageError(call.command, "%s", unknown.c_str());
     }
-    read.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
-    RecordPrinter printer(library, settings.print, settings.filter, labels);
     const std::string decoderUuid = library.uuid();
+    read.knownRecord = knownRecordTest(labels, reader, decoderUuid);
+    RecordPrinter printer(library, settings.print, settings.filter, labels);
     // A capture that follows another on the same stream: its own build check and header.
     read.newCapture = [&](const CaptureReader &next) {
         run.verdict.add(next.uuid(), decoderUuid);

@@ -154,7 +154,7 @@ int inspectCapture(const Invocation &call, const char *path) {
     ChosenDecoder decoder;
     if (const int status = chooseDecoder(call, reader.uuid(), decoder); status != kExitOk) return status;
     const ChannelLabels labels(decoder.library);
-    options.knownChannel = [&labels](uint16_t channel) { return labels.known(channel); };
+    options.knownRecord = knownRecordTest(labels, reader, decoder.library.uuid());
     CaptureSurvey found;
     const Outcome outcome = survey(reader, found);
     if (call.has(kJson)) printJson(reader, found, decoder, labels);

@@ -1,5 +1,7 @@
 #include "output/channel_labels.h"
 
+#include "tkdec.h"
+
 namespace tkcli {
 
 namespace {
@@ -50,7 +52,7 @@ bool parseKindName(std::string_view name, RecordKind &kind) {
     return false;
 }
 
-ChannelLabels::ChannelLabels(const DecoderFunctions &library) : rowOf_(65536, -1) {
+ChannelLabels::ChannelLabels(const DecoderFunctions &library) : library_(library), rowOf_(65536, -1) {
     const int32_t count = library.getNrSupportedChannels();
     for (int32_t i = 0; i < count; ++i) {
         uint16_t id = 0;
@@ -62,6 +64,22 @@ ChannelLabels::ChannelLabels(const DecoderFunctions &library) : rowOf_(65536, -1
         rowOf_[id] = static_cast<int32_t>(rows_.size());
         rows_.push_back({label, kind, groupOf(kind, label)});
     }
+}
+
+// The library fails a record only for an unknown channel or token; the
+// text itself (of no payload, into one byte) is not wanted.
+bool ChannelLabels::knows(uint16_t channel, uint32_t id) const {
+    static constexpr uint8_t kNoPayload[1] = {};
+    char text[1];
+    char *position = text;
+    return known(channel) && library_.getText(kNoPayload, kNoPayload, &position, text + 1, UF_AsText, id, channel) == 0;
+}
+
+std::function<bool(uint16_t, uint32_t)> knownRecordTest(const ChannelLabels &labels, const CaptureReader &reader,
+                                                        const std::string &decoderUuid) {
+    return [&labels, &reader, decoderUuid](uint16_t channel, uint32_t id) {
+        return reader.uuid() == decoderUuid ? labels.knows(channel, id) : labels.known(channel);
+    };
 }
 
 }  // namespace tkcli

@@ -40,7 +40,7 @@ def read_capture(source, decoder=None, strict=False, max_record=MAX_RECORD, know
     records. Its form, version and build (the UUID the capture names, or
     None) are known once the first record has been read. With a decoder, a
     capture of another build warns (CaptureError with strict=True), and
-    version 1 resynchronises on the decoder's channels."""
+    version 1 resynchronises on records the decoder knows."""
     return Capture(source, decoder, strict, max_record, known_channels)
 
 
@@ -174,10 +174,18 @@ class Capture:
             kind, size, _ = self._frame(data, at)
             if kind == _END:
                 return i > 0 and not after_cut
-            if kind != _WHOLE or (self._known is not None and _V1.unpack_from(data, at)[0] not in self._known):
+            if kind != _WHOLE or not self._knows(*_V1.unpack_from(data, at)[:2]):
                 return False
             at += size
         return True
+
+    def _knows(self, channel, id):
+        """The version 1 resume rule's test of a record: the channel, and the
+        token too while the capture is of the decoder's build."""
+        if self._known is not None and channel not in self._known:
+            return False
+        same_build = self._decoder is not None and self.build == self._decoder.build_uuid
+        return not same_build or self._decoder.decode_status(channel, id)[0]
 
     def _resume(self, data, at, cut, reason):
         """Where reading resumes after damage at at, None at the end."""

@@ -59,6 +59,10 @@ def summary(records, truncated=0, verdict="capture build matches the decoder", s
             f"0 unknown tokens, {truncated} truncated{skipped}; {verdict}\n")
 
 
+V1_ADVICE = ("tkdec: warning: capture: version 1 records carry no sync mark or checksum, so damage there is found "
+             "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec convert "
+             "--to binary)\n")
+
 # (name, capture, exit status, standard output, standard error).
 DECODINGS = [
     ("another build", binary_capture(UNKNOWN, uuid=OTHER_BUILD), 0, unknown(1) + unknown(2) + unknown(0x1234),
@@ -71,10 +75,26 @@ DECODINGS = [
      + summary(3, verdict="capture names no build", skipped=", 8 bytes skipped at 1 place")),
     ("a record longer than --max-record", binary_capture([(240, 0x78, bytes(70000)), (48, 0, b"")]), 1,
      "2nd stage boot\n", "tkdec: capture: skipped 70010 bytes at offset 28 (record length 70000 above --max-record "
-     "65536)\ntkdec: warning: capture: version 1 records carry no sync mark or checksum, so damage there is found "
-     "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec convert --to binary)\n"
-     "tkdec: 1 record decoded, 0 unknown channels, 0 unknown tokens, 0 truncated, 70010 bytes skipped at 1 place; "
+     "65536)\n" + V1_ADVICE + "tkdec: 1 record decoded, 0 unknown channels, 0 unknown tokens, 0 truncated, "
+     "70010 bytes skipped at 1 place; capture build matches the decoder\n"),
+]
+
+# Version 1 after damage: three records of a known channel whose token the build lacks are no place
+# to resume in a capture of the decoder's build, though they are in one of another build.
+FAKES = [(48, 0, b""), (0, 0, b"")] + [(48, 0xFF0, b"")] * 3 + [(48, 0, b""), (48, 4, b""), (48, 0, b"")]
+DECODINGS += [
+    ("v1 unknown tokens after damage", binary_capture(FAKES), 1,
+     "2nd stage boot\n2nd stage boot\n2nd stage boot complete\n2nd stage boot\n",
+     "tkdec: capture: skipped 40 bytes at offset 38 (zeroed record header)\n" + V1_ADVICE
+     + "tkdec: 4 records decoded, 0 unknown channels, 0 unknown tokens, 0 truncated, 40 bytes skipped at 1 place; "
      "capture build matches the decoder\n"),
+    ("v1 unknown tokens after damage, another build", binary_capture(FAKES, uuid=OTHER_BUILD), 1,
+     "2nd stage boot\n" + "<unknown token 0x00000ff0 on channel 48, 0 payload bytes>\n" * 3
+     + "2nd stage boot\n2nd stage boot complete\n2nd stage boot\n",
+     f"tkdec: warning: capture was made by build {OTHER_BUILD}, the decoder is for build {UUID}: records may "
+     "decode wrongly\ntkdec: capture: skipped 10 bytes at offset 38 (zeroed record header)\n" + V1_ADVICE
+     + "tkdec: 7 records decoded, 0 unknown channels, 3 unknown tokens, 0 truncated, 10 bytes skipped at 1 place; "
+     "capture build differs from the decoder's\n"),
 ]
 
 

@@ -3,6 +3,7 @@
 reported at the same places, and what convert writes read back unchanged."""
 
 import io
+import json
 import os
 import subprocess
 import sys
@@ -50,6 +51,22 @@ class SameAsTheTool(unittest.TestCase):
                     self.assertEqual((v2.returncode, back.returncode, fields(tkdec.read_capture(io.BytesIO(v2.stdout)))),
                                      (0, 0, records))
                     self.assertEqual(back.stdout, run.stdout)
+
+    def test_corpus_with_the_decoder(self):
+        # With a decoder, version 1 resumes only on records its build knows, as the tool's decode does.
+        decoder = tkdec.Decoder()
+        with tempfile.TemporaryDirectory() as folder:
+            for name, data in damage_corpus.corpus():
+                if not name.startswith("v1-"):
+                    continue
+                path = os.path.join(folder, name)
+                with open(path, "wb") as f:
+                    f.write(data)
+                with self.subTest(name), warnings.catch_warnings():
+                    warnings.simplefilter("ignore")
+                    lines = [json.loads(line) for line in self.tool("decode", "--format", "jsonl", path).stdout.splitlines()]
+                    self.assertEqual([(r["channel"], r["id"], r["payload"]) for r in lines if "record" in r],
+                                     [(r["channel"], r["id"], r["payload"]) for r in tkdec.decode_capture(path, decoder)])
 
 
 class Strictness(unittest.TestCase):

@@ -60,6 +60,9 @@ def damages(form, records):
                           + whole[length + 4 if bit == 0x80 else length + 1:]))
         for offset in range(28, len(whole), 97):  # single flipped bytes across the capture
             cases.append((f"byte {offset} flipped", whole[:offset] + bytes([whole[offset] ^ 0xFF]) + whole[offset + 1:]))
+    if form == "v1":  # records of a known channel but tokens of no build, right after damage
+        fake = tkcapture.binary_record((48, 0xFF0, b"", ""), 1) * 3
+        cases.append(("unknown tokens after damage", whole[:at[k]] + bytes(10) + fake + whole[at[k]:]))
     if form == "v2":
         fake = b"\xa5\x5a" + struct.pack("<HIQI", 48, 0, 0, 65535)
         cases.append(("fake sync marks", whole[:at[k]] + fake * 40 + whole[at[k]:]))
