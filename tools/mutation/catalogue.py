@@ -647,12 +647,11 @@ TOOL = rows(
      "library's escaped backslash escaped again"),
 ) + rows(
     "cli/base/time_text.cpp",
-    ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
-     "const bool leap = year % 4 == 0;", "century years leap"),
-    ("const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;",
-     "const bool leap = year % 4 == 0 && year % 100 != 0;", "years divisible by 400 not leap"),
-    ("+ dayOfEra / 36524 - dayOfEra / 146096) / 365;", "- dayOfEra / 146096) / 365;",
-     "century years of host times counted as leap years"),
+    ("year > 2554 || !date.ok() ||", "year > 2554 ||", "dates that no calendar has accepted (February 30)"),
+    ("for (size_t i = rest.size() - 1; i < 9; ++i)", "for (size_t i = rest.size() - 1; i < 8; ++i)",
+     "a fraction of a second scaled one digit short"),
+    ("static_cast<unsigned>(secondOfDay / 60 % 60)", "static_cast<unsigned>(secondOfDay / 60)",
+     "minutes of host times not taken within the hour"),
 ) + rows(
     "cli/capture/binary_readers.cpp",
     ("if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    if (std::all_of",
@@ -661,6 +660,12 @@ TOOL = rows(
     ("if (length > options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    size_t whole",
      "if (length >= options_.maxRecord) return {Frame::Corrupt, 0, tooLong(length)};\n    size_t whole",
      "version-2 record of exactly --max-record bytes is damage"),
+) + rows(
+    "cli/output/channel_labels.cpp",
+    ("return known(channel) && library_.getText(", "return known(channel) || library_.getText(",
+     "version-1 resumes on records of unknown tokens"),
+    ("return reader.uuid() == decoderUuid ? labels.knows(channel, id)", "return true ? labels.knows(channel, id)",
+     "another build's tokens judged by this build"),
 ) + rows(
     "cli/capture/text_reader.cpp",
     ('if (takeWord(comment) != "build" || !uuid_.empty()) return;', 'if (takeWord(comment) != "build") return;',
@@ -706,6 +711,8 @@ PACKAGE = rows(
     ('_HEX.issuperset(words[1])\n            and words[1].strip(b"0")):', "_HEX.issuperset(words[1])):",
      "all-zero build UUID counts"),
     ("if version not in (1, 2):", "if version not in (1, 2, 3):", "capture version 3 accepted"),
+    ("return not same_build or self._decoder.decode_status(channel, id)[0]", "return True",
+     "version-1 resumes on records of unknown tokens"),
 )
 
 # The CMake module that builds a decoder library.
