@@ -37,6 +37,7 @@ struct Case {
     OutputFormat format;
     Bytes whole;  // decodeType: the message from offset 0
     Floor floor;
+    std::string output;  // floor: the library's text, which the floor must write
     const TokenTable *table = nullptr;
     std::vector<uint32_t> ids = {};  // lookup: the table's ids
 };
@@ -47,19 +48,21 @@ std::vector<Case> allCases(const std::vector<Sample> &samples) {
         for (int f = UF_AsText; f <= UF_AsJson; ++f) {
             const OutputFormat format = static_cast<OutputFormat>(f);
             const std::string suffix = sample.name + "/" + kFormatNames[f];
-            cases.push_back({"getText/" + suffix, Call::GetText, &sample, format, {}, {}});
-            cases.push_back({"floor/" + suffix, Call::Floor, &sample, format, {}, floorOf(sample, format, decodeSample(sample, format))});
+            std::string output = decodeSample(sample, format);
+            Floor floor = floorOf(sample, format, output);
+            cases.push_back({"getText/" + suffix, Call::GetText, &sample, format, {}, {}, {}});
+            cases.push_back({"floor/" + suffix, Call::Floor, &sample, format, {}, std::move(floor), std::move(output)});
             if (sample.kind != SampleKind::Message) continue;
             Bytes whole(4, 0);
             whole.insert(whole.end(), sample.payload.begin(), sample.payload.end());
-            cases.push_back({"decodeType/" + suffix, Call::DecodeType, &sample, format, whole, {}});
+            cases.push_back({"decodeType/" + suffix, Call::DecodeType, &sample, format, whole, {}, {}});
         }
     }
     for (const auto &[name, table] : {std::pair{"print_tokens", &build::printTokenTable},
                                       std::pair{"alarm_tokens", &build::alarmTokenTable}}) {
         std::vector<uint32_t> ids;
         for (const TableToken &token : tokensOf(*table)) ids.push_back(token.id);
-        cases.push_back({std::string("lookup/") + name, Call::Lookup, nullptr, UF_AsText, {}, {}, table, ids});
+        cases.push_back({std::string("lookup/") + name, Call::Lookup, nullptr, UF_AsText, {}, {}, {}, table, ids});
     }
     return cases;
 }
@@ -113,7 +116,16 @@ int main(int argc, char **argv) {
         if (wanted) cases.push_back(std::move(c));
     }
     std::vector<char> out(kOutputSize);
-    for (const Case &c : cases) runOnce(c, out.data());  // the first call binds the C library's symbols
+    // The first call binds the C library's symbols; a floor must write
+    // exactly the library's text, or its count measures something else.
+    for (const Case &c : cases) {
+        runOnce(c, out.data());
+        if (c.call == Call::Floor && c.output != out.data()) {
+            std::fprintf(stderr, "%s differs from the library's text:\n  library: %s\n  floor:   %s\n", c.name.c_str(),
+                         c.output.c_str(), out.data());
+            return 1;
+        }
+    }
     for (const Case &c : cases) tkdec_measured_calls(&c, out.data(), repeat);
     for (const Case &c : cases) {
         if (repeat == 0) runOnce(c, out.data());

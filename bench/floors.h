@@ -12,7 +12,15 @@
 
 namespace tkdec::bench {
 
+// Slots point into texts and scratch, so a floor moves but is never copied
+// (a copy's slots would point into the original's texts).
 struct Floor {
+    Floor() = default;
+    Floor(Floor &&) = default;
+    Floor &operator=(Floor &&) = default;
+    Floor(const Floor &) = delete;
+    Floor &operator=(const Floor &) = delete;
+
     std::string format;
     std::vector<uint64_t> slots;   // one 64-bit argument slot per conversion (and per "*")
     std::deque<std::string> texts;  // the texts that slots point at
