@@ -10,7 +10,7 @@ Needs Debian's chromium, chromium-driver and python3-selenium."""
 import json, os, pathlib, socket, statistics, subprocess, sys, tempfile, time, urllib.request
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools" / "viewer"))
-from headless import chromium  # noqa: E402
+from headless import MISSING, chromium  # noqa: E402
 
 TOOL = os.path.abspath(sys.argv[1])
 BUILD = "# build 7d7d9de0768a419da9c3b593855bdb0a\n"
@@ -143,4 +143,6 @@ def main():
 
 
 if __name__ == "__main__":
+    if MISSING:
+        sys.exit("viewer_bench: " + ", ".join(MISSING) + " not found; install: bash tools/ci/install-browser.sh")
     main()
