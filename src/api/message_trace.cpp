@@ -50,9 +50,10 @@ void appendTask(uint32_t task, char **pos, char *end, OutputFormat format) {
     printEnumeration<build::enum_CKI_TaskId>(bytes, bytes + 4, pos, end, format, E_TYPE, 0, nullptr, filterIdentity);
 }
 
-// Appends the middle part with the texts around it.
+// Appends the middle part with the texts around it, in a window that the
+// trace has found open.
 void appendMiddle(char **pos, char *end, std::string_view before, const char *middle, std::string_view after) {
-    TextWriter out(pos, end);
+    TextWriter out(pos, end, kCheckedWindow);
     out.text(before);
     out.text(middle);
     out.text(after);

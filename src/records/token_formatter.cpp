@@ -141,11 +141,11 @@ uint32_t formatterValues(const TokenFormatter &formatter, const uint8_t *extende
 void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, const uint8_t *payloadEnd,
                  const uint32_t *arguments, uint32_t argumentCount, char **pos, char *end, OutputFormat format) {
     if (!hasRoom(pos, end)) return;
-    if (formatter.verbatim) return appendFixed(pos, end, std::string_view(formatter.format, formatter.length));
+    if (formatter.verbatim) return appendFixed(pos, end, std::string_view(formatter.format, formatter.length), kCheckedWindow);
     if (formatter.ruleCount == 0) {
         // Most tokens without conversions have no '%' at all: their format
         // is their text, copied without the engine.
-        if (std::strchr(formatter.format, '%') == nullptr) return appendFixed(pos, end, formatter.format);
+        if (std::strchr(formatter.format, '%') == nullptr) return appendFixed(pos, end, formatter.format, kCheckedWindow);
         return appendArguments(pos, end, formatter.format, nullptr, 0);
     }
     char scratch[kFormatterScratchSize];
@@ -157,7 +157,7 @@ void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, 
     if (formatter.pieces == nullptr) return appendArguments(pos, end, formatter.format, values, count);
     // What the engine writes for these conversions: a missing value reads
     // as 0 or as the empty text, a null text as "(null)".
-    TextWriter out(pos, end);
+    TextWriter out(pos, end, kCheckedWindow);
     uint32_t next = 0;
     for (const FormatPiece *piece = formatter.pieces; piece != formatter.pieces + formatter.pieceCount; ++piece) {
         out.text(std::string_view(formatter.format + piece->offset, piece->length));

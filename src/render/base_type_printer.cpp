@@ -87,7 +87,7 @@ void appendValue(const BaseTypeInfo &type, const ValueCall &call, uint64_t value
     const PrintMode mode = call.mode <= E_TYPE ? call.mode : E_TYPE;
     withFormat(call.format, [&](auto constant) {
         constexpr OutputFormat format = decltype(constant)::value;
-        TextWriter out(call.pos, call.end);
+        TextWriter out(call.pos, call.end, kCheckedWindow);
         if (member && !kBeforeMemberName[format].empty()) {
             out.text(kBeforeMemberName[format]);
             out.text(type.name);

@@ -35,7 +35,7 @@ void appendFoundValue(const EnumerationInfo &enumeration, const ValueCall &call,
                       uint32_t value) {
     withFormat(call.format, [&](auto constant) {
         constexpr OutputFormat format = decltype(constant)::value;
-        TextWriter out(call.pos, call.end);
+        TextWriter out(call.pos, call.end, kCheckedWindow);
         if (call.mode != E_TOP_LEVEL && !kBeforeMemberType[format].empty()) {
             out.text(kBeforeMemberType[format]);
             out.text(enumeration.name);

@@ -23,7 +23,7 @@ constexpr TextRow kAfterEndName = {{"", ">", "", ""}};
 void appendMemberStart(const FieldDescriptor &field, PrintMode mode, bool first, const ValueCall &call) {
     withFormat(call.format, [&](auto constant) {
         constexpr OutputFormat format = decltype(constant)::value;
-        TextWriter out(call.pos, call.end);
+        TextWriter out(call.pos, call.end, kCheckedWindow);
         if (mode == E_TYPE) {
             out.text(first ? kBeforeFirstName[format] : kBeforeName[format]);
             out.text(field.fieldName);
@@ -37,7 +37,7 @@ void appendMemberStart(const FieldDescriptor &field, PrintMode mode, bool first,
 
 void appendMemberEnd(const FieldDescriptor &field, const ValueCall &call) {
     if (kBeforeEndName[call.format].empty()) return;
-    TextWriter out(call.pos, call.end);
+    TextWriter out(call.pos, call.end, kCheckedWindow);
     out.text(kBeforeEndName[call.format]);
     out.text(field.fieldName);
     out.text(kAfterEndName[call.format]);
@@ -66,7 +66,7 @@ void printMember(const FieldDescriptor &field, PrintMode mode, CountFunction cou
 void printFieldList(const FieldDescriptor *fields, const ValueCall &call) {
     if (fields == nullptr || !hasRoom(call.pos, call.end)) return;
     const bool braces = !fields[0].isArray && call.mode != E_INHERITED;
-    if (braces) appendFixed(call.pos, call.end, kOpenBrace[call.format]);
+    if (braces) appendFixed(call.pos, call.end, kOpenBrace[call.format], kCheckedWindow);
     bool first = true;
     for (const FieldDescriptor *field = fields; field->fieldName != nullptr; ++field) {
         const PrintMode mode = memberMode(*field);
@@ -77,7 +77,7 @@ void printFieldList(const FieldDescriptor *fields, const ValueCall &call) {
         printMember(*field, mode, count, call);
         if (mode == E_TYPE) appendMemberEnd(*field, call);
     }
-    if (braces) appendFixed(call.pos, call.end, kCloseBrace[call.format]);
+    if (braces) appendFixed(call.pos, call.end, kCloseBrace[call.format], kCheckedWindow);
 }
 
 }  // namespace tkdec

@@ -41,7 +41,7 @@ TKDEC_WRITER_INLINE void writeOpening(TextWriter &out, const TypeDescriptor &typ
 }
 
 void appendClosing(const TypeDescriptor &type, const ValueCall &call, bool hasData) {
-    TextWriter out(call.pos, call.end);
+    TextWriter out(call.pos, call.end, kCheckedWindow);
     switch (call.mode) {
     case E_TOP_LEVEL:
         if (!hasData) out.text(kCloseTopLevelNoData[call.format]);
@@ -56,7 +56,7 @@ void appendClosing(const TypeDescriptor &type, const ValueCall &call, bool hasDa
 
 // The opening, and the members or the no-data text.
 void appendBody(const TypeDescriptor &type, const ValueCall &call, bool hasData) {
-    TextWriter out(call.pos, call.end);
+    TextWriter out(call.pos, call.end, kCheckedWindow);
     writeOpening(out, type, call, hasData);
     if (call.mode == E_INHERITED || call.mode == E_TOP_LEVEL || hasData) {
         if (call.mode != E_INHERITED && call.mode != E_ARRAY) out.text(kValue[call.format]);

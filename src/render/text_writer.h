@@ -99,12 +99,23 @@ TKDEC_WRITER_INLINE void copyShort(char *to, const char *from, size_t n) {
     }
 }
 
+// Marks a window that the caller has found open (hasRoom) and that only
+// appends have moved since, so its position lies within [start, end]: the
+// printers check once at their entry, and their writers skip the checks.
+struct CheckedWindow {};
+inline constexpr CheckedWindow kCheckedWindow{};
+
 class TextWriter {
 public:
-    TextWriter(char **pos, char *end) : position_(pos), end_(end) {
-        pos_ = pos != nullptr && *pos != nullptr ? *pos : end;
-        if (pos_ > end_) pos_ = end_;
+    // A writer over a null position or a full window writes nothing and
+    // leaves the position where it is.
+    TextWriter(char **pos, char *end) : position_(pos), end_(end), pos_(end) {
+        if (pos != nullptr && *pos != nullptr && *pos < end)
+            pos_ = *pos;
+        else
+            position_ = nullptr;
     }
+    TextWriter(char **pos, char *end, CheckedWindow) : position_(pos), end_(end), pos_(*pos) {}
 
     // Whether a piece would still be written.
     bool open() const { return pos_ < end_; }
@@ -152,10 +163,9 @@ public:
     }
 
     // Ends the append: the terminator behind a text shorter than the
-    // space, and the caller's position moved to the text's end. A position
-    // at or beyond the end stays where it is, as every append is skipped.
+    // space, and the caller's position moved to the text's end.
     void finish() {
-        if (position_ == nullptr || *position_ == nullptr || *position_ >= end_) return;
+        if (position_ == nullptr) return;
         if (pos_ < end_) *pos_ = '\0';
         *position_ = pos_;
     }
@@ -196,6 +206,11 @@ private:
 // One fixed text as one bounded append.
 inline void appendFixed(char **pos, char *end, std::string_view text) {
     TextWriter out(pos, end);
+    out.text(text);
+    out.finish();
+}
+inline void appendFixed(char **pos, char *end, std::string_view text, CheckedWindow checked) {
+    TextWriter out(pos, end, checked);
     out.text(text);
     out.finish();
 }
