@@ -52,7 +52,7 @@ void appendTask(uint32_t task, char **pos, char *end, OutputFormat format) {
 
 // Appends the middle part with the texts around it, in a window that the
 // trace has found open.
-void appendMiddle(char **pos, char *end, std::string_view before, const char *middle, std::string_view after) {
+void appendMiddle(char **pos, char *end, std::string_view before, std::string_view middle, std::string_view after) {
     TextWriter out(pos, end, kCheckedWindow);
     out.text(before);
     out.text(middle);
@@ -79,7 +79,7 @@ void traceMessage(const uint8_t *payloadStart, const uint8_t *payloadEnd, char *
     if (!hasRoom(pos, end)) return;
     appendTask(tasks[0], pos, end, format);
     if (entry != nullptr)
-        appendMiddle(pos, end, kKnownBefore, entry->type->name, kKnownAfter);
+        appendMiddle(pos, end, kKnownBefore, nameText(entry->type->name, entry->type->nameLength), kKnownAfter);
     else
         appendMiddle(pos, end, kUnknownBetween, idText, kUnknownBetween);
     appendTask(tasks[1], pos, end, format);

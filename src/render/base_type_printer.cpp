@@ -90,7 +90,7 @@ void appendValue(const BaseTypeInfo &type, const ValueCall &call, uint64_t value
         TextWriter out(call.pos, call.end, kCheckedWindow);
         if (member && !kBeforeMemberName[format].empty()) {
             out.text(kBeforeMemberName[format]);
-            out.text(type.name);
+            out.text(nameText(type.name, type.nameLength));
             out.text(kAfterMemberName[format]);
         }
         if (format == UF_AsXml) writeHexPrefix(out, type.size, value);

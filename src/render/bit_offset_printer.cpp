@@ -4,17 +4,20 @@
 
 #include "render/bounded_append.h"
 #include "render/little_endian.h"
+#include "render/text_writer.h"
 #include "render/value_printers.h"
 
 namespace tkdec {
 namespace {
 
-constexpr FormatRow kOpenTopLevel = {{"(", "<xml>", "{\"typename\":\"%s\",\"text\":[", "{\"%s\":["}};
-constexpr FormatRow kOpenMember = {{"(", "", "{\"typename\":\"%s\",\"text\":[", "["}};
-constexpr FormatRow kCloseTopLevel = {{")", "</xml>", "]}", "]}"}};
-constexpr FormatRow kCloseMember = {{")", "", "]}", "]"}};
-constexpr FormatRow kSeparator = {{"|", "", ",", ","}};
-constexpr FormatRow kName = {{"%s", "<%s/>", "\"%s\"", "\"%s\""}};
+constexpr NamedRow kOpenTopLevel = {
+    {{"(", "<xml>", "{\"typename\":\"", "{\""}}, {{"", "", "\",\"text\":[", "\":["}}, {false, false, true, true}};
+constexpr NamedRow kOpenMember = {
+    {{"(", "", "{\"typename\":\"", "["}}, {{"", "", "\",\"text\":[", ""}}, {false, false, true, false}};
+constexpr TextRow kCloseTopLevel = {{")", "</xml>", "]}", "]}"}};
+constexpr TextRow kCloseMember = {{")", "", "]}", "]"}};
+constexpr TextRow kSeparator = {{"|", "", ",", ","}};
+constexpr NamedRow kName = {{{"", "<", "\"", "\""}}, {{"", "/>", "\"", "\""}}, {true, true, true, true}};
 constexpr FormatRow kUnnamedFirstWord = {{"0x%.*x", "0x%.*x", "\"0x%.*x\"", "\"0x%.*x\""}};
 constexpr FormatRow kUnnamedShifted = {
     {"(0x%.*x)<<%u", "(0x%.*x)&lt;&lt;%u", "\"(0x%.*x)<<%u\"", "\"(0x%.*x)<<%u\""}};
@@ -56,8 +59,10 @@ void appendWord(const EnumerationInfo &enumeration, const ValueCall &call, uint3
         const uint32_t bit = uint32_t{1} << (enumeration.table[i].value - base);
         if ((word & bit) == 0) continue;
         word &= ~bit;
-        appendRow(call.pos, call.end, kName, call.format, filteredName(call.filter, enumeration.table[i].name));
-        if (word != 0) appendRow(call.pos, call.end, kSeparator, call.format);
+        TextWriter out(call.pos, call.end, kCheckedWindow);
+        out.named(kName, call.format, filteredName(call.filter, enumeration.table[i]));
+        if (word != 0) out.text(kSeparator[call.format]);
+        out.finish();
     }
     *next = i;
     if (word == 0) return;
@@ -75,7 +80,9 @@ void printBitOffsetValue(const EnumerationInfo &enumeration, const ValueCall &ca
     if (enumeration.size == 0 || !hasBytes(call.data, call.dataEnd, enumeration.size))
         return describeEnumeration(enumeration, kKindBitOffset, call);
     const bool topLevel = call.mode == E_TOP_LEVEL;
-    appendRow(call.pos, call.end, topLevel ? kOpenTopLevel : kOpenMember, call.format, enumeration.name);
+    TextWriter open(call.pos, call.end, kCheckedWindow);
+    open.named(topLevel ? kOpenTopLevel : kOpenMember, call.format, nameText(enumeration.name, enumeration.nameLength));
+    open.finish();
     uint32_t base = 0;
     uint32_t next = 0;
     bool first = true;
@@ -85,11 +92,11 @@ void printBitOffsetValue(const EnumerationInfo &enumeration, const ValueCall &ca
         if (!hasBytes(word, call.dataEnd, enumeration.size)) break;
         const uint32_t value = static_cast<uint32_t>(readLittleEndian(enumeration.size, word, call.dataEnd));
         if (value == 0) continue;
-        if (!first) appendRow(call.pos, call.end, kSeparator, call.format);
+        if (!first) appendFixed(call.pos, call.end, kSeparator[call.format], kCheckedWindow);
         first = false;
         appendWord(enumeration, call, value, base, &next);
     }
-    appendRow(call.pos, call.end, topLevel ? kCloseTopLevel : kCloseMember, call.format);
+    appendFixed(call.pos, call.end, (topLevel ? kCloseTopLevel : kCloseMember)[call.format], kCheckedWindow);
 }
 
 }  // namespace tkdec

@@ -2,6 +2,7 @@
 // sorted enumerator table; unknown values print with their nearest pair.
 #include "render/bounded_append.h"
 #include "render/little_endian.h"
+#include "render/name_filters.h"
 #include "render/text_writer.h"
 #include "render/value_printers.h"
 
@@ -31,14 +32,14 @@ constexpr FormatRow kNearest = {{" (%s + %d)", "", "", ""}};
 
 // A found value with its trailer, and a member's header, as one append (a
 // whole output's header has its own row).
-void appendFoundValue(const EnumerationInfo &enumeration, const ValueCall &call, const char *name,
+void appendFoundValue(const EnumerationInfo &enumeration, const ValueCall &call, std::string_view name,
                       uint32_t value) {
     withFormat(call.format, [&](auto constant) {
         constexpr OutputFormat format = decltype(constant)::value;
         TextWriter out(call.pos, call.end, kCheckedWindow);
         if (call.mode != E_TOP_LEVEL && !kBeforeMemberType[format].empty()) {
             out.text(kBeforeMemberType[format]);
-            out.text(enumeration.name);
+            out.text(nameText(enumeration.name, enumeration.nameLength));
             out.text(kAfterMemberType[format]);
         }
         out.text(kBeforeFoundName[format]);
@@ -56,6 +57,14 @@ void appendFoundValue(const EnumerationInfo &enumeration, const ValueCall &call,
 
 const char *filteredName(NameFilter filter, const char *name) {
     return filter != nullptr ? filter(name) : name;
+}
+
+std::string_view filteredName(NameFilter filter, const Enumerator &enumerator) {
+    const std::string_view name = nameText(enumerator.name, enumerator.nameLength);
+    if (filter == nullptr || filter == filterIdentity || enumerator.name == nullptr) return name;
+    const char *filtered = filter(enumerator.name);
+    const size_t skipped = static_cast<size_t>(filtered - enumerator.name);
+    return skipped <= name.size() ? name.substr(skipped) : std::string_view(filtered);
 }
 
 void appendEnumerationHeader(const EnumerationInfo &enumeration, const ValueCall &call) {
@@ -107,7 +116,7 @@ void printEnumerationValue(const EnumerationInfo &enumeration, const ValueCall &
     const Enumerator *nearest = enumeration.count > 0 ? &enumeration.table[m] : nullptr;
     if (nearest != nullptr && nearest->value == value) {
         if (call.mode == E_TOP_LEVEL) appendEnumerationHeader(enumeration, call);
-        return appendFoundValue(enumeration, call, filteredName(call.filter, nearest->name), value);
+        return appendFoundValue(enumeration, call, filteredName(call.filter, *nearest), value);
     }
     const int digits = static_cast<int>(2 * enumeration.size);
     appendEnumerationHeader(enumeration, call);

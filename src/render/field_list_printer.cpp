@@ -26,7 +26,7 @@ void appendMemberStart(const FieldDescriptor &field, PrintMode mode, bool first,
         TextWriter out(call.pos, call.end, kCheckedWindow);
         if (mode == E_TYPE) {
             out.text(first ? kBeforeFirstName[format] : kBeforeName[format]);
-            out.text(field.fieldName);
+            out.text(nameText(field.fieldName, field.fieldNameLength));
             out.text(kAfterName[format]);
         } else if (!first) {
             out.text(kSeparator[format]);
@@ -39,7 +39,7 @@ void appendMemberEnd(const FieldDescriptor &field, const ValueCall &call) {
     if (kBeforeEndName[call.format].empty()) return;
     TextWriter out(call.pos, call.end, kCheckedWindow);
     out.text(kBeforeEndName[call.format]);
-    out.text(field.fieldName);
+    out.text(nameText(field.fieldName, field.fieldNameLength));
     out.text(kAfterEndName[call.format]);
     out.finish();
 }

@@ -31,11 +31,11 @@ bool isArrayType(const TypeDescriptor &type) {
 TKDEC_WRITER_INLINE void writeOpening(TextWriter &out, const TypeDescriptor &type, const ValueCall &call, bool hasData) {
     switch (call.mode) {
     case E_TOP_LEVEL:
-        out.named(kOpenTopLevel, call.format, type.name);
+        out.named(kOpenTopLevel, call.format, nameText(type.name, type.nameLength));
         if (!hasData) out.text(kOpenTopLevelNoData[call.format]);
         return;
-    case E_INHERITED: return out.named(kOpenInherited, call.format, type.name);
-    case E_TYPE: return out.named(isArrayType(type) ? kOpenArrayMember : kOpenMember, call.format, type.name);
+    case E_INHERITED: return out.named(kOpenInherited, call.format, nameText(type.name, type.nameLength));
+    case E_TYPE: return out.named(isArrayType(type) ? kOpenArrayMember : kOpenMember, call.format, nameText(type.name, type.nameLength));
     case E_ARRAY: return;
     }
 }
@@ -47,7 +47,7 @@ void appendClosing(const TypeDescriptor &type, const ValueCall &call, bool hasDa
         if (!hasData) out.text(kCloseTopLevelNoData[call.format]);
         out.text(kCloseTopLevel[call.format]);
         break;
-    case E_INHERITED: out.named(kCloseInherited, call.format, type.name); break;
+    case E_INHERITED: out.named(kCloseInherited, call.format, nameText(type.name, type.nameLength)); break;
     case E_TYPE: out.text(isArrayType(type) ? kCloseArrayMember[call.format] : kCloseMember[call.format]); break;
     case E_ARRAY: break;
     }
@@ -63,7 +63,7 @@ void appendBody(const TypeDescriptor &type, const ValueCall &call, bool hasData)
         out.finish();
         return printFieldList(type.fields, call);
     }
-    out.named(kNoData, call.format, type.name);
+    out.named(kNoData, call.format, nameText(type.name, type.nameLength));
     out.finish();
 }
 

@@ -156,7 +156,7 @@ public:
 
     void character(char c) { put(&c, 1); }
 
-    void named(const NamedRow &row, OutputFormat format, const char *name) {
+    void named(const NamedRow &row, OutputFormat format, std::string_view name) {
         text(row.before[format]);
         if (row.named[format]) text(name);
         text(row.after[format]);

@@ -4,12 +4,27 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "render/output.h"
 
 namespace tkdec {
 
 struct TypeDescriptor;
+
+// The length of a table's name, taken where the table is compiled (every
+// table is constant), so that the printers copy names without measuring
+// them.
+constexpr uint32_t nameLength(const char *name) {
+    return name != nullptr ? static_cast<uint32_t>(std::char_traits<char>::length(name)) : 0;
+}
+
+// A name with its generated length, or "(null)" as the writers print a
+// null text.
+inline std::string_view nameText(const char *name, uint32_t length) {
+    return name != nullptr ? std::string_view(name, length) : std::string_view("(null)");
+}
 
 // Parses a textual value of one type into the window [start, end) and
 // advances *text past what it read. Returns 0, or -1 on failure.
@@ -31,12 +46,14 @@ struct FieldDescriptor {
     DescriptorGetter descriptor;
     CountFunction count;
     bool isArray;
+    uint32_t fieldNameLength = nameLength(fieldName);
 };
 
 struct TypeDescriptor {
     const char *name;
     uint32_t size;
     const FieldDescriptor *fields;  // null for a base type
+    uint32_t nameLength = tkdec::nameLength(name);
 };
 
 // One {value, name} pair; tables are sorted by unsigned value, aliases keep
@@ -44,6 +61,7 @@ struct TypeDescriptor {
 struct Enumerator {
     uint32_t value;
     const char *name;
+    uint32_t nameLength = tkdec::nameLength(name);
 };
 
 // The constants that an enumeration's wrappers bind.
@@ -52,6 +70,7 @@ struct EnumerationInfo {
     const char *name;
     const Enumerator *table;
     uint32_t count;  // pairs without the terminator
+    uint32_t nameLength = tkdec::nameLength(name);
 };
 
 // One row of the message type table: messages and events (id != 0) first,

@@ -36,6 +36,7 @@ struct BaseTypeInfo {
     uint32_t size;  // 1, 2, 4 or 8; 0 for an opaque type
     BaseConversion conversion;
     bool isSigned;  // the value is sign-extended from size bytes
+    uint32_t nameLength = tkdec::nameLength(name);
 };
 
 // A member's data pointer: data + offset, or a pointer at or behind
@@ -51,6 +52,9 @@ inline bool hasBytes(const uint8_t *data, const uint8_t *dataEnd, uint32_t n) {
 }
 
 const char *filteredName(NameFilter filter, const char *name);
+// An enumerator's name through a name filter. The filters return a suffix
+// of the name, whose length follows from the generated one.
+std::string_view filteredName(NameFilter filter, const Enumerator &enumerator);
 
 void printBaseValue(const BaseTypeInfo &type, const ValueCall &call);
 void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call);
