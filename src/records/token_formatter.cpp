@@ -17,6 +17,8 @@ constexpr const char *kNoDigits = "0";
 constexpr const char *kNoAddress = "";
 constexpr char kFlagClear = '-';
 constexpr const char *kDumpSeparator = " ";
+constexpr const char *kLowerHexDigits = "0123456789abcdef";
+constexpr const char *kUpperHexDigits = "0123456789ABCDEF";
 
 // What the rules of one formatter call work on.
 struct FormatterCall {
@@ -86,12 +88,11 @@ FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call);
 // Everything else is rendered.
 const char *enumerationText(const ConversionRule &rule, uint32_t value, const FormatterCall &call) {
     if (rule.enumeration != nullptr && call.format == UF_AsText && hasRoom(call.scratchPos, call.scratchEnd)) {
-        if (const char *name = enumeratorName(*rule.enumeration, value, rule.aliasIndex)) {
-            const char *text = filteredName(rule.filter, name);
-            const size_t length = std::strlen(text);
-            if (length < static_cast<size_t>(call.scratchEnd - *call.scratchPos)) {
-                *call.scratchPos += length + 1;
-                return text;
+        if (const Enumerator *enumerator = findEnumerator(*rule.enumeration, value, rule.aliasIndex)) {
+            const std::string_view text = filteredName(rule.filter, *enumerator);
+            if (text.size() < static_cast<size_t>(call.scratchEnd - *call.scratchPos)) {
+                *call.scratchPos += text.size() + 1;
+                return text.data();
             }
         }
     }
@@ -166,7 +167,11 @@ void formatToken(const TokenFormatter &formatter, const uint8_t *extendedStart, 
         case 's': out.text(value.text); break;
         case 'u': out.unsignedDecimal(static_cast<uint32_t>(value.number)); break;
         case 'd': out.signedDecimal(static_cast<int32_t>(value.number)); break;
-        case 'x': out.hex(static_cast<uint32_t>(value.number), piece->digits); break;
+        case 'x':
+        case 'X':
+            out.hex(static_cast<uint32_t>(value.number), piece->digits,
+                    piece->conversion == 'x' ? kLowerHexDigits : kUpperHexDigits);
+            break;
         default: continue;
         }
         ++next;

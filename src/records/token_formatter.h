@@ -12,8 +12,8 @@ namespace tkdec {
 
 // A literal run of a format string (length bytes at its offset, "%%"
 // made "%"), then one conversion without flags, width or length: 's', 'u',
-// 'd', or 'x' with a precision of digits (1 to 9, "%x" being "%.1x"); or
-// none (0).
+// 'd', or 'x' or 'X' with a precision of digits (1 to 9, "%x" being
+// "%.1x", "%08x" being "%.8x"); or none (0).
 struct FormatPiece {
     uint16_t offset;
     uint16_t length;

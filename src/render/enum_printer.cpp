@@ -2,7 +2,6 @@
 // sorted enumerator table; unknown values print with their nearest pair.
 #include "render/bounded_append.h"
 #include "render/little_endian.h"
-#include "render/name_filters.h"
 #include "render/text_writer.h"
 #include "render/value_printers.h"
 
@@ -59,13 +58,6 @@ const char *filteredName(NameFilter filter, const char *name) {
     return filter != nullptr ? filter(name) : name;
 }
 
-std::string_view filteredName(NameFilter filter, const Enumerator &enumerator) {
-    const std::string_view name = nameText(enumerator.name, enumerator.nameLength);
-    if (filter == nullptr || filter == filterIdentity || enumerator.name == nullptr) return name;
-    const char *filtered = filter(enumerator.name);
-    const size_t skipped = static_cast<size_t>(filtered - enumerator.name);
-    return skipped <= name.size() ? name.substr(skipped) : std::string_view(filtered);
-}
 
 void appendEnumerationHeader(const EnumerationInfo &enumeration, const ValueCall &call) {
     appendRow(call.pos, call.end, call.mode == E_TOP_LEVEL ? kHeaderTopLevel : kHeaderMember, call.format,
@@ -99,13 +91,13 @@ uint32_t searchEnumerator(const EnumerationInfo &enumeration, uint32_t value, ui
     return static_cast<uint32_t>(m);
 }
 
-const char *enumeratorName(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex) {
+const Enumerator *findEnumerator(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex) {
     if (enumeration.count == 0) return nullptr;
     // The printer reads size bytes of the value.
     const uint32_t bits = 8 * enumeration.size;
     if (bits < 32) value &= (uint32_t{1} << bits) - 1;
     const Enumerator &nearest = enumeration.table[searchEnumerator(enumeration, value, aliasIndex)];
-    return nearest.value == value ? nearest.name : nullptr;
+    return nearest.value == value ? &nearest : nullptr;
 }
 
 void printEnumerationValue(const EnumerationInfo &enumeration, const ValueCall &call) {

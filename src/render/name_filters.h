@@ -1,5 +1,7 @@
 // Name filters: the text printed for an enumerator name. The token
-// formatters shorten long enumerator names by skipping leading words.
+// formatters shorten long enumerator names by skipping leading words. A
+// filter returns a suffix of its name (the printers take its length from
+// the name's).
 #pragma once
 
 #include "render/output.h"

@@ -144,12 +144,13 @@ public:
         put(digits, static_cast<size_t>(buffer + sizeof buffer - digits));
     }
 
-    // At least digits lowercase hexadecimal digits, as "%.*x" writes them.
-    void hex(uint64_t value, int digits) {
+    // At least digits hexadecimal digits, as "%.*x" (or, with the
+    // uppercase digits, "%.*X") writes them.
+    void hex(uint64_t value, int digits, const char *hexDigits = "0123456789abcdef") {
         char buffer[24];
         char *const bufferEnd = buffer + sizeof buffer;
         char *p = bufferEnd;
-        do *--p = "0123456789abcdef"[value & 0xF]; while ((value >>= 4) != 0);
+        do *--p = hexDigits[value & 0xF]; while ((value >>= 4) != 0);
         while (bufferEnd - p < digits && p > buffer) *--p = '0';
         put(p, static_cast<size_t>(bufferEnd - p));
     }

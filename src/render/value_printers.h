@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "render/output.h"
 #include "render/type_descriptor.h"
@@ -52,9 +53,14 @@ inline bool hasBytes(const uint8_t *data, const uint8_t *dataEnd, uint32_t n) {
 }
 
 const char *filteredName(NameFilter filter, const char *name);
-// An enumerator's name through a name filter. The filters return a suffix
-// of the name, whose length follows from the generated one.
-std::string_view filteredName(NameFilter filter, const Enumerator &enumerator);
+// An enumerator's name through a name filter. Every filter returns a
+// suffix of its name, whose length follows from the generated one.
+inline std::string_view filteredName(NameFilter filter, const Enumerator &enumerator) {
+    const char *name = enumerator.name;
+    if (filter == nullptr || name == nullptr) return nameText(name, enumerator.nameLength);
+    const char *filtered = filter(name);
+    return {filtered, static_cast<size_t>(name + enumerator.nameLength - filtered)};
+}
 
 void printBaseValue(const BaseTypeInfo &type, const ValueCall &call);
 void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call);
@@ -63,9 +69,10 @@ void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call);
 // index applied when the value is found; 0 for an empty table.
 uint32_t searchEnumerator(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex);
 
-// The name (before any name filter) that the enumeration printer prints
-// for value, alias index applied, when the table has the value; else null.
-const char *enumeratorName(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex);
+// The pair whose name (before any name filter) the enumeration printer
+// prints for value, alias index applied, when the table has the value;
+// else null.
+const Enumerator *findEnumerator(const EnumerationInfo &enumeration, uint32_t value, uint32_t aliasIndex);
 
 // The header and trailer of an enumeration value, by print mode.
 void appendEnumerationHeader(const EnumerationInfo &enumeration, const ValueCall &call);

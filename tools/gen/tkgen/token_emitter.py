@@ -114,8 +114,10 @@ def value_table_cpp(table, arrays):
 
 # --- tables -------------------------------------------------------------------
 
-PLAIN = {"s": "s", "u": "u", "d": "d", "i": "d", "x": "x"}
-PLAIN_CONVERSION = re.compile(rb"%(?:\.([1-9]))?([sudix])")
+PLAIN = {"s": "s", "u": "u", "d": "d", "i": "d", "x": "x", "X": "X"}
+# A precision, or a zero-padded width, of hexadecimal digits: "%08x" writes
+# what "%.8x" writes, as the value has no sign.
+PLAIN_CONVERSION = re.compile(rb"%(?:\.([1-9])|0([1-9]))?([sudixX])")
 MAX_PIECE_OFFSET = 0xFFFF
 
 
@@ -136,9 +138,10 @@ def format_pieces(token):
         if data[i + 1:i + 2] == b"%":
             pieces.append((start, i + 1 - start, "0", 0))
             start = i = i + 2
-        elif plain and (plain.group(1) is None or plain.group(2) == b"x"):
-            kind = PLAIN[plain.group(2).decode()]
-            pieces.append((start, i - start, f"'{kind}'", int(plain.group(1) or 1) if kind == "x" else 0))
+        elif plain and (plain.group(3) in b"xX" or plain.group(1) is plain.group(2) is None):
+            kind = PLAIN[plain.group(3).decode()]
+            digits = int(plain.group(1) or plain.group(2) or 1) if kind in "xX" else 0
+            pieces.append((start, i - start, f"'{kind}'", digits))
             conversions += 1
             start = i = plain.end()
         else:
