@@ -114,6 +114,15 @@ void printBaseValue(const BaseTypeInfo &type, const ValueCall &call) {
     appendValue(type, call, value);
 }
 
+void printBareNumber(const BaseTypeInfo &type, const uint8_t *data, const uint8_t *dataEnd, char **pos, char *end,
+                     OutputFormat format) {
+    if (!hasRoom(pos, end)) return;
+    if (!hasBytes(data, dataEnd, type.size)) return appendRow(pos, end, kNoDataMember, format, type.name);
+    TextWriter out(pos, end, kCheckedWindow);
+    writeNumber(out, type, readLittleEndian(type.size, data, dataEnd));
+    out.finish();
+}
+
 void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call) {
     if (!hasRoom(call.pos, call.end)) return;
     const uint32_t value = (call.data == nullptr || call.data >= call.dataEnd)

@@ -12,8 +12,12 @@ namespace tkdec {
         PrintMode mode, uint32_t aliasIndex, CountFunction count, NameFilter filter
 #define TKDEC_VALUE_CALL {data, dataEnd, pos, end, format, mode, aliasIndex, count, filter}
 
+// In text and compact JSON a member's or element's number stands alone,
+// so it takes the short way; everything else is framed by printBaseValue.
 template <const BaseTypeInfo &B>
 void printBaseType(TKDEC_VALUE_PRINTER_PARAMETERS) {
+    if (mode != E_TOP_LEVEL && (format == UF_AsText || format == UF_AsJson))
+        return printBareNumber(B, data, dataEnd, pos, end, format);
     printBaseValue(B, TKDEC_VALUE_CALL);
 }
 

@@ -63,6 +63,9 @@ inline std::string_view filteredName(NameFilter filter, const Enumerator &enumer
 }
 
 void printBaseValue(const BaseTypeInfo &type, const ValueCall &call);
+// printBaseValue of a member or element in text or compact JSON.
+void printBareNumber(const BaseTypeInfo &type, const uint8_t *data, const uint8_t *dataEnd, char **pos, char *end,
+                     OutputFormat format);
 void printOpaqueValue(const BaseTypeInfo &type, const ValueCall &call);
 
 // Index of the pair on which the search for value stops, with the alias
