@@ -25,6 +25,14 @@ CONVERSIONS = [
     (0xFFFFFFF0, "CKI_SoftwareVersion", 0x00050201, "(CKI_SoftwareVersion){.sv=(uint8_t[2]){1,2} .m_build=5}"),
     (0xFFFFFFFC, "EventWord", 3, "(LOG_HW_EVENT_RESET|LOG_HW_EVENT_WAKEUP)"),
 ]
+# Raw conversions with a width or uppercase digits, as printf writes them:
+# (token id, format, argument, text).
+RAW = [
+    (0x30000310, "w=%08X", 0xBEEF, "w=0000BEEF"),
+    (0x30000314, "w=%04x", 0x1F, "w=001f"),
+    (0x30000318, "d=%05d", 0xFFFFFFFF, "d=-0001"),
+    (0x3000031C, "%X;%%", 0xABC, "ABC;%"),
+]
 ALARM = (0xFFFFFFF8, 41, "alarm 41")
 ABSENT = [0x00000004, 0x30000302, 0xFFFFFFF4, 0x00000001, 0x80000000, 0x7FFFFFF8, 0xFFFFFFFF, 0xB0000300]
 
@@ -32,6 +40,8 @@ ABSENT = [0x00000004, 0x30000302, 0xFFFFFFF4, 0x00000001, 0x80000000, 0x7FFFFFF8
 def sparse_tokens(build):
     prints = [{"id": hex(ident), "table": "print", "group": 1, "arguments": 1, "line": 1, "file": "a.cpp",
                "format": "%s", "conversions": [{"enum": 0, "type": kind}]} for ident, kind, _, _ in CONVERSIONS]
+    prints += [{"id": hex(ident), "table": "print", "group": 1, "arguments": 1, "line": 1, "file": "a.cpp",
+                "format": form, "conversions": [{"raw": 0}]} for ident, form, _, _ in RAW]
     alarm = {"id": hex(ALARM[0]), "table": "alarm", "group": 0, "arguments": 1, "line": 0, "file": None,
              "format": "alarm %u", "conversions": [{"raw": 0}]}
     build.write("tokens.json", json.dumps({"tokens": prints + [alarm]}))
@@ -51,8 +61,8 @@ class CompiledTables(unittest.TestCase):
         cls.build.__exit__()
 
     def test_arguments_print_through_the_printer_of_their_type(self):
-        records = [(PRINT_CHANNEL, ident, argument) for ident, _, argument, _ in CONVERSIONS]
-        self.assertEqual(decode(self.driver, records), [(0, text) for _, _, _, text in CONVERSIONS])
+        records = [(PRINT_CHANNEL, ident, argument) for ident, _, argument, _ in CONVERSIONS + RAW]
+        self.assertEqual(decode(self.driver, records), [(0, text) for _, _, _, text in CONVERSIONS + RAW])
 
     def test_every_sparse_id_is_found_and_no_other(self):
         self.assertEqual(decode(self.driver, [(ALARM_CHANNEL, ALARM[0], ALARM[1])]), [(0, ALARM[2])])
@@ -60,7 +70,7 @@ class CompiledTables(unittest.TestCase):
 
     def test_source_grows_with_the_tokens_not_their_ids(self):
         self.assertEqual(self.errors, [])
-        self.assertLess(len(self.outputs["tokens.cpp"]), 2000 * (len(CONVERSIONS) + 1))
+        self.assertLess(len(self.outputs["tokens.cpp"]), 2000 * (len(CONVERSIONS) + len(RAW) + 1))
 
     def test_tables_refuse_a_library_of_another_version(self):
         fake = os.path.join(self.build.dir, "fake", "api")

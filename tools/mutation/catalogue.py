@@ -144,6 +144,8 @@ HEADERS = rows(
     ("if (pos_ < end_) *pos_ = '\\0';", "if (pos_ + 1 < end_) *pos_ = '\\0';",
      "no terminator behind a text one shorter than the space"),
     ("*position_ = pos_;", "", "caller's position not moved"),
+    ("if (pos != nullptr && *pos != nullptr && *pos < end)", "if (pos != nullptr && *pos != nullptr && *pos <= end)",
+     "writer over a full window moves the caller's position"),
     ("std::memcpy(to + n - 8, from + n - 8, 8);", "", "pieces of 9 to 16 characters lose their tail"),
     ("std::memcpy(to + n - 8, from + n - 8, 8);", "std::memcpy(to + n - 8, from + n - 8, 7);",
      "last character of a 9 to 16 character piece lost"),
@@ -174,6 +176,8 @@ RENDER = rows(
      'constexpr FormatRow kElementOpen = {{",", "<_%d>", ",", ""}};', "compact JSON elements unseparated"),
 ) + rows(
     "src/render/base_type_printer.cpp",
+    ("if (!hasBytes(data, dataEnd, type.size)) return appendRow(pos, end, kNoDataMember, format, type.name);",
+     "", "bare number read beyond the data"),
     ("if (c < 32 || c > 126)", "if (c < 32 || c > 127)", "DEL printed as a character"),
     ("if (c < 32 || c > 126)", "if (c <= 32 || c > 126)", "space printed as unprintable"),
     ("{'&', \"&amp;\"}", "{'&', \"&\"}", "'&' not escaped in XML"),
@@ -207,8 +211,7 @@ RENDER = rows(
      "*base += static_cast<uint32_t>(word - start) * kBitsPerWord;", "skipped zero block counted in bytes"),
     ("while (i < enumeration.count && enumeration.table[i].value < base) ++i;",
      "while (i < enumeration.count && enumeration.table[i].value <= base) ++i;", "bit 0 of a word never named"),
-    ("if (word != 0) appendRow(call.pos, call.end, kSeparator, call.format);\n    }\n    *next = i;",
-     "}\n    *next = i;", "names of one word unseparated"),
+    ("if (word != 0) out.text(kSeparator[call.format]);", "", "names of one word unseparated"),
     ("if (base == 0)\n        appendRow", "if (base != 0)\n        appendRow", "unnamed bits shown shifted in word 0"),
     ('{"(0x%.*x)<<%u", "(0x%.*x)&lt;&lt;%u",', '{"(0x%.*x)<<%u", "(0x%.*x)<<%u",', "XML shift not escaped"),
     ("const int digits = static_cast<int>(2 * enumeration.size);\n    if (base == 0)",
@@ -243,7 +246,7 @@ RENDER = rows(
      "alias index leaves the value's pairs"),
     ("if (bits < 32) value &= (uint32_t{1} << bits) - 1;", "if (bits < 32) value &= (uint32_t{1} << bits);",
      "value mask keeps one bit"),
-    ("return nearest.value == value ? nearest.name : nullptr;", "return nearest.name;",
+    ("return nearest.value == value ? &nearest : nullptr;", "return &nearest;",
      "unknown value named as its neighbour"),
     ("static_cast<int>(value - nearest->value));", "static_cast<int>(nearest->value - value));",
      "nearest distance negated"),
@@ -446,8 +449,8 @@ API = rows(
      "id 0 finds the first message, not the first type"),
     ("if (text[0] != '(') return text;", "if (text[0] == '(') return text;", "event id preferred to message id"),
     ("appendTask(tasks[0], pos, end, format);", "appendTask(tasks[1], pos, end, format);", "trace tasks swapped"),
-    ("appendMiddle(pos, end, kKnownBefore, entry->type->name, kKnownAfter);",
-     "appendMiddle(pos, end, kUnknownBetween, entry->type->name, kUnknownBetween);",
+    ("appendMiddle(pos, end, kKnownBefore, nameText(entry->type->name, entry->type->nameLength), kKnownAfter);",
+     "appendMiddle(pos, end, kUnknownBetween, nameText(entry->type->name, entry->type->nameLength), kUnknownBetween);",
      "known structure without parentheses"),
 ) + rows(
     "src/api/named_type_decoder.cpp",
@@ -632,6 +635,7 @@ EDGES = rows(
      "dump into a full scratch area"),
 ) + rows(
     "src/records/token_formatter.cpp",
+    ("piece->conversion == 'x' ? kLowerHexDigits : kUpperHexDigits", "kLowerHexDigits", "\"%X\" piece in lowercase"),
     ("append(&pos, buffer + kNoOptionBufferSize - 1,", "append(&pos, buffer + kNoOptionBufferSize - 2,",
      "no-option text one character short of its buffer"),
 )
@@ -693,6 +697,10 @@ GENERATOR = rows(
      "DEL accepted as a flag letter"),
     ("if not 1 <= width <= 32 - shift:", "if not 1 <= width <= 32:", "bit field past bit 31 accepted"),
     ("if not 0 <= shift <= 31:", "if not 0 <= shift <= 32:", "shift 32 accepted"),
+) + rows(
+    "tools/gen/tkgen/token_emitter.py",
+    ("int(plain.group(1) or plain.group(2) or 1)", "int(plain.group(1) or 1)", "\"%08x\" piece without its zeros"),
+    ('plain.group(3) in b"xX" or', 'plain.group(3) in b"xXd" or', "\"%05d\" piece written as \"%.5d\""),
 ) + rows(
     "tools/gen/tkgen/types.py",
     ("return -(1 << (8 * size - 1)) <= value < (1 << (8 * size))",
