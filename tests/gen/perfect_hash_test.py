@@ -37,7 +37,7 @@ class PerfectHash(unittest.TestCase):
                                  list(range(len(ids))))
 
     def test_hash_values(self):
-        # restHash of src/records/token_table.h gives the same values.
+        # restHash of src/records/perfect_hash.h gives the same values.
         self.assertEqual(perfect_hash.rest_hash(0, 0), 0)
         self.assertEqual(perfect_hash.rest_hash(2, 1), 0xCF111D0E)
         self.assertEqual(perfect_hash.rest_hash(0x30000300, 1 + perfect_hash.SLOT_SEED), 0xB3ACF27A)
