@@ -328,7 +328,7 @@ RECORDS = rows(
      "empty extended payload reads as a failed lookup"),
     ("while (static_cast<size_t>(end - item) >= kItemHeader) {", "while (static_cast<size_t>(end - item) > kItemHeader) {",
      "empty item at the very end not found"),
-    ("if (length > behind) {", "if (length >= behind) {", "item filling the payload reported too small"),
+    ("if (length > behind) return", "if (length >= behind) return", "item filling the payload reported too small"),
     ("if (length == 0) return {ItemStatus::NoData", "if (length == 0) return {ItemStatus::LookupFailed",
      "empty item reads as a failed lookup"),
     ("(static_cast<size_t>(length) + 3) & ~static_cast<size_t>(3);", "static_cast<size_t>(length);",
