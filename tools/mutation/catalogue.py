@@ -500,6 +500,10 @@ API = rows(
     ("outputSize, output, UF_AsJson);", "outputSize, output, UF_AsLongJson);", "compact JSON wrapper writes long JSON"),
     ("outputSize, output, UF_AsXml);", "outputSize, output, UF_AsText);", "XML wrapper writes text"),
 ) + rows(
+    "src/api/channel_table.h",
+    ("return slot.id == id ? slot.kind : ChannelKind::Unknown;", "return slot.kind;",
+     "a channel id takes the kind of the id whose slot it reads"),
+) + rows(
     "src/api/source_reference.cpp",
     ("constexpr uint32_t kNoLine = 0xFFFFFFFF;", "constexpr uint32_t kNoLine = 0;", "no line reads 0"),
     ("if (line == nullptr || buffer == nullptr) return 1;", "if (buffer == nullptr) return 1;", "null line not refused"),
