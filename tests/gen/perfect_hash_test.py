@@ -5,7 +5,7 @@ import random
 import unittest
 
 import gen_support  # noqa: F401  (puts tools/gen on the path)
-from tkgen import perfect_hash
+from tkgen import perfect_hash, type_emitter
 
 
 class PerfectHash(unittest.TestCase):
@@ -35,6 +35,18 @@ class PerfectHash(unittest.TestCase):
                 seed, displacements, slots = perfect_hash.build(ids)
                 self.assertEqual([perfect_hash.lookup(i, seed, displacements, slots) for i in ids],
                                  list(range(len(ids))))
+
+    def test_every_name_finds_its_position(self):
+        # Lengths around the 4- and 8-byte tails, shared prefixes and suffixes.
+        names = [b"", b"a", b"ab", b"abc", b"abcd", b"abcde", b"abcdefg", b"abcdefgh", b"abcdefghi",
+                 b"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", b"CKI_TESTAPP_QUERY_STATUS_REQ_MSG_ID", b"unsigned char"]
+        index = perfect_hash.build_names(names)
+        self.assertEqual([perfect_hash.lookup_name(n, *index) for n in names], list(range(len(names))))
+
+    def test_a_name_gives_its_first_entry_and_first_type_entry(self):
+        entries = [("A", 5, None), ("B", 0, None), ("A", 0, None), ("C", 7, None), ("A", 0, None)]
+        names, _ = type_emitter.name_index(entries)
+        self.assertEqual(names, [(0, 2, 1), (1, 1, 1), (3, 5, 1)])  # C has no type entry: the table's end
 
     def test_hash_values(self):
         # restHash of src/records/perfect_hash.h gives the same values.

@@ -125,11 +125,17 @@ def table_entries(tables):
         [(kind.name, 0, kind) for kind in tables.types.values()]
 
 
-def emit_names(entries, names, index):
+def name_layout(entries, names, index):
+    """One header line: how the names are found."""
     key_seed, seed, displacements, slots = index
+    return (f"// Name lookup: {len(names)} distinct names of {len(entries)} entries by the perfect hash of\n"
+            f"// their keys (key seed {key_seed}, seed {seed}, {len(displacements)} buckets, {len(slots)} slots).\n")
+
+
+def emit_names(names, index):
+    _, _, displacements, slots = index
     rows = "".join(f"    {{{a}, {b}, {n}}},\n" for a, b, n in names)
-    return f"""// Names: {len(names)} distinct names of {len(entries)} entries, by the perfect hash of their
-// keys (key seed {key_seed}, seed {seed}, {len(displacements)} buckets, {len(slots)} slots).
+    return f"""// The distinct names of the entries, by position in the name index.
 constinit const TypeName messageTypeNames[] = {{
 {rows}}};
 constinit const uint16_t messageTypeNameDisplacements[] = {{
@@ -165,7 +171,7 @@ constinit const MessageTypeEntry messageTypeTable[] = {{
 const uint32_t messageEntryCount = {len(tables.messages)};
 const uint32_t messageTypeEntryCount = {len(entries)};
 
-{emit_names(entries, *names)}const MessageTypeEntry *findMessageClass(uint32_t id) {{
+{emit_names(*names)}const MessageTypeEntry *findMessageClass(uint32_t id) {{
     switch (id) {{
 {cases}
     default: return nullptr;
@@ -213,7 +219,7 @@ const MessageTypeEntry *findMessageClass(uint32_t id);
 """
     definitions = "\n".join(emit_type(kind) for kind in tables.types.values())
     body = f"""{cpp.preamble(source)}
-#include "type_tables.h"
+{name_layout(entries, *names)}#include "type_tables.h"
 
 #include "encoder/encode_entries.h"
 #include "render/print_entries.h"
