@@ -1,10 +1,12 @@
 // tkdec_decodeType: prints a value of a named type or message from raw
 // bytes, found in the message type table by name or by id: the entry that
-// a search in table order finds first, found through the name order and
-// the message class lookup in a time that does not grow with the table.
+// a search in table order finds first, found through the generated name
+// index and the message class lookup in a time that does not grow with
+// the table.
 #include <cstdint>
 #include <cstring>
 
+#include "records/perfect_hash.h"
 #include "render/output.h"
 #include "render/little_endian.h"
 #include "render/name_filters.h"
@@ -110,26 +112,35 @@ private:
     const MessageTypeEntry *best_ = nullptr;
 };
 
-// The entries named so, found by halving the name order.
-void considerNamed(const char *name, FirstMatch &match) {
-    const uint16_t *order = build::messageTypeNameOrder;
-    uint32_t lo = 0;
-    uint32_t hi = build::messageTypeEntryCount;
-    while (lo < hi) {
-        const uint32_t mid = lo + (hi - lo) / 2;
-        if (std::strcmp(build::messageTypeTable[order[mid]].name, name) < 0) lo = mid + 1;
-        else hi = mid;
-    }
-    for (; lo < build::messageTypeEntryCount && std::strcmp(build::messageTypeTable[order[lo]].name, name) == 0; ++lo)
-        match.consider(&build::messageTypeTable[order[lo]]);
+// The first entry named so that the sender may take, or null: the name's
+// key picks the only table name it can be, and one comparison confirms it.
+const MessageTypeEntry *namedEntry(const char *name, bool fromPtp) {
+    const TypeNameIndex &index = build::messageTypeNameIndex;
+    const size_t length = std::strlen(name);
+    const uint32_t slot = hashedSlot(nameKey(name, length, index.keySeed), index.seed, index.displacements,
+                                     index.bucketMask, index.slots, index.slotMask);
+    if (slot == 0) return nullptr;
+    const TypeName &named = index.names[slot - 1];
+    if (named.length != length || std::memcmp(build::messageTypeTable[named.first].name, name, length) != 0)
+        return nullptr;
+    const MessageTypeEntry *entry = &build::messageTypeTable[fromPtp ? named.first : named.firstType];
+    return entry->print != nullptr ? entry : nullptr;
+}
+
+// Only a name that begins with a digit or '-' can spell an id.
+bool maySpellId(const char *name) {
+    return name[0] == '-' || (name[0] >= '0' && name[0] <= '9');
 }
 
 const MessageTypeEntry *findEntry(const char *name, const uint8_t *data, uint32_t length) {
-    const SpelledIds ids = spelledIds(name);
-    FirstMatch match(sentByPtpTask(data, length));
-    considerNamed(name, match);
-    if (ids.hasHex) match.considerId(ids.hex);
-    if (ids.hasDecimal) match.considerId(ids.decimal);
+    const bool fromPtp = sentByPtpTask(data, length);
+    FirstMatch match(fromPtp);
+    match.consider(namedEntry(name, fromPtp));
+    if (maySpellId(name)) {
+        const SpelledIds ids = spelledIds(name);
+        if (ids.hasHex) match.considerId(ids.hex);
+        if (ids.hasDecimal) match.considerId(ids.decimal);
+    }
     return match.best();
 }
 

@@ -26,8 +26,12 @@ constexpr FormatRow kErrorClosing = {{"", "", "\"}", "\"}"}};
 constexpr const char *kUnknownChannel = "Channel ID 0x%.4x is NOT handled by this decoder";
 
 // A print or alarm record; in text without a frame, not even after a
-// failure (the output then holds the empty text).
-int32_t decodeFramed(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **pos, char *end,
+// failure (the output then holds the empty text). Inlined, so that a text
+// goes from tkdec_getText straight to the token decoder.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline int32_t decodeFramed(const uint8_t *payloadStart, const uint8_t *payloadEnd, char **pos, char *end,
                      OutputFormat format, uint32_t id, uint16_t channel, const tkdec::TokenTable &table) {
     if (format == UF_AsText) {
         const int32_t result = tkdec::decodeToken(payloadStart, payloadEnd, pos, end, format, id, table);

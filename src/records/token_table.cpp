@@ -4,10 +4,8 @@ namespace tkdec {
 
 const TokenRecord *findRestToken(const TokenTable &table, uint32_t id) {
     if (table.restCount == 0) return nullptr;
-    const uint32_t bucket = restHash(id, table.restSeed) & table.restBucketMask;
-    const uint32_t slot =
-        (restHash(id, table.restSeed + kRestSlotSeed) + table.restDisplacements[bucket]) & table.restSlotMask;
-    const uint32_t position = table.restSlots[slot];
+    const uint32_t position = hashedSlot(id, table.restSeed, table.restDisplacements, table.restBucketMask,
+                                         table.restSlots, table.restSlotMask);
     if (position == 0 || position > table.restCount || table.ids[table.restFirst + position - 1] != id) return nullptr;
     return &table.records[table.restFirst + position - 1];
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "api/channel_table.h"
+#include "records/perfect_hash.h"
 #include "records/token_formatter.h"
 
 namespace tkdec {
@@ -55,16 +56,6 @@ struct TokenTable {
     const uint16_t *restSlots;  // position among the rest + 1, or 0 for none
     uint32_t restSlotMask;
 };
-
-// The hash of the rest ids (tools/gen/tkgen/perfect_hash.py computes the
-// same); a slot is found with the seed plus kRestSlotSeed.
-constexpr uint32_t restHash(uint32_t id, uint32_t seed) {
-    uint32_t h = (id ^ seed) * 0x9E3779B1u;
-    h ^= h >> 15;
-    h *= 0x85EBCA6Bu;
-    return h ^ (h >> 13);
-}
-inline constexpr uint32_t kRestSlotSeed = 0x6A09E667u;
 
 namespace build {
 extern const TokenTable printTokenTable;

@@ -82,4 +82,24 @@ struct MessageTypeEntry {
     uint32_t id;
 };
 
+// A distinct name of the message type table: its first entry, its first
+// type entry (id 0) or the table's end, and its length in bytes.
+struct TypeName {
+    uint32_t first;
+    uint32_t firstType;
+    uint32_t length;
+};
+
+// The table's names by the perfect hash (records/perfect_hash.h) of their
+// keys, nameKey(name, length, keySeed): every name has a slot of its own.
+struct TypeNameIndex {
+    const TypeName *names;
+    uint32_t keySeed;
+    uint32_t seed;
+    const uint16_t *displacements;
+    uint32_t bucketMask;
+    const uint16_t *slots;  // position in names + 1, or 0 for none
+    uint32_t slotMask;
+};
+
 }  // namespace tkdec

@@ -64,7 +64,7 @@ TEST(DecodeType, LookupByNameAndId) {
         // 0 names the first type entry.
         {"0", {200}, 0, "200"},  // "unsigned char", not the "char" behind it
         {"0x00000000", {200}, 0, "200"},
-        {"unsigned char", {200}, 0, "200"},  // the last name in name order
+        {"unsigned char", {200}, 0, "200"},
         {"0x0", {200}, 1, ""},
         {"-0", {65}, 1, ""},
         // An event by its negative decimal id.

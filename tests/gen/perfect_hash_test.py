@@ -5,7 +5,7 @@ import random
 import unittest
 
 import gen_support  # noqa: F401  (puts tools/gen on the path)
-from tkgen import perfect_hash
+from tkgen import perfect_hash, type_emitter
 
 
 class PerfectHash(unittest.TestCase):
@@ -36,8 +36,20 @@ class PerfectHash(unittest.TestCase):
                 self.assertEqual([perfect_hash.lookup(i, seed, displacements, slots) for i in ids],
                                  list(range(len(ids))))
 
+    def test_every_name_finds_its_position(self):
+        # Lengths around the 4- and 8-byte tails, shared prefixes and suffixes.
+        names = [b"", b"a", b"ab", b"abc", b"abcd", b"abcde", b"abcdefg", b"abcdefgh", b"abcdefghi",
+                 b"CKI_TESTAPP_QUERY_STATUS_CNF_MSG_ID", b"CKI_TESTAPP_QUERY_STATUS_REQ_MSG_ID", b"unsigned char"]
+        index = perfect_hash.build_names(names)
+        self.assertEqual([perfect_hash.lookup_name(n, *index) for n in names], list(range(len(names))))
+
+    def test_a_name_gives_its_first_entry_and_first_type_entry(self):
+        entries = [("A", 5, None), ("B", 0, None), ("A", 0, None), ("C", 7, None), ("A", 0, None)]
+        names, _ = type_emitter.name_index(entries)
+        self.assertEqual(names, [(0, 2, 1), (1, 1, 1), (3, 5, 1)])  # C has no type entry: the table's end
+
     def test_hash_values(self):
-        # restHash of src/records/token_table.h gives the same values.
+        # restHash of src/records/perfect_hash.h gives the same values.
         self.assertEqual(perfect_hash.rest_hash(0, 0), 0)
         self.assertEqual(perfect_hash.rest_hash(2, 1), 0xCF111D0E)
         self.assertEqual(perfect_hash.rest_hash(0x30000300, 1 + perfect_hash.SLOT_SEED), 0xB3ACF27A)

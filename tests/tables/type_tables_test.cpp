@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "api/channel_table.h"
@@ -54,6 +55,29 @@ TEST(TypeTables, EveryTypeGivesValidDocuments) {
                 const std::string text = decodeType(entry->name, data, format);
                 EXPECT_TRUE(validDocument(format, text)) << entry->name << ": " << text;
             }
+        }
+    }
+}
+
+// decodeType finds a name's first entry in table order (a message entry
+// only for a PTP sender); a prefix of a name, or a name with one more
+// character, finds nothing unless it is a name itself.
+TEST(TypeTables, NamesFindTheirFirstEntryAndNothingElse) {
+    std::set<std::string> names;
+    for (const MessageTypeEntry *e = build::messageTypeTable; e->print != nullptr; ++e) names.insert(e->name);
+    for (const std::string &name : names) {
+        if (name[0] == '-' || (name[0] >= '0' && name[0] <= '9')) continue;  // may spell an id
+        for (const uint8_t cpu : {uint8_t{0x12}, uint8_t{0x13}}) {
+            const Bytes data = {1, 2, 3, 4, 5, 6, 7, cpu, 9, 10, 11, 12};
+            const MessageTypeEntry *e = build::messageTypeTable;
+            while (e->print != nullptr && (e->name != name || (e->id != 0 && cpu != 0x12))) ++e;
+            const std::string expected = e->print != nullptr ? render(e->print, data, UF_AsText) : "<result 1>";
+            EXPECT_EQ(decodeType(name.c_str(), data, UF_AsText), expected) << name << " " << int{cpu};
+        }
+        for (size_t n = 0; n <= name.size(); ++n) {
+            const std::string other = n < name.size() ? name.substr(0, n) : name + "_";
+            if (names.count(other) != 0) continue;
+            EXPECT_EQ(decodeType(other.c_str(), {}, UF_AsText), "<result 1>") << other;
         }
     }
 }

@@ -1,11 +1,12 @@
 """A perfect hash of a set of 32-bit ids, as the token tables use it for
-the ids that are not found by direct index.
+the ids that are not found by direct index, and the message type table
+for the keys of its names.
 
 The id's bucket, hash(id, seed) & bucket mask, gives a displacement; the
 slot (hash(id, seed + SLOT_SEED) + displacement) & slot mask holds the id's
 position + 1 (0: no id). Every id has a slot of its own, so a lookup is two
 hashes, three loads and one comparison whatever the number of ids.
-hash() is rest_hash of src/records/token_table.h.
+hash() is rest_hash of src/records/perfect_hash.h.
 """
 
 import random
@@ -81,6 +82,51 @@ def lookup(ident, seed, displacements, slots):
     bucket = rest_hash(ident, seed) & (len(displacements) - 1)
     slot = (rest_hash(ident, (seed + SLOT_SEED) & 0xFFFFFFFF) + displacements[bucket]) & (len(slots) - 1)
     return slots[slot] - 1 if slots[slot] else None
+
+
+# --- the keys of names ---------------------------------------------------------
+
+NAME_MULTIPLIER = 0x9E3779B97F4A7C15
+MASK64 = (1 << 64) - 1
+
+
+def name_tail(data):
+    """The bytes after the last whole 8: the last 8 bytes, overlapping the
+    words before; of a shorter name, its first and last 4 bytes, or its
+    first, middle and last byte (nameKey of src/records/perfect_hash.h)."""
+    n = len(data)
+    if n >= 8:
+        return int.from_bytes(data[n - 8:], "little")
+    if n >= 4:
+        return int.from_bytes(data[:4], "little") | int.from_bytes(data[n - 4:], "little") << 32
+    return data[0] | data[n // 2] << 8 | data[n - 1] << 16
+
+
+def name_key(data, seed):
+    """The 32-bit key of a name's bytes, hashed 8 bytes at a time."""
+    h = (seed ^ len(data) * NAME_MULTIPLIER) & MASK64
+    whole = len(data) - len(data) % 8
+    for i in range(0, whole, 8):
+        h = ((h ^ int.from_bytes(data[i:i + 8], "little")) * NAME_MULTIPLIER) & MASK64
+    if whole < len(data):
+        h = ((h ^ name_tail(data)) * NAME_MULTIPLIER) & MASK64
+    return (h ^ h >> 32) & 0xFFFFFFFF
+
+
+def build_names(names):
+    """(key_seed, seed, displacements, slots) for distinct names (bytes),
+    in the order of their positions: the first key seed that gives every
+    name a key of its own, and the perfect hash of those keys."""
+    for key_seed in range(1, MAX_SEEDS):
+        keys = [name_key(name, key_seed) for name in names]
+        if len(set(keys)) == len(keys):
+            return (key_seed, *build(keys))
+    raise ValueError(f"no key seed separates {len(names)} names")
+
+
+def lookup_name(data, key_seed, seed, displacements, slots):
+    """The position that a name's key finds (the name there is to be compared)."""
+    return lookup(name_key(data, key_seed), seed, displacements, slots)
 
 
 # --- the directory of the token tables' pages ---------------------------------

@@ -5,7 +5,7 @@ fixed name: enum_<identifier> for an enumeration's EnumerationInfo,
 base_<identifier> for a base type's BaseTypeInfo and type_<identifier> for a
 type descriptor (identifier: cpp.identifier of the type's name)."""
 
-from . import cpp
+from . import cpp, perfect_hash
 from .type_model import Shape
 
 FILES = ["types.cpp", "type_tables.h"]
@@ -99,17 +99,69 @@ def message_type_row(printer, name, kind, value):
     return cpp.designated(print=printer, name=name, type=kind, id=cpp.hex32(value) if value else 0)
 
 
-def emit_message_table(tables):
-    entries = [(name, value, kind) for name, value, kind in tables.messages]
-    entries += [(kind.name, 0, kind) for kind in tables.types.values()]
+def name_index(entries):
+    """(names, index) of the entries' names: per distinct name, in the
+    order of its first entry, (its first entry, its first type entry (id 0)
+    or the table's end, its length in bytes), and the perfect hash of their
+    keys, (key_seed, seed, displacements, slots)."""
+    first, first_type = {}, {}
+    for position, (name, value, _) in enumerate(entries):
+        data = name.encode("utf-8")
+        first.setdefault(data, position)
+        if not value:
+            first_type.setdefault(data, position)
+    names = [(position, first_type.get(data, len(entries)), len(data)) for data, position in first.items()]
+    return names, perfect_hash.build_names(list(first))
+
+
+def numbers(values):
+    """Numbers for an array's initialiser, 16 a line."""
+    return "".join(f"    {', '.join(str(v) for v in values[k:k + 16])},\n" for k in range(0, len(values), 16))
+
+
+def table_entries(tables):
+    """(name, id or 0, type) of every entry, in table order."""
+    return [(name, value, kind) for name, value, kind in tables.messages] + \
+        [(kind.name, 0, kind) for kind in tables.types.values()]
+
+
+def name_layout(entries, names, index):
+    """One header line: how the names are found."""
+    key_seed, seed, displacements, slots = index
+    return (f"// Name lookup: {len(names)} distinct names of {len(entries)} entries by the perfect hash of\n"
+            f"// their keys (key seed {key_seed}, seed {seed}, {len(displacements)} buckets, {len(slots)} slots).\n")
+
+
+def emit_names(names, index):
+    _, _, displacements, slots = index
+    rows = "".join(f"    {{{a}, {b}, {n}}},\n" for a, b, n in names)
+    return f"""// The distinct names of the entries, by position in the name index.
+constinit const TypeName messageTypeNames[] = {{
+{rows}}};
+constinit const uint16_t messageTypeNameDisplacements[] = {{
+{numbers(displacements)}}};
+constinit const uint16_t messageTypeNameSlots[] = {{
+{numbers(slots)}}};
+"""
+
+
+def declare_name_index(index):
+    """The index's declaration, its constants visible to the lookup."""
+    key_seed, seed, displacements, slots = index
+    index = cpp.designated_block(names="messageTypeNames", keySeed=key_seed, seed=seed,
+                                 displacements="messageTypeNameDisplacements", bucketMask=len(displacements) - 1,
+                                 slots="messageTypeNameSlots", slotMask=len(slots) - 1)
+    return f"""extern const TypeName messageTypeNames[];
+extern const uint16_t messageTypeNameDisplacements[];
+extern const uint16_t messageTypeNameSlots[];
+inline constexpr TypeNameIndex messageTypeNameIndex = {index};"""
+
+
+def emit_message_table(tables, entries, names):
     rows = [f"    {message_type_row(print_entry(kind), cpp.string_literal(name), f'&type_{kind.ident}', value)},"
             for name, value, kind in entries]
     cases = "\n".join(f"    case 0x{value:08X}u: return &messageTypeTable[{index}];"
                        for index, (_, value, _) in enumerate(tables.messages))
-    names = [name for name, _, _ in tables.messages] + [kind.name for kind in tables.types.values()]
-    # strcmp order is the order of the UTF-8 bytes; equal names keep their table order.
-    order = sorted(range(len(names)), key=lambda i: (names[i].encode("utf-8"), i))
-    order_rows = "".join(f"    {', '.join(str(i) for i in order[k:k + 16])},\n" for k in range(0, len(order), 16))
     rows = "\n".join(rows)
     return f"""// Message and event entries first, then one type entry per type.
 constinit const MessageTypeEntry messageTypeTable[] = {{
@@ -117,13 +169,9 @@ constinit const MessageTypeEntry messageTypeTable[] = {{
     {message_type_row("nullptr", "nullptr", "nullptr", 0)},
 }};
 const uint32_t messageEntryCount = {len(tables.messages)};
-const uint32_t messageTypeEntryCount = {len(names)};
+const uint32_t messageTypeEntryCount = {len(entries)};
 
-// The entries' positions in the order of their names.
-constinit const uint16_t messageTypeNameOrder[] = {{
-{order_rows}}};
-
-const MessageTypeEntry *findMessageClass(uint32_t id) {{
+{emit_names(*names)}const MessageTypeEntry *findMessageClass(uint32_t id) {{
     switch (id) {{
 {cases}
     default: return nullptr;
@@ -144,6 +192,8 @@ def declarations(tables):
 
 
 def emit(tables, source):
+    entries = table_entries(tables)
+    names = name_index(entries)
     header = f"""{cpp.preamble(source, header=True)}
 // The type tables of the build, by fixed names.
 #include <cstdint>
@@ -160,9 +210,8 @@ namespace tkdec::build {{
 extern const MessageTypeEntry messageTypeTable[];
 extern const uint32_t messageEntryCount;      // the message and event entries
 extern const uint32_t messageTypeEntryCount;  // all entries, without the end
-// The positions of the entries sorted by name (strcmp), equal names in
-// table order: an entry is found by its name by halving.
-extern const uint16_t messageTypeNameOrder[];
+// The entries' names by the perfect hash of their keys.
+{declare_name_index(names[1])}
 // The message or event entry of an id, or null.
 const MessageTypeEntry *findMessageClass(uint32_t id);
 
@@ -170,7 +219,7 @@ const MessageTypeEntry *findMessageClass(uint32_t id);
 """
     definitions = "\n".join(emit_type(kind) for kind in tables.types.values())
     body = f"""{cpp.preamble(source)}
-#include "type_tables.h"
+{name_layout(entries, *names)}#include "type_tables.h"
 
 #include "encoder/encode_entries.h"
 #include "render/print_entries.h"
@@ -186,7 +235,7 @@ const TypeDescriptor *descriptorOf() {{
 }}  // namespace
 
 {definitions}
-{emit_message_table(tables)}
+{emit_message_table(tables, entries, names)}
 }}  // namespace tkdec::build
 """
     return {"types.cpp": body, "type_tables.h": header}

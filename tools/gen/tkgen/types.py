@@ -13,7 +13,7 @@ and the shape of every type:
     alias             one "=" field printed whole within the alias's size
 """
 
-from . import messages, structures
+from . import messages, perfect_hash, structures
 from .description import fields, is_type, quoted, section
 from .structures import IDENTIFIER, check_type_name
 from .type_model import Field, Shape, Tables, Type
@@ -42,7 +42,7 @@ WELL_KNOWN = {
     "CKI_Timer": "structure",
 }
 LOG_GROUP_TYPE = "CKI_LogGroupId"
-MAX_TABLE_ENTRIES = 0xFFFF  # the name order holds 16-bit positions
+MAX_TABLE_ENTRIES = perfect_hash.MAX_IDS  # the name index holds 16-bit positions
 
 
 def parse_integer(node):
