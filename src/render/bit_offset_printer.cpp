@@ -37,12 +37,12 @@ bool zeroBlocks(const uint8_t *data, uint32_t n) {
 }
 
 // The first word at or behind word that is not 0 in a run of zero blocks
-// of 8 bytes (whole words of 1, 2 or 4 bytes), tested four blocks at a
-// time while there are four; base follows the words.
+// of 8 bytes (whole words of 1, 2 or 4 bytes), tested eight blocks at a
+// time while there are eight; base follows the words.
 const uint8_t *skipZeroBlocks(const uint8_t *word, const uint8_t *dataEnd, uint32_t size, uint32_t *base) {
     if (kBlock % size != 0) return word;
     const uint8_t *const start = word;
-    constexpr uint32_t kWide = 4;
+    constexpr uint32_t kWide = 8;
     while (static_cast<size_t>(dataEnd - word) >= kWide * kBlock && zeroBlocks(word, kWide)) word += kWide * kBlock;
     while (static_cast<size_t>(dataEnd - word) >= kBlock && zeroBlocks(word, 1)) word += kBlock;
     *base += static_cast<uint32_t>(word - start) / size * kBitsPerWord;
