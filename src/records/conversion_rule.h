@@ -55,6 +55,9 @@ struct ConversionRule {
     const EnumerationInfo *enumeration = nullptr;
     uint32_t aliasIndex = 0;
     NameFilter filter = nullptr;
+    // the bytes that the filter takes off each name of the table, in table
+    // order (null for no filter)
+    const uint16_t *filterSkips = nullptr;
     // BooleanWord
     BooleanWords words = BooleanWords::Lower;
     // BinaryDigits

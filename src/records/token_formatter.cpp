@@ -82,6 +82,13 @@ const char *noOptionText(uint32_t selector, const char *listText, char *buffer) 
 
 FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call);
 
+// A name of the rule's table through the rule's filter.
+std::string_view filteredText(const ConversionRule &rule, const Enumerator &enumerator) {
+    if (rule.filterSkips == nullptr) return filteredName(rule.filter, enumerator);
+    const uint16_t skip = rule.filterSkips[&enumerator - rule.enumeration->table];
+    return {enumerator.name + skip, enumerator.nameLength - skip};
+}
+
 // In UF_AsText the enumeration printer's text of a value that its table
 // has is the filtered name alone: it is taken from the table in place, and
 // only its room in the scratch area is taken, as a rendering would take it.
@@ -89,7 +96,7 @@ FormatArgument evaluate(const ConversionRule &rule, const FormatterCall &call);
 const char *enumerationText(const ConversionRule &rule, uint32_t value, const FormatterCall &call) {
     if (rule.enumeration != nullptr && call.format == UF_AsText && hasRoom(call.scratchPos, call.scratchEnd)) {
         if (const Enumerator *enumerator = findEnumerator(*rule.enumeration, value, rule.aliasIndex)) {
-            const std::string_view text = filteredName(rule.filter, *enumerator);
+            const std::string_view text = filteredText(rule, *enumerator);
             if (text.size() < static_cast<size_t>(call.scratchEnd - *call.scratchPos)) {
                 *call.scratchPos += text.size() + 1;
                 return text.data();

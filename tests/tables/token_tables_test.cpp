@@ -107,6 +107,24 @@ TEST(TokenTables, EveryTokenDecodesOnItsChannels) {
     }
 }
 
+// The generated skips of a rule's filter take off each name what the
+// filter itself takes, options of a choice included.
+void expectSkipsOfTheFilter(const ConversionRule &rule, uint32_t id) {
+    for (uint32_t i = 0; i < rule.optionCount; ++i) expectSkipsOfTheFilter(rule.options[i], id);
+    if (rule.filterSkips == nullptr) return;
+    for (uint32_t i = 0; i < rule.enumeration->count; ++i) {
+        const char *name = rule.enumeration->table[i].name;
+        EXPECT_EQ(name + rule.filterSkips[i], rule.filter(name)) << std::hex << id << " " << name;
+    }
+}
+
+TEST(TokenTables, FilterSkipsAreWhatTheFiltersSkip) {
+    for (const TokenTable *table : {&build::printTokenTable, &build::alarmTokenTable})
+        for (const Token &token : tokensOf(*table))
+            for (uint32_t i = 0; i < token.record->formatter.ruleCount; ++i)
+                expectSkipsOfTheFilter(token.record->formatter.rules[i], token.id);
+}
+
 // A format written from its generated pieces or verbatim reads as the
 // format engine writes it, whole and cut at every output size.
 TEST(TokenTables, PiecesWriteWhatTheFormatEngineWrites) {

@@ -708,6 +708,8 @@ GENERATOR = rows(
 ) + rows(
     "tools/gen/tkgen/token_emitter.py",
     ("int(plain.group(1) or plain.group(2) or 1)", "int(plain.group(1) or 1)", "\"%08x\" piece without its zeros"),
+    ("        at = underscore + 1\n    return at", "        at = underscore\n    return at",
+     "generated filter skip stops at the underscore"),
     ('plain.group(3) in b"xX" or', 'plain.group(3) in b"xXd" or', "\"%05d\" piece written as \"%.5d\""),
 ) + rows(
     "tools/gen/tkgen/types.py",

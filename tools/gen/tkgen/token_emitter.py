@@ -65,13 +65,44 @@ class Arrays:
 ONE_NAME_SHAPES = ("enum", "bitoffset")
 
 
+# The leading words that each name filter skips.
+FILTER_WORDS = {"identity": 0, "skip2": 2, "skip3": 3, "skip4": 4, "skip5": 5}
+SKIPS_PER_LINE = 16
+
+
+def skipped_bytes(name, words):
+    """The bytes that a filter skipping words leading words takes off name:
+    up to behind its words-th underscore, or all of a name with fewer."""
+    data, at = name.encode(), 0
+    for _ in range(words):
+        underscore = data.find(b"_", at)
+        if underscore < 0:
+            return len(data)
+        at = underscore + 1
+    return at
+
+
+def filter_skips(kind, words, arrays):
+    """The array of what the filter takes off each name of the enumerator
+    table, in table order."""
+    names = [name for _, name in (kind.shared or kind).enumerators]
+    skips = [str(skipped_bytes(name, words)) for name in names]
+    rows = [", ".join(skips[i:i + SKIPS_PER_LINE]) for i in range(0, len(skips), SKIPS_PER_LINE)]
+    return arrays.add("skips", "uint16_t", rows)
+
+
 def type_text_members(rule, arrays):
     kind = rule.printed
     if kind.shape not in ONE_NAME_SHAPES:
         return {"printer": print_entry(kind), "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
-    # The formatter takes a name that the table has in place, without rendering it.
-    return {"printer": f"&printEnumeration<enum_{kind.ident}>", "enumeration": f"&enum_{kind.ident}",
-            "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
+    # The formatter takes a name that the table has in place, without rendering
+    # it, and its filtered form by the generated skip.
+    members = {"printer": f"&printEnumeration<enum_{kind.ident}>", "enumeration": f"&enum_{kind.ident}",
+               "aliasIndex": rule.alias, "filter": f"&{FILTERS[rule.filter]}"}
+    words = FILTER_WORDS[rule.filter]
+    if words and kind.enumerators:
+        members["filterSkips"] = filter_skips(kind, words, arrays)
+    return members
 
 
 def choice_members(rule, arrays):
