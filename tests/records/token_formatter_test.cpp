@@ -70,6 +70,22 @@ std::string run(const char *format, const std::vector<ConversionRule> &rules, st
     });
 }
 
+// A format written by pieces, each run with its conversion: hexadecimal in
+// both cases with their digits, decimal and text.
+TEST(TokenFormatter, PiecesWriteTheirRunsAndConversions) {
+    const char *format = "w=%08X %x|%.3x %d;%s.";
+    const FormatPiece pieces[] = {{0, 2, 'X', 8}, {6, 1, 'x', 1}, {9, 1, 'x', 3}, {14, 1, 'd', 0},
+                                  {17, 1, 's', 0}, {20, 1, 0, 0}};
+    const ConversionRule rules[] = {raw(arg(0)), raw(arg(0)), raw(arg(1)), raw(arg(2)),
+                                    enumeration(arg(1), &printEnumeration<kTwoBytes>)};
+    const TokenFormatter formatter{.format = format, .rules = rules, .ruleCount = 5, .pieces = pieces, .pieceCount = 6};
+    const uint32_t arguments[] = {0xBEEF, 1, 0xFFFFFFFE};
+    EXPECT_EQ(test::written(64, [&](char **pos, char *end) {
+                  formatToken(formatter, nullptr, nullptr, arguments, 3, pos, end, UF_AsText);
+              }),
+              "w=0000BEEF beef|001 -2;ONE.");
+}
+
 TEST(TokenFormatter, CatalogueOfRules) {
     const FormatterCase cases[] = {
         {"no conversions", "2nd stage boot", {}, {}, {}, "2nd stage boot"},
