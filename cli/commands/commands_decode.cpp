@@ -276,13 +276,17 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
                    "%s: records may decode wrongly", next.name().c_str(), next.uuid().c_str(), decoderUuid.c_str());
         }
         if (settings.print.format == LineFormat::JsonLines) {
-            RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), run.out.buffer());
+            std::string header;
+            RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), header);
+            run.out.buffer() += header;
         }
     };
     run.anyDecoded = true;
     run.verdict.add(reader.uuid(), decoderUuid);
     if (writesJsonLines(settings.print.format)) {
-        RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), run.out.buffer());
+        std::string header;
+        RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), header);
+        run.out.buffer() += header;
     }
     run.progress = ProgressLine(stderr, reader.totalBytes(),
                                 !run.worker && !settings.quiet && isTerminal(stderr) && !isTerminal(stdout));
