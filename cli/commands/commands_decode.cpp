@@ -265,7 +265,7 @@ struct Stretch {
     uint64_t limit() const { return split && index + 1 < split->starts.size() ? split->starts[index + 1] : UINT64_MAX; }
 };
 
-// Pieces of at least this size are worth a worker.
+// Stretches of at least this size are worth a worker.
 constexpr uint64_t kSmallestStretch = uint64_t{1} << 20;
 
 // With --timestamps delta a stretch starts from the time of the last record
