@@ -97,6 +97,11 @@ bool reopenAt(const char *path, int descriptor) {
 
 bool rewindDescriptor(int descriptor) { return _lseeki64(descriptor, 0, SEEK_SET) == 0; }
 
+bool seekDescriptor(int descriptor, uint64_t offset) {
+    const auto to = static_cast<__int64>(offset);
+    return _lseeki64(descriptor, to, SEEK_SET) == to;
+}
+
 void catchInterrupt() { SetConsoleCtrlHandler(onConsoleEvent, TRUE); }
 void pauseBriefly() { Sleep(100); }
 
@@ -160,6 +165,11 @@ bool reopenAt(const char *path, int descriptor) {
 }
 
 bool rewindDescriptor(int descriptor) { return lseek(descriptor, 0, SEEK_SET) == 0; }
+
+bool seekDescriptor(int descriptor, uint64_t offset) {
+    const auto to = static_cast<off_t>(offset);
+    return lseek(descriptor, to, SEEK_SET) == to;
+}
 
 // Without SA_RESTART a read that waits for input returns EINTR on Ctrl-C.
 void catchInterrupt() {

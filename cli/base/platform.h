@@ -57,6 +57,8 @@ FileIdentity identifyDescriptor(int descriptor);
 bool reopenAt(const char *path, int descriptor);
 // Reads the descriptor's file from its start again.
 bool rewindDescriptor(int descriptor);
+// Reads the descriptor's file from this byte offset on.
+bool seekDescriptor(int descriptor, uint64_t offset);
 
 // Whether the descriptor is a regular file (not a pipe, socket or device).
 bool isRegularFile(int descriptor);

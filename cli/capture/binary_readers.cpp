@@ -91,6 +91,12 @@ public:
 
     Next next(CaptureRecord &record) final;
 
+private:
+    // The common case, taken without the framing's generality: a whole
+    // record that makes sense at the start of the window. False leaves
+    // everything to the general path.
+    bool takeWhole(CaptureRecord &record);
+
 protected:
     enum class Frame {
         Whole,    // the record is there and makes sense
@@ -152,7 +158,44 @@ protected:
     std::string reason_;
 };
 
+bool BinaryReader::takeWhole(CaptureRecord &record) {
+    const size_t present = input_->available();
+    const uint8_t *header = input_->data();
+    // A byte that may start a file header goes the general way.
+    if (errorKind() != CaptureError::None || present == 0 || header[0] == kCaptureMagic[0]) return false;
+    size_t size = 0;
+    if (version() == 1) {
+        if (present < kV1HeaderSize) return false;
+        const uint32_t length = loadLe<uint32_t>(header + 6);
+        const bool zeroed = length == 0 && loadLe<uint32_t>(header) == 0 && loadLe<uint16_t>(header + 4) == 0;
+        if (length > options_.maxRecord || present - kV1HeaderSize < length || zeroed) return false;
+        record.time = 0;
+        record.channel = loadLe<uint16_t>(header);
+        record.id = loadLe<uint32_t>(header + 2);
+        record.size = length;
+        record.payload = header + kV1HeaderSize;
+        size = kV1HeaderSize + length;
+    } else {
+        if (present < kV2HeaderSize + kV2TrailerSize || header[0] != kSyncMark[0] || header[1] != kSyncMark[1]) {
+            return false;
+        }
+        const uint32_t length = loadLe<uint32_t>(header + 16);
+        if (length > options_.maxRecord || present - kV2HeaderSize - kV2TrailerSize < length) return false;
+        if (crc32(header, kV2HeaderSize + length) != loadLe<uint32_t>(header + kV2HeaderSize + length)) return false;
+        record.channel = loadLe<uint16_t>(header + 2);
+        record.id = loadLe<uint32_t>(header + 4);
+        record.time = loadLe<uint64_t>(header + 8);
+        record.size = length;
+        record.payload = header + kV2HeaderSize;
+        size = kV2HeaderSize + length + kV2TrailerSize;
+    }
+    record.position = input_->offset();
+    input_->consume(size);
+    return true;
+}
+
 CaptureReader::Next BinaryReader::next(CaptureRecord &record) {
+    if (takeWhole(record)) return Next::Record;
     // While the record at the start is incomplete, the offset behind it
     // from which candidates for resuming are judged next.
     size_t scanned = 1;

@@ -3,8 +3,10 @@
 #ifndef TKDEC_CLI_CAPTURE_FORMAT_H
 #define TKDEC_CLI_CAPTURE_FORMAT_H
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tkcli {
 
@@ -25,6 +27,19 @@ inline uint64_t readLe(const uint8_t *bytes, size_t size) {
     uint64_t value = 0;
     for (size_t i = size; i-- > 0;) value = value << 8 | bytes[i];
     return value;
+}
+
+// A little-endian number of a fixed width, as one load where the machine is
+// little-endian.
+template <typename T>
+inline T loadLe(const uint8_t *bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        T value;
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
+    } else {
+        return static_cast<T>(readLe(bytes, sizeof(T)));
+    }
 }
 
 // CRC-32 as in zlib and Ethernet (reflected, polynomial 0xEDB88320).

@@ -89,6 +89,11 @@ public:
     };
     virtual bool start() { return true; }
 
+    // Goes on reading at a byte offset of a binary capture where a record
+    // starts (a stretch of it read on its own); false when the input cannot
+    // be positioned there.
+    bool readFrom(uint64_t offset) { return input_->seek(offset); }
+
 protected:
     CaptureReader(Opening &opening, const ReadOptions &options, CaptureForm form);
 

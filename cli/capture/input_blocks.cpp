@@ -31,6 +31,14 @@ bool InputBlocks::fillFromInput(size_t count) {
     return available() >= count;
 }
 
+bool InputBlocks::seek(uint64_t offset) {
+    if (!seekDescriptor(descriptor_, offset)) return false;
+    begin_ = end_ = 0;
+    offset_ = fileOffset_ = offset;
+    ended_ = failed_ = false;
+    return true;
+}
+
 void InputBlocks::readMore() {
     if (interrupted()) {
         ended_ = true;

@@ -34,6 +34,10 @@ public:
     // Reads what arrives behind what is available; false at the end.
     bool more() { return fill(available() + 1); }
 
+    // Reads a regular file from this byte offset on, what was read before
+    // let go; false when the file cannot be positioned there.
+    bool seek(uint64_t offset);
+
     const uint8_t *data() const { return buffer_.data() + begin_; }
     size_t available() const { return end_ - begin_; }
     void consume(size_t count) {

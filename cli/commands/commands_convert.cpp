@@ -19,8 +19,10 @@ namespace {
 enum class Form { Text, BinaryV2, BinaryV1 };
 
 Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
-    if (form == Form::Text) appendTextHeader(reader.uuid(), out.buffer());
-    else appendBinaryHeader(form == Form::BinaryV1 ? 1 : 2, reader.uuid(), out.buffer());
+    std::string bytes;  // the header, then each record
+    if (form == Form::Text) appendTextHeader(reader.uuid(), bytes);
+    else appendBinaryHeader(form == Form::BinaryV1 ? 1 : 2, reader.uuid(), bytes);
+    out.write(bytes);
     CaptureRecord record;
     CaptureReader::Next next;
     while ((next = reader.next(record)) == CaptureReader::Next::Record) {
@@ -33,10 +35,11 @@ Outcome convertRecords(CaptureReader &reader, Form form, OutputStream &out) {
                                static_cast<unsigned long long>(record.position)),
                     true};
         }
-        if (form == Form::Text) appendTextRecord(record, out.buffer());
-        else if (form == Form::BinaryV2) appendBinaryV2Record(record, out.buffer());
-        else appendBinaryV1Record(record, out.buffer());
-        out.written();
+        bytes.clear();
+        if (form == Form::Text) appendTextRecord(record, bytes);
+        else if (form == Form::BinaryV2) appendBinaryV2Record(record, bytes);
+        else appendBinaryV1Record(record, bytes);
+        out.write(bytes);
         if (out.failed()) return {};  // reported by the caller
     }
     if (next != CaptureReader::Next::End) return captureFailure(reader);

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "base/hex.h"
 #include "base/platform.h"
 #include "capture/capture_outcome.h"
+#include "capture/capture_format.h"
 #include "capture/capture_reader.h"
 #include "commands/command.h"
 #include "commands/decoder_choice.h"
@@ -102,14 +106,27 @@ void count(RecordKind kind, DecodeCounts &counts) {
     if (kind == RecordKind::UnknownToken) ++counts.unknownTokens;
 }
 
+// Where the records of one stretch of a capture end: at a record that
+// starts exactly at limit, if inStep says the stretch is in step with the
+// one-pass reader there; otherwise it reads on to the capture's end.
+struct StretchEnd {
+    uint64_t limit = UINT64_MAX;
+    std::function<bool()> inStep;
+    bool landed = false;  // the stretch ended at its limit
+};
+
 // Decodes every record of one capture to out, up to its end or the first
-// record that cannot be read or shown.
+// record that cannot be read or shown; number is the records before.
 Outcome decodeRecords(CaptureReader &reader, RecordPrinter &printer, bool live, OutputStream &out,
-                      DecodeCounts &counts, ProgressLine &progress) {
+                      DecodeCounts &counts, ProgressLine &progress, uint64_t number, StretchEnd &end) {
     CaptureRecord record;
     CaptureReader::Next next;
-    uint64_t number = 0;
     while ((next = reader.next(record)) == CaptureReader::Next::Record) {
+        if (record.position >= end.limit) {
+            end.landed = record.position == end.limit && end.inStep();
+            if (end.landed) return {};
+            end.limit = UINT64_MAX;
+        }
         ++number;
         switch (printer.print(record, number, out.buffer())) {
         case RecordPrinter::Printed::Shown: count(printer.kind(), counts); break;
@@ -167,8 +184,9 @@ constexpr FlagOption kLineBuffered = {{"--line-buffered", nullptr, nullptr, "wri
 constexpr ValueOption kMaxRecord = {{"--max-record", nullptr, "N", "a binary record longer than N bytes is damage (default 65536)"}};
 constexpr FlagOption kStopOnError = {{"--stop-on-error", nullptr, nullptr, "stop at the first damaged record instead of skipping it"}};
 constexpr ValueOption kJobs = {{"--jobs", "-j", "N",
-                                "decode up to N captures at once, each by one thread, the output\n"
-                                "in their order (default: the number of cores)"}};
+                                "decode up to N captures at once, the output in their order; with\n"
+                                "fewer captures than N, a version 2 file of some MB is split at\n"
+                                "its sync marks among them (default: the number of cores)"}};
 constexpr FlagOption kQuiet = {{"--quiet", "-q", nullptr, "no summary and no progress line"}};
 
 // Whether the terminal, if stdout is one, is to get colour: not when
@@ -225,6 +243,77 @@ int readSettings(const Invocation &call, DecodeSettings &settings) {
 
 int worse(int a, int b) { return a == kExitOk ? b : a; }
 
+// A stretch of one version 2 capture that a worker decodes on its own: the
+// records from starts[index] (for index 0, the capture's first) up to the
+// record at starts[index + 1]. Each start is a record whose sync mark and
+// checksum hold, but the one-pass reader is in step there only if the
+// stretch before ends exactly at it; where it does not, that stretch reads
+// on to the capture's end and the later stretches' output is dropped. The
+// worker of each later stretch first reads the stretch before its own
+// without decoding it (the StretchScan it publishes): the record number and
+// the previous record's time that the stretch starts with, and whether it
+// is worth decoding at all.
+struct SplitCapture {
+    std::vector<uint64_t> starts;
+    StretchScans scans;
+    explicit SplitCapture(std::vector<uint64_t> points) : starts(std::move(points)), scans(starts.size() - 1) {}
+};
+
+struct Stretch {
+    SplitCapture *split = nullptr;  // nullptr: the whole capture
+    size_t index = 0;
+    uint64_t limit() const { return split && index + 1 < split->starts.size() ? split->starts[index + 1] : UINT64_MAX; }
+};
+
+// Stretches of at least this size are worth a worker.
+constexpr uint64_t kSmallestStretch = uint64_t{1} << 20;
+
+// With --timestamps delta a stretch starts from the time of the last record
+// shown before it, which must be known without decoding: the kind filter
+// must treat an unknown token as it treats the token kinds.
+bool timesCarryOver(const DecodeSettings &settings) {
+    if (settings.print.time != TimeColumn::Delta || !settings.filter.active()) return true;
+    const RecordFilter &filter = settings.filter;
+    const bool unknown = filter.admitsKind(RecordKind::UnknownToken);
+    return filter.admitsKind(RecordKind::Print) == unknown && filter.admitsKind(RecordKind::Alarm) == unknown &&
+           filter.admitsKind(RecordKind::Exception) == unknown;
+}
+
+// Up to count stretch starts of a regular version 2 capture file, spread
+// over it: after each point, the first record whose frame and checksum
+// hold. Fewer than two when it is not to be split.
+std::vector<uint64_t> stretchStarts(const char *input, const ReadOptions &options, size_t count) {
+    ReadOptions read = options;
+    read.notice = {};
+    const OpenedCapture opened = openCapture(input, read);
+    if (!opened.reader || opened.reader->form() != CaptureForm::Binary || opened.reader->version() != 2 ||
+        !opened.reader->regularFile()) {
+        return {};
+    }
+    const uint64_t total = opened.reader->totalBytes();
+    count = static_cast<size_t>(std::min<uint64_t>(count, total / kSmallestStretch));
+    std::vector<uint64_t> starts = {kCaptureHeaderSize};
+    std::ifstream file(input, std::ios::binary);
+    std::vector<uint8_t> window(2 * kSmallestStretch);  // a start is looked for in the first half
+    for (size_t k = 1; k < count && file; ++k) {
+        const uint64_t point = kCaptureHeaderSize + (total - kCaptureHeaderSize) / count * k;
+        file.seekg(static_cast<std::streamoff>(point));
+        file.read(reinterpret_cast<char *>(window.data()), static_cast<std::streamsize>(window.size()));
+        const auto got = static_cast<size_t>(file.gcount());
+        file.clear();
+        for (size_t at = 0; at < kSmallestStretch && at + kV2HeaderSize + kV2TrailerSize <= got; ++at) {
+            const uint8_t *record = window.data() + at;
+            if (record[0] != kSyncMark[0] || record[1] != kSyncMark[1]) continue;
+            const uint32_t length = loadLe<uint32_t>(record + 16);
+            if (length > read.maxRecord || got - at - kV2HeaderSize - kV2TrailerSize < length) continue;
+            if (crc32(record, kV2HeaderSize + length) != loadLe<uint32_t>(record + kV2HeaderSize + length)) continue;
+            if (point + at > starts.back()) starts.push_back(point + at);
+            break;
+        }
+    }
+    return starts.size() >= 2 ? starts : std::vector<uint64_t>{};
+}
+
 // What the captures decoded into one output share: the output, the
 // progress line and the counts that the summary gives.
 struct DecodeRun {
@@ -239,11 +328,57 @@ struct DecodeRun {
     BuildVerdict verdict;
     bool anyDecoded = false;
     bool outputFailed = false;  // ends the run
+    bool quiet = false;         // messages dropped: the setup of a later stretch
+    bool landed = false;        // a stretch ended where the next starts
+    bool skipped = false;       // damage was skipped
 };
 
-// Decodes one capture with the decoder chosen for its build; returns the
-// exit status that it earns.
-int decodeCapture(const Invocation &call, const DecodeSettings &settings, const char *input, DecodeRun &run) {
+// The stretch before this one read without decoding; lands false when it
+// cannot be read or does not end exactly where this one starts.
+StretchScan scanStretchBefore(const char *input, const DecodeSettings &settings, const ChannelLabels &labels,
+                              const Stretch &stretch) {
+    StretchScan scan;
+    ReadOptions read = settings.read;
+    read.notice = {};
+    bool another = false;  // a second file header: not split
+    read.newCapture = [&another](const CaptureReader &) { another = true; };
+    const OpenedCapture opened = openCapture(input, read);
+    const std::vector<uint64_t> &starts = stretch.split->starts;
+    if (!opened.reader || (stretch.index > 1 && !opened.reader->readFrom(starts[stretch.index - 1]))) return scan;
+    const RecordFilter &filter = settings.filter;
+    CaptureRecord record;
+    while (opened.reader->next(record) == CaptureReader::Next::Record && !another) {
+        if (record.position >= starts[stretch.index]) {
+            scan.lands = record.position == starts[stretch.index];
+            break;
+        }
+        ++scan.records;
+        const RecordKind kind = labels.kind(record.channel);
+        if (record.time != 0 &&
+            (!filter.active() || (filter.admitsBeforeDecoding(record.channel, record.id, kind,
+                                                              labels.group(record.channel)) &&
+                                  filter.admitsKind(kind)))) {
+            scan.lastTime = record.time;
+        }
+    }
+    scan.lands = scan.lands && !another;
+    return scan;
+}
+
+// Decodes one capture, or one stretch of it, with the decoder chosen for
+// its build; returns the exit status that it earns (for a stretch, without
+// the one that skipped damage earns: run.skipped tells).
+int decodeCapture(const Invocation &call, const DecodeSettings &settings, const char *input, DecodeRun &run,
+                  const Stretch &stretch = {}) {
+    const bool first = stretch.index == 0;
+    // A later stretch always publishes the scan that the one before waits for.
+    struct Publisher {
+        const Stretch &stretch;
+        ~Publisher() {
+            if (stretch.index != 0) stretch.split->scans.publish(stretch.index - 1, {});
+        }
+    } publisher{stretch};
+    run.quiet = !first;
     ReadOptions read = settings.read;
     read.notice = [&run](const std::string &message) {
         run.out.flush();
@@ -268,26 +403,54 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     const std::string decoderUuid = library.uuid();
     read.knownRecord = knownRecordTest(labels, reader, decoderUuid);
     RecordPrinter printer(library, settings.print, settings.filter, labels);
+    // A second file header within the stretch: the next one, read on its
+    // own, would not know of it.
+    bool anotherCapture = false;
+    StretchEnd end{stretch.limit(), [&] { return !anotherCapture && stretch.split->scans.wait(stretch.index).lands; }};
+    uint64_t number = 0;
+    if (!first) {
+        if (!reader.readFrom(stretch.split->starts[stretch.index])) return kExitOk;
+        stretch.split->scans.publish(stretch.index - 1, scanStretchBefore(input, settings, labels, stretch));
+        uint64_t previousTime = 0;
+        for (size_t i = 0; i < stretch.index; ++i) {
+            const StretchScan scan = stretch.split->scans.wait(i);
+            // A stretch before this one that does not end at the next one's
+            // start reads on itself, and this one's output is not used.
+            if (!scan.lands) return kExitOk;
+            number += scan.records;
+            previousTime = scan.lastTime != 0 ? scan.lastTime : previousTime;
+        }
+        printer.setPreviousTime(previousTime);
+    }
+    run.quiet = false;
     // A capture that follows another on the same stream: its own build check and header.
     read.newCapture = [&](const CaptureReader &next) {
+        anotherCapture = true;
         run.verdict.add(next.uuid(), decoderUuid);
         if (!next.uuid().empty() && next.uuid() != decoderUuid) {
             report(kExitOk, "warning: %s: the capture at this point was made by build %s, the decoder is for build "
                    "%s: records may decode wrongly", next.name().c_str(), next.uuid().c_str(), decoderUuid.c_str());
         }
         if (settings.print.format == LineFormat::JsonLines) {
-            RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), run.out.buffer());
+            std::string header;
+            RecordPrinter::appendJsonLinesHeader(decoderUuid, next.uuid(), header);
+            run.out.buffer() += header;
         }
     };
-    run.anyDecoded = true;
-    run.verdict.add(reader.uuid(), decoderUuid);
-    if (writesJsonLines(settings.print.format)) {
-        RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), run.out.buffer());
+    if (first) {
+        run.anyDecoded = true;
+        run.verdict.add(reader.uuid(), decoderUuid);
+        if (writesJsonLines(settings.print.format)) {
+            std::string header;
+            RecordPrinter::appendJsonLinesHeader(decoderUuid, reader.uuid(), header);
+            run.out.buffer() += header;
+        }
     }
     run.progress = ProgressLine(stderr, reader.totalBytes(),
                                 !run.worker && !settings.quiet && isTerminal(stderr) && !isTerminal(stdout));
     const bool live = settings.lineBuffered || !reader.regularFile();
-    const Outcome outcome = decodeRecords(reader, printer, live, run.out, run.counts, run.progress);
+    const Outcome outcome = decodeRecords(reader, printer, live, run.out, run.counts, run.progress, number, end);
+    run.landed = end.landed;
     run.progress.finish();
     if (!run.out.flush()) {
         run.outputFailed = true;
@@ -296,49 +459,97 @@ int decodeCapture(const Invocation &call, const DecodeSettings &settings, const 
     }
     run.counts.skippedBytes += reader.skippedBytes();
     run.counts.skips += reader.skips();
+    run.skipped = reader.skips() != 0;
     const int status = reportOutcome(outcome);
     if (reader.skips() != 0 && reader.version() == 1) {
         report(kExitOk, "warning: %s: version 1 records carry no sync mark or checksum, so damage there is found "
                "only by plausibility; record in version 2 (tools/capture/tkcapture.py --binary-v2, or tkdec "
                "convert --to binary)", reader.name().c_str());
     }
-    return reader.skips() != 0 ? worse(status, kExitDataError) : status;
+    if (stretch.split != nullptr) return status;
+    return run.skipped ? worse(status, kExitDataError) : status;
 }
 
-// What a worker's capture added to the run.
+// What a worker's capture, or stretch of one, added to the run.
 struct CaptureTally {
     int status = kExitOk;
     DecodeCounts counts;
     BuildVerdict verdict;
     bool anyDecoded = false;
+    bool landed = false;
+    bool skipped = false;
 };
 
-// Decodes the captures on settings.workers threads, each in full by one,
-// the output written in their order; the same output, messages and status
-// as one after the other.
+// One worker's job: a capture, or a stretch of one.
+struct DecodeJob {
+    size_t input;
+    Stretch stretch;
+};
+
+// The jobs for the workers: each capture whole, or, while there are more
+// workers than captures, a large version 2 capture in stretches.
+struct DecodePlan {
+    std::vector<DecodeJob> jobs;
+    std::vector<std::unique_ptr<SplitCapture>> splits;
+};
+
+DecodePlan planJobs(const DecodeSettings &settings, const std::vector<const char *> &inputs) {
+    DecodePlan plan;
+    const size_t stretches = jobsRunTogether() && timesCarryOver(settings) ? settings.workers / inputs.size() : 1;
+    for (size_t input = 0; input < inputs.size(); ++input) {
+        std::vector<uint64_t> starts;
+        if (stretches >= 2) starts = stretchStarts(inputs[input], settings.read, stretches);
+        if (starts.empty()) {
+            plan.jobs.push_back({input, {}});
+            continue;
+        }
+        plan.splits.push_back(std::make_unique<SplitCapture>(std::move(starts)));
+        for (size_t index = 0; index < plan.splits.back()->starts.size(); ++index) {
+            plan.jobs.push_back({input, {plan.splits.back().get(), index}});
+        }
+    }
+    return plan;
+}
+
+// Decodes the jobs on settings.workers threads, the output written in their
+// order; the same output, messages and status as one capture after the
+// other, each read in one pass.
 int decodeOnWorkers(const Invocation &call, const DecodeSettings &settings, const std::vector<const char *> &inputs,
-                    DecodeRun &total) {
-    std::vector<CaptureTally> tallies(inputs.size());
-    size_t failedAt = inputs.size();
+                    const std::vector<DecodeJob> &jobs, DecodeRun &total) {
+    std::vector<CaptureTally> tallies(jobs.size());
+    // Whether a job's output is the run's: a later stretch only where the
+    // one before ended at its start. Decided in job order by the writer.
+    std::vector<bool> kept(jobs.size());
+    const auto keep = [&](size_t index) {
+        kept[index] = jobs[index].stretch.index == 0 || (kept[index - 1] && tallies[index - 1].landed);
+        return kept[index];
+    };
+    size_t failedAt = jobs.size();
     int writeErrno = 0;
+    size_t decided = 0;  // jobs whose keeping is decided
     runOrdered(
-        inputs.size(), settings.workers,
+        jobs.size(), settings.workers,
         [&](size_t index, PieceSink &sink) {
             DecodeRun run(
                 [&sink](std::string text) { return sink.hand({OutputPiece::Kind::Output, std::move(text)}); });
             redirectMessages([&](std::string line) {
+                if (run.quiet) return;
                 run.out.flush();
                 sink.hand({OutputPiece::Kind::Message, std::move(line)});
             });
             CaptureTally &tally = tallies[index];
-            tally.status = decodeCapture(call, settings, inputs[index], run);
+            tally.status = decodeCapture(call, settings, inputs[jobs[index].input], run, jobs[index].stretch);
             run.out.flush();
             redirectMessages({});
             tally.counts = run.counts;
             tally.verdict = run.verdict;
             tally.anyDecoded = run.anyDecoded;
+            tally.landed = run.landed;
+            tally.skipped = run.skipped;
         },
         [&](size_t index, OutputPiece &piece) {
+            for (; decided <= index; ++decided) keep(decided);
+            if (!kept[index]) return true;
             if (piece.kind == OutputPiece::Kind::Message) {
                 std::fflush(stdout);
                 std::fputs(piece.text.c_str(), stderr);
@@ -354,17 +565,28 @@ int decodeOnWorkers(const Invocation &call, const DecodeSettings &settings, cons
             return written;
         });
     int status = kExitOk;
-    for (size_t i = 0; i < inputs.size() && i < failedAt; ++i) {
-        status = worse(status, tallies[i].status);
-        total.counts.add(tallies[i].counts);
-        total.verdict.add(tallies[i].verdict);
-        total.anyDecoded = total.anyDecoded || tallies[i].anyDecoded;
+    for (size_t i = 0; i < jobs.size() && i < failedAt;) {
+        // A capture's jobs: its status is that of one pass over it.
+        int captureStatus = kExitOk;
+        bool skipped = false;
+        const bool split = jobs[i].stretch.split != nullptr;
+        size_t j = i;
+        for (; j < jobs.size() && j < failedAt && jobs[j].input == jobs[i].input; ++j) {
+            if (!keep(j)) continue;
+            captureStatus = worse(captureStatus, tallies[j].status);
+            skipped = skipped || tallies[j].skipped;
+            total.counts.add(tallies[j].counts);
+            total.verdict.add(tallies[j].verdict);
+            total.anyDecoded = total.anyDecoded || tallies[j].anyDecoded;
+        }
+        status = worse(status, split && skipped ? worse(captureStatus, kExitDataError) : captureStatus);
+        i = j;
     }
-    if (failedAt == inputs.size() && std::fflush(stdout) != 0) {
+    if (failedAt == jobs.size() && std::fflush(stdout) != 0) {
         failedAt = 0;
         writeErrno = errno;
     }
-    if (failedAt != inputs.size()) {
+    if (failedAt != jobs.size()) {
         total.outputFailed = true;
         return worse(status, outputFailure("the output", writeErrno));
     }
@@ -388,8 +610,10 @@ int runDecode(const Invocation &call) {
     if (page) run.out.buffer() += kViewerPageHead;
     int status = kExitOk;
     // Live input is read as it arrives, one capture after the other.
-    if (settings.workers > 1 && inputs.size() > 1 && !standardInput && !settings.read.follow) {
-        status = decodeOnWorkers(call, settings, inputs, run);
+    DecodePlan plan;
+    if (settings.workers > 1 && !standardInput && !settings.read.follow) plan = planJobs(settings, inputs);
+    if (plan.jobs.size() > 1) {
+        status = decodeOnWorkers(call, settings, inputs, plan.jobs, run);
         if (run.outputFailed) return status;
     } else {
         for (const char *input : inputs) {

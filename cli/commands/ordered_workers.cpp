@@ -124,6 +124,36 @@ private:
 
 #if TKCLI_HAVE_THREADS
 
+bool jobsRunTogether() { return true; }
+
+struct StretchScans::State {
+    std::mutex mutex;
+    std::condition_variable published;
+    std::vector<StretchScan> scans;
+    std::vector<bool> set;
+};
+
+StretchScans::StretchScans(size_t count) : state_(std::make_unique<State>()) {
+    state_->scans.resize(count);
+    state_->set.resize(count);
+}
+
+StretchScans::~StretchScans() = default;
+
+void StretchScans::publish(size_t stretch, const StretchScan &scan) {
+    std::lock_guard lock(state_->mutex);
+    if (state_->set[stretch]) return;
+    state_->scans[stretch] = scan;
+    state_->set[stretch] = true;
+    state_->published.notify_all();
+}
+
+StretchScan StretchScans::wait(size_t stretch) {
+    std::unique_lock lock(state_->mutex);
+    state_->published.wait(lock, [&] { return state_->set[stretch]; });
+    return state_->scans[stretch];
+}
+
 unsigned defaultWorkerCount() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void runOrdered(size_t count, unsigned workers, const std::function<void(size_t, PieceSink &)> &job,
@@ -146,6 +176,17 @@ void runOrdered(size_t count, unsigned workers, const std::function<void(size_t,
 }
 
 #else
+
+bool jobsRunTogether() { return false; }
+
+// Without threads no capture is split, so nothing waits here.
+struct StretchScans::State {
+    std::vector<StretchScan> scans;
+};
+StretchScans::StretchScans(size_t count) : state_(std::make_unique<State>()) { state_->scans.resize(count); }
+StretchScans::~StretchScans() = default;
+void StretchScans::publish(size_t stretch, const StretchScan &scan) { state_->scans[stretch] = scan; }
+StretchScan StretchScans::wait(size_t stretch) { return state_->scans[stretch]; }
 
 unsigned defaultWorkerCount() { return 1; }
 

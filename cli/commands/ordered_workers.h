@@ -6,9 +6,11 @@
 #define TKDEC_CLI_ORDERED_WORKERS_H
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tkcli {
 
@@ -29,6 +31,30 @@ public:
 
 // The number of workers when none is asked for: the machine's cores.
 unsigned defaultWorkerCount();
+// Whether the jobs of runOrdered run at the same time, so that one may wait
+// for what another publishes (false where there are no threads).
+bool jobsRunTogether();
+
+// What the jobs of one capture split into stretches tell each other: the
+// scan of each stretch but the last.
+struct StretchScan {
+    uint64_t records = 0;   // records read in the stretch
+    uint64_t lastTime = 0;  // the host time of its last shown record that has one; 0 none
+    bool lands = false;     // its last record ends where the next stretch starts
+};
+class StretchScans {
+public:
+    explicit StretchScans(size_t count);
+    ~StretchScans();
+    // The first publication of a stretch counts.
+    void publish(size_t stretch, const StretchScan &scan);
+    // The scan of a stretch, once it has been published.
+    StretchScan wait(size_t stretch);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Runs job(index, sink) for every index below count on at most workers
 // threads; a job starts only while fewer than workers jobs are ahead of it

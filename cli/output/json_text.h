@@ -13,6 +13,10 @@ namespace tkcli {
 // is valid JSON whatever the bytes.
 void appendJsonEscaped(std::string_view text, std::string &out);
 
+// Whether every byte is printable ASCII (0x20 to 0x7F): such a document is
+// already one line, and holds no NUL.
+bool isPrintableAscii(std::string_view text);
+
 // Appends a JSON document on one line: line breaks and tabs between tokens
 // become blanks, control characters inside strings are escaped as by
 // appendJsonEscaped. Everything else is copied unchanged.

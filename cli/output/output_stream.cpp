@@ -11,15 +11,8 @@ bool OutputStream::flush() {
     }
     if (take_) {
         if (pending_.empty()) return true;
-        // A full buffer changes hands; a line or two is copied.
-        std::string text;
-        if (pending_.size() >= kFlushSize) {
-            text.reserve(2 * kFlushSize);
-            text.swap(pending_);
-        } else {
-            text = pending_;
-            pending_.clear();
-        }
+        std::string text(pending_.view());
+        pending_.clear();
         failed_ = !take_(std::move(text));
         return !failed_;
     }

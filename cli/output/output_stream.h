@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "output/text_buffer.h"
+
 namespace tkcli {
 
 class OutputStream {
@@ -24,12 +26,12 @@ public:
     OutputStream &operator=(const OutputStream &) = delete;
 
     // The buffer to append to; call written() after appending.
-    std::string &buffer() { return pending_; }
+    TextBuffer &buffer() { return pending_; }
     void written() {
         if (pending_.size() >= kFlushSize) flush();
     }
     void write(std::string_view text) {
-        pending_.append(text);
+        pending_ += text;
         written();
     }
 
@@ -41,7 +43,7 @@ public:
 private:
     std::FILE *file_;
     std::function<bool(std::string)> take_;
-    std::string pending_;
+    TextBuffer pending_;
     bool failed_ = false;
     int errno_ = 0;
 };

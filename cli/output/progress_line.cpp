@@ -2,8 +2,7 @@
 
 namespace tkcli {
 
-void ProgressLine::update(uint64_t done) {
-    if (!shown_) return;
+void ProgressLine::redraw(uint64_t done) {
     const int percent = static_cast<int>((done < total_ ? done : total_) * 100 / total_);
     if (percent == percent_) return;
     percent_ = percent;

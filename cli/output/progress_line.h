@@ -17,7 +17,9 @@ public:
         : terminal_(terminal), total_(total), shown_(enabled && total > kThreshold) {}
 
     // Redraws the line when the whole percentage changes.
-    void update(uint64_t done);
+    void update(uint64_t done) {
+        if (shown_) redraw(done);
+    }
     // Clears the line; the next update draws it again.
     void finish();
     void clear() {
@@ -26,6 +28,8 @@ public:
     }
 
 private:
+    void redraw(uint64_t done);
+
     std::FILE *terminal_;
     uint64_t total_;
     bool shown_;

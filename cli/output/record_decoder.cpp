@@ -5,6 +5,7 @@
 namespace tkcli {
 
 bool RecordDecoder::decode(const CaptureRecord &record, std::string_view &text, int32_t &result) {
+    if (buffer_.size() < room_) buffer_.resize(room_);
     for (;;) {
         char *position = buffer_.data();
         char *const end = buffer_.data() + buffer_.size();
@@ -20,6 +21,23 @@ bool RecordDecoder::decode(const CaptureRecord &record, std::string_view &text, 
         }
         if (buffer_.size() >= kLargestSize) return false;
         buffer_.resize(buffer_.size() * 2);
+        room_ = buffer_.size();
+        ++retries_;
+    }
+}
+
+bool RecordDecoder::decodeInto(const CaptureRecord &record, TextBuffer &out, int32_t &result) {
+    for (;;) {
+        char *const start = out.room(room_);
+        char *position = start;
+        result = library_.getText(record.payload, record.payload + record.size, &position, start + room_, format_,
+                                  record.id, record.channel);
+        if (position < start + room_) {
+            out.commit(static_cast<size_t>(position - start));
+            return true;
+        }
+        if (room_ >= kLargestSize) return false;
+        room_ *= 2;
         ++retries_;
     }
 }

@@ -9,6 +9,7 @@
 
 #include "capture/capture_reader.h"
 #include "output/decoder_library.h"
+#include "output/text_buffer.h"
 
 namespace tkcli {
 
@@ -18,12 +19,15 @@ public:
     static constexpr size_t kLargestSize = size_t{256} << 20;
 
     RecordDecoder(const DecoderFunctions &library, int32_t format, size_t initialSize = kInitialSize)
-        : library_(library), format_(format), buffer_(initialSize) {}
+        : library_(library), format_(format), room_(initialSize) {}
 
     // The record's text up to its first NUL (where the log viewer ends it)
     // and the library's result. False when the text does not fit even
     // kLargestSize bytes.
     bool decode(const CaptureRecord &record, std::string_view &text, int32_t &result);
+    // Appends the record's whole text to out, NULs and all (the caller
+    // cuts it at the first), with no copy in between; false as decode.
+    bool decodeInto(const CaptureRecord &record, TextBuffer &out, int32_t &result);
 
     // Number of times a text did not fit and the buffer grew.
     uint64_t retries() const { return retries_; }
@@ -31,6 +35,7 @@ public:
 private:
     const DecoderFunctions &library_;
     int32_t format_;
+    size_t room_;  // given to each text: the largest that one needed so far
     std::vector<char> buffer_;
     uint64_t retries_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "output/record_printer.h"
 
+#include <cstring>
+
 #include "base/diagnostics.h"
 #include "base/hex.h"
 #include "base/time_text.h"
@@ -66,14 +68,62 @@ RecordPrinter::RecordPrinter(const DecoderFunctions &library, const PrintSetting
       filter_(filter),
       labels_(labels),
       decoder_(library, libraryFormat(settings.format)),
-      fieldsDecoder_(library, UF_AsLongJson, writesJsonLines(settings.format) ? RecordDecoder::kInitialSize : 1) {}
+      fieldsDecoder_(library, UF_AsLongJson, writesJsonLines(settings.format) ? RecordDecoder::kInitialSize : 1),
+      plain_(!settings.withMeta && settings.time == TimeColumn::None && !settings.colour &&
+             !writesJsonLines(settings.format)) {}
 
-RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, std::string &out) {
+RecordPrinter::Printed RecordPrinter::print(const CaptureRecord &record, uint64_t number, TextBuffer &out) {
     const RecordKind channelKind = labels_.kind(record.channel);
     if (filter_.active() &&
         !filter_.admitsBeforeDecoding(record.channel, record.id, channelKind, labels_.group(record.channel))) {
         return Printed::Filtered;
     }
+    if (plain_) return printPlain(record, channelKind, out);
+    line_.clear();
+    const Printed printed = printLine(record, number, channelKind, line_);
+    out += line_;
+    return printed;
+}
+
+RecordPrinter::Printed RecordPrinter::printPlain(const CaptureRecord &record, RecordKind channelKind,
+                                                 TextBuffer &out) {
+    const size_t start = out.size();
+    int32_t result = 0;
+    if (!decoder_.decodeInto(record, out, result)) return Printed::TooLong;
+    kind_ = result != 0 && hasTokens(channelKind) ? RecordKind::UnknownToken : channelKind;
+    if (filter_.active() && !filter_.admitsKind(kind_)) {
+        out.cut(start);
+        return Printed::Filtered;
+    }
+    const std::string_view text(out.data() + start, out.size() - start);
+    const bool json = settings_.format == LineFormat::Json || settings_.format == LineFormat::LongJson;
+    // Printable ASCII, the common JSON text, holds no NUL and is one line
+    // already; the other texts end at their first NUL.
+    if (!json || !isPrintableAscii(text)) {
+        const auto *nul = static_cast<const char *>(std::memchr(text.data(), '\0', text.size()));
+        const size_t length = nul != nullptr ? static_cast<size_t>(nul - text.data()) : text.size();
+        if (settings_.format == LineFormat::Text && kind_ == RecordKind::UnknownToken) {
+            out.cut(start);
+            line_.clear();
+            appendUnknownTokenMarker(record, line_);
+            out += line_;
+        } else if (json) {
+            line_.assign(text.data(), length);
+            out.cut(start);
+            std::string line;
+            appendJsonOneLine(line_, line);
+            out += line;
+        } else {
+            out.cut(start + length);
+        }
+    }
+    out += '\n';
+    previousTime_ = record.time != 0 ? record.time : previousTime_;
+    return Printed::Shown;
+}
+
+RecordPrinter::Printed RecordPrinter::printLine(const CaptureRecord &record, uint64_t number, RecordKind channelKind,
+                                                std::string &out) {
     std::string_view text;
     int32_t result = 0;
     if (!decoder_.decode(record, text, result)) return Printed::TooLong;

@@ -11,6 +11,7 @@
 #include "output/channel_labels.h"
 #include "output/record_decoder.h"
 #include "output/record_filter.h"
+#include "output/text_buffer.h"
 
 namespace tkcli {
 
@@ -45,14 +46,21 @@ public:
                   const ChannelLabels &labels);
 
     // Appends the record's line to out; kind() then tells what it was.
-    Printed print(const CaptureRecord &record, uint64_t number, std::string &out);
+    Printed print(const CaptureRecord &record, uint64_t number, TextBuffer &out);
     RecordKind kind() const { return kind_; }
+    // The host time of the record shown before the first to be printed (a
+    // stretch of a capture printed on its own), for --timestamps delta.
+    void setPreviousTime(uint64_t time) { previousTime_ = time; }
 
     // The JSON Lines header of a capture.
     static void appendJsonLinesHeader(const std::string &decoderUuid, const std::string &captureUuid,
                                       std::string &out);
 
 private:
+    // The library's text with a line break, decoded straight into out.
+    Printed printPlain(const CaptureRecord &record, RecordKind channelKind, TextBuffer &out);
+    // Any line, built in out.
+    Printed printLine(const CaptureRecord &record, uint64_t number, RecordKind channelKind, std::string &out);
     void appendTextLine(const CaptureRecord &record, uint64_t number, std::string_view text, std::string &out);
     void appendTimeColumn(uint64_t time, std::string &out);
     bool appendJsonLine(const CaptureRecord &record, uint64_t number, std::string_view text, std::string &out);
@@ -63,6 +71,8 @@ private:
     const ChannelLabels &labels_;
     RecordDecoder decoder_;
     RecordDecoder fieldsDecoder_;  // long JSON for the JSON Lines "fields"
+    bool plain_;       // the line is the library's text alone
+    std::string line_;  // a line with the tool's additions, before it joins the output
     RecordKind kind_ = RecordKind::Print;
     uint64_t previousTime_ = 0;
 };

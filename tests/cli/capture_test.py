@@ -169,38 +169,55 @@ class Captures(unittest.TestCase):
             self.assertEqual((run.status, message in run.err), (status, True), run.err)
 
 
+def v2(records):  # (channel, id, payload, host time)
+    return tkcapture.binary_capture(UUID, [(c, i, p, "", t) for c, i, p, t in records], 2)
+
+
+# Version 2 captures of several MB, which -j splits: with host times (some unknown), with damage
+# every 100 kB and a cut last record, with a whole record inside every record's payload, where a
+# stretch must not start, and two of them in one file.
+TIMED = v2([(c, i, p, 0 if n % 7 == 3 else 10**18 + n * 1250 + n % 5) for n, (c, i, p) in enumerate(UNKNOWN * 60000)])
+NESTED = v2([(2, n, bytes(200) + v2([(1, n, b"", 5)])[28:], 10**18 + n) for n in range(20000)])
 # Captures for runs over several: (name, bytes or None for a missing file).
 MANY = {"big": binary_capture(RECORDS * 40000), "unknown": binary_capture(UNKNOWN), "cut": WHOLE[:THIRD + 3],
-        "bad magic": b"\x7fELF\x02\x01", "damaged lines": b"1 0\n3 0 xyz\n2 5 0102\n", "missing": None}
-# (captures in order, the run's exit status: that of the first capture that failed).
+        "bad magic": b"\x7fELF\x02\x01", "damaged lines": b"1 0\n3 0 xyz\n2 5 0102\n", "missing": None,
+        "timed": TIMED, "nested": NESTED, "two in one": TIMED + TIMED,
+        "damaged": b"".join(TIMED[i:i + 100003] + b"\xa5\x5a\x01junk" for i in range(0, len(TIMED), 100003))[:-7]}
+# (captures in order, the run's exit status: that of the first capture that failed, decode options).
 MANY_RUNS = [
-    (["big", "unknown", "big"], 0),
-    (["unknown", "cut", "missing", "big"], 1),
-    (["big", "missing", "cut", "unknown"], 3),
-    (["bad magic", "big", "damaged lines", "big"], 1),
-    (["missing", "big", "bad magic"], 3),
+    (["big", "unknown", "big"], 0, []),
+    (["unknown", "cut", "missing", "big"], 1, []),
+    (["big", "missing", "cut", "unknown"], 3, []),
+    (["bad magic", "big", "damaged lines", "big"], 1, []),
+    (["missing", "big", "bad magic"], 3, []),
+    (["timed"], 0, ["--timestamps", "delta", "--with-meta"]),
+    (["damaged"], 1, ["--timestamps", "delta", "--format", "jsonl", "--id", "!5"]),
+    (["damaged", "timed"], 1, ["--timestamps", "abs"]),
+    (["nested"], 0, ["--format", "jsonl"]),
+    (["two in one"], 0, ["--format", "jsonl", "--with-meta"]),
+    (["damaged"], 1, ["--stop-on-error"]),
 ]
 
 
 class SeveralCaptures(unittest.TestCase):
     def test_workers_write_what_one_writes(self):
         # Whatever the number of workers, the output is the captures' own, in input order, and so are
-        # the messages, the summary and the exit status.
+        # the messages, the summary and the exit status; a large version 2 capture is split among them.
         with tempfile.TemporaryDirectory() as directory:
             for name, capture in MANY.items():
                 if capture is not None:
                     with open(os.path.join(directory, name), "wb") as file:
                         file.write(capture)
-            alone = {name: tkdec("decode", "-q", name, cwd=directory) for name in MANY}
-            for names, status in MANY_RUNS:
-                runs = [tkdec("decode", "-j", jobs, *names, cwd=directory) for jobs in (1, 2, 5)]
-                with self.subTest(names):
-                    self.assertEqual(runs[0].out, b"".join(alone[name].out for name in names))
+            for names, status, options in MANY_RUNS:
+                alone = {name: tkdec("decode", "-q", *options, name, cwd=directory) for name in set(names)}
+                runs = [tkdec("decode", *options, "-j", jobs, *names, cwd=directory) for jobs in (1, 2, 5)]
+                with self.subTest(names, options=options):  # outputs of MB: compared, not shown
+                    self.assertTrue(runs[0].out == b"".join(alone[name].out for name in names))
                     messages = "".join(alone[name].err for name in names)
                     self.assertEqual(runs[0].err[:len(messages)], messages)
                     self.assertRegex(runs[0].err[len(messages):], r"^tkdec: \d+ records decoded, [^\n]*\n$")
                     for run in runs:
-                        self.assertEqual((run.status, run.out, run.err), (status, runs[0].out, runs[0].err))
+                        self.assertEqual((run.status, run.out == runs[0].out, run.err), (status, True, runs[0].err))
 
     def test_jobs_is_a_count_of_workers(self):
         for jobs in ("0", "x", "1025"):
