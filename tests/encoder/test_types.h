@@ -35,7 +35,9 @@ inline constexpr Enumerator kLevels[] = {{2, "LEVEL_ERROR"}, {8, "LEVEL_INFO"}, 
 inline constexpr EnumerationInfo levelInfo{4, "Level", kLevels, 2};
 inline constexpr Enumerator kStatuses[] = {{1, "STATUS_RUNNING"}, {0, nullptr}};
 inline constexpr EnumerationInfo statusInfo{1, "Status", kStatuses, 1};
-inline constexpr Enumerator kLongNames[] = {{5, kName127.text}, {6, kName128.text}, {0, nullptr}};
+// The lengths are given: a sanitized build does not take the address of
+// a constant's member as a constant expression.
+inline constexpr Enumerator kLongNames[] = {{5, kName127.text, 127}, {6, kName128.text, 128}, {0, nullptr}};
 inline constexpr EnumerationInfo longNameInfo{1, "LongName", kLongNames, 2};
 inline constexpr Enumerator kEvents[] = {{0, "EV_0"}, {17, "EV_17"}, {0, nullptr}};
 inline constexpr EnumerationInfo eventInfo{4, "Event", kEvents, 2};
