@@ -226,10 +226,12 @@ class SeveralCaptures(unittest.TestCase):
                                                           "workers from 1 to 1024 (see 'tkdec decode --help')\n"))
 
     def test_limits_and_several_captures(self):
-        for version in (1, 2):
-            exact = tkcapture.binary_capture(UUID, [(1, 0, b"1234", "")], version)
+        # Channel 84 starts with the file header's first byte, "T": its record
+        # is framed the general way, not taken whole at once.
+        for version, channel in ((1, 1), (2, 1), (1, 84)):
+            exact = tkcapture.binary_capture(UUID, [(channel, 0, b"1234", "")], version)
             run = tkdec("convert", "--max-record", 4, stdin=exact)
-            self.assertEqual((run.status, run.text.splitlines()[2:]), (0, ["1 0x00000000 31 32 33 34"]), version)
+            self.assertEqual((run.status, run.text.splitlines()[2:]), (0, [f"{channel} 0x00000000 31 32 33 34"]), version)
         with tempfile.TemporaryDirectory() as directory:
             for name, content in (("bad", b"\x7fELF"), ("good", b"1 0\n")):
                 with open(os.path.join(directory, name), "wb") as file:

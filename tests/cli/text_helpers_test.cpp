@@ -59,6 +59,7 @@ TEST(JsonText, Cases) {
         {oneLine, "{\"s\":\"a\\\\b\n\"}", "{\"s\":\"a\\\\b\\n\"}"},
         {oneLine, "{\"s\":\"\\\n\xff\"}", "{\"s\":\"\\\\\\n\\u00ff\"}"},
         {oneLine, "{\"s\":\"a\xff\"}", "{\"s\":\"a\\u00ff\"}"},
+        {oneLine, "{\"ab\":\"\xff", "{\"ab\":\"\\u00ff"},  // the last byte of the only word
         {oneLine, "[DECODER INFO::x({\"x\":1})]{\"y\":\"\x01\"}", "[DECODER INFO::x({\"x\":1})]{\"y\":\"\\u0001\"}"},
         // Long lines are scanned many bytes at a time: one odd byte anywhere is found.
         {oneLine, "{\"s\":\"" + std::string(40, 'a') + "\x01" + std::string(40, 'b') + "\"}",
