@@ -17,8 +17,6 @@ constexpr const char *kNoDigits = "0";
 constexpr const char *kNoAddress = "";
 constexpr char kFlagClear = '-';
 constexpr const char *kDumpSeparator = " ";
-constexpr const char *kLowerHexDigits = "0123456789abcdef";
-constexpr const char *kUpperHexDigits = "0123456789ABCDEF";
 
 // What the rules of one formatter call work on.
 struct FormatterCall {

@@ -150,7 +150,7 @@ void putRepeated(FormatWindow &window, char c, int count) {
 // compiler turns into multiplications and shifts; decimals go two digits
 // at a time.
 char *toDigits(uint64_t value, unsigned base, bool upper, char *bufferEnd) {
-    const char *digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    const char *digits = upper ? kUpperHexDigits : kLowerHexDigits;
     char *p = bufferEnd;
     switch (base) {
     case 16:

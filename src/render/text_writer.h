@@ -55,6 +55,10 @@ struct NamedRow {
     bool named[kOutputFormatCount];
 };
 
+// The hexadecimal digits of "%x" and of "%X".
+inline constexpr char kLowerHexDigits[] = "0123456789abcdef";
+inline constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
+
 // "00" to "99": decimal numbers are written two digits at a time.
 inline constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -146,7 +150,7 @@ public:
 
     // At least digits hexadecimal digits, as "%.*x" (or, with the
     // uppercase digits, "%.*X") writes them.
-    void hex(uint64_t value, int digits, const char *hexDigits = "0123456789abcdef") {
+    void hex(uint64_t value, int digits, const char *hexDigits = kLowerHexDigits) {
         char buffer[24];
         char *const bufferEnd = buffer + sizeof buffer;
         char *p = bufferEnd;
