@@ -169,7 +169,6 @@ constinit const MessageTypeEntry messageTypeTable[] = {{
     {message_type_row("nullptr", "nullptr", "nullptr", 0)},
 }};
 const uint32_t messageEntryCount = {len(tables.messages)};
-const uint32_t messageTypeEntryCount = {len(entries)};
 
 {emit_names(*names)}const MessageTypeEntry *findMessageClass(uint32_t id) {{
     switch (id) {{
@@ -209,7 +208,6 @@ namespace tkdec::build {{
 // null print entry ends the table.
 extern const MessageTypeEntry messageTypeTable[];
 extern const uint32_t messageEntryCount;      // the message and event entries
-extern const uint32_t messageTypeEntryCount;  // all entries, without the end
 // The entries' names by the perfect hash of their keys.
 {declare_name_index(names[1])}
 // The message or event entry of an id, or null.
