@@ -25,7 +25,8 @@ namespace {
 // done.
 class Board {
 public:
-    Board(size_t count, unsigned workers) : jobs_(count), workers_(workers) {}
+    Board(size_t count, unsigned workers, size_t waitingLimit)
+        : jobs_(count), workers_(workers), waitingLimit_(waitingLimit) {}
 
     // The next job for a worker, or count once none is left to start.
     size_t take() {
@@ -35,10 +36,16 @@ public:
         return next_++;
     }
 
+    // A job ahead of the one being written waits here while it holds the
+    // most it may; the job being written never does, so the jobs before a
+    // waiting one finish and its turn comes.
     bool hand(size_t job, OutputPiece piece) {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        Job &waiting = jobs_[job];
+        turn_.wait(lock, [&] { return stopped_ || job == head_ || waiting.bytes < waitingLimit_; });
         if (stopped_) return false;
-        jobs_[job].pieces.push_back(std::move(piece));
+        waiting.bytes += piece.text.size();
+        waiting.pieces.push_back(std::move(piece));
         if (job == head_) written_.notify_one();
         return true;
     }
@@ -58,10 +65,12 @@ public:
             if (job.pieces.empty()) {
                 ++head_;
                 startable_.notify_all();
+                turn_.notify_all();
                 continue;
             }
             OutputPiece piece = std::move(job.pieces.front());
             job.pieces.pop_front();
+            job.bytes -= piece.text.size();
             const bool stopped = stopped_;
             const size_t index = head_;
             lock.unlock();
@@ -70,6 +79,7 @@ public:
             if (!written) {
                 stopped_ = true;
                 startable_.notify_all();
+                turn_.notify_all();
             }
         }
     }
@@ -77,14 +87,17 @@ public:
 private:
     struct Job {
         std::deque<OutputPiece> pieces;
+        size_t bytes = 0;  // of the pieces' texts
         bool done = false;
     };
 
     std::mutex mutex_;
     std::condition_variable startable_;
     std::condition_variable written_;
+    std::condition_variable turn_;  // the job being written changed, or all stop
     std::vector<Job> jobs_;
     unsigned workers_;
+    size_t waitingLimit_;
     size_t next_ = 0;
     size_t head_ = 0;
     bool stopped_ = false;
@@ -157,9 +170,9 @@ StretchScan StretchScans::wait(size_t stretch) {
 unsigned defaultWorkerCount() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void runOrdered(size_t count, unsigned workers, const std::function<void(size_t, PieceSink &)> &job,
-                const std::function<bool(size_t, OutputPiece &)> &write) {
+                const std::function<bool(size_t, OutputPiece &)> &write, size_t waitingLimit) {
     workers = static_cast<unsigned>(std::clamp<size_t>(workers, 1, std::max<size_t>(count, 1)));
-    Board board(count, workers);
+    Board board(count, workers, waitingLimit);
     std::vector<std::thread> threads;
     threads.reserve(workers);
     for (unsigned i = 0; i < workers; ++i) {
@@ -191,7 +204,7 @@ StretchScan StretchScans::wait(size_t stretch) { return state_->scans[stretch]; 
 unsigned defaultWorkerCount() { return 1; }
 
 void runOrdered(size_t count, unsigned, const std::function<void(size_t, PieceSink &)> &job,
-                const std::function<bool(size_t, OutputPiece &)> &write) {
+                const std::function<bool(size_t, OutputPiece &)> &write, size_t) {
     for (size_t index = 0; index < count; ++index) {
         DirectSink sink(write, index);
         job(index, sink);

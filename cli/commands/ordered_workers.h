@@ -56,14 +56,20 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// The output text that a job which is not being written yet may hold;
+// its next piece waits until it is.
+constexpr size_t kWaitingOutputLimit = size_t{256} << 20;
+
 // Runs job(index, sink) for every index below count on at most workers
 // threads; a job starts only while fewer than workers jobs are ahead of it
-// that have not been written, which bounds what is held in memory. write
-// gets every piece, with its job's index, on the calling thread, in job
-// order; once it returns
-// false no more jobs start and the running ones are told to stop.
+// that have not been written, and holds at most waitingLimit bytes of
+// output text (and one piece more) until its turn, which bounds what is
+// held in memory. write gets every piece, with its job's index, on the
+// calling thread, in job order; once it returns false no more jobs start
+// and the running ones are told to stop.
 void runOrdered(size_t count, unsigned workers, const std::function<void(size_t, PieceSink &)> &job,
-                const std::function<bool(size_t, OutputPiece &)> &write);
+                const std::function<bool(size_t, OutputPiece &)> &write,
+                size_t waitingLimit = kWaitingOutputLimit);
 
 }  // namespace tkcli
 
