@@ -70,7 +70,6 @@ public:
             }
             OutputPiece piece = std::move(job.pieces.front());
             job.pieces.pop_front();
-            job.bytes -= piece.text.size();
             const bool stopped = stopped_;
             const size_t index = head_;
             lock.unlock();
@@ -87,7 +86,7 @@ public:
 private:
     struct Job {
         std::deque<OutputPiece> pieces;
-        size_t bytes = 0;  // of the pieces' texts
+        size_t bytes = 0;  // of the texts handed; its pieces are written only once it is the head
         bool done = false;
     };
 

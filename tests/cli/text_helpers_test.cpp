@@ -66,6 +66,8 @@ TEST(JsonText, Cases) {
          "{\"s\":\"" + std::string(40, 'a') + "\\u0001" + std::string(40, 'b') + "\"}"},
         {oneLine, "{\"s\":\"" + std::string(14, 'a') + "\xff" + std::string(60, 'b') + "\"}",
          "{\"s\":\"" + std::string(14, 'a') + "\\u00ff" + std::string(60, 'b') + "\"}"},
+        {oneLine, "{\"s\":\"" + std::string(44, 'a') + "\n" + std::string(60, 'b') + "\"}",
+         "{\"s\":\"" + std::string(44, 'a') + "\\n" + std::string(60, 'b') + "\"}"},
         {written, "k", "{\"k\":\"k\",\"a\":[0,18446744073709551615,{},false,null],\"id\":\"0xdeadbeef\"}"},
         {written, "\"\xff", "{\"\\\"\\u00ff\":\"\\\"\\u00ff\",\"a\":[0,18446744073709551615,{},false,null],\"id\":\"0xdeadbeef\"}"},
         {passed, "{\"a\":\n1}", "[{\"a\": 1},{\"a\": 1},null]"},

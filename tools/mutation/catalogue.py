@@ -658,6 +658,12 @@ TOOL = rows(
      "fast path blind to the last byte of a word"),
     ("|| document[i + 1] == '\"' || document[i + 1] == '\\\\')) {", "|| document[i + 1] == '\"')) {",
      "library's escaped backslash escaped again"),
+    ("_mm_or_si128(below(i + 32), below(i + 48))", "_mm_or_si128(below(i + 32), below(i + 32))",
+     "64-byte step of the printable test blind to its last 16 bytes"),
+) + rows(
+    "cli/commands/ordered_workers.cpp",
+    ("job == head_ || waiting.bytes < waitingLimit_;", "job == head_ || true;",
+     "a job ahead of the one being written holds any amount of output"),
 ) + rows(
     "cli/base/time_text.cpp",
     ("year > 2554 || !date.ok() ||", "year > 2554 ||", "dates that no calendar has accepted (February 30)"),
