@@ -15,14 +15,7 @@ using build::base_uint32_t;
 using build::base_uint64_t;
 using build::base_uint8_t;
 
-struct BaseCase {
-    ValuePrinter printer;
-    Bytes data;
-    PrintMode mode;
-    const char *expected[4];  // text, XML, long JSON, JSON
-};
-
-const BaseCase kBaseCases[] = {
+const PrinterCase kBaseCases[] = {
     // uint32_t 10 in every print mode.
     {&printBaseType<base_uint32_t>, word(10), E_TOP_LEVEL,
      {"10", "<xml>0x0000000a (10)</xml>", R"({"typename":"uint32_t","type":"base","value":{"number":10}})",
@@ -70,14 +63,7 @@ const BaseCase kBaseCases[] = {
       "(TokenisedPrintChannels) 0x00000000 (0)", "(TokenisedPrintChannels) 0x00000000 (0)"}},
 };
 
-TEST(BaseTypePrinter, RowsInEveryFormat) {
-    for (const BaseCase &c : kBaseCases) {
-        for (OutputFormat format : kFormats) {
-            EXPECT_EQ(render(c.printer, c.data, format, c.mode), c.expected[format])
-                << kFormatNames[format] << ", mode " << c.mode << ", first expected " << c.expected[0];
-        }
-    }
-}
+TEST(BaseTypePrinter, RowsInEveryFormat) { expectRows(kBaseCases); }
 
 }  // namespace
 }  // namespace tkdec::test

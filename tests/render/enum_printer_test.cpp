@@ -18,14 +18,7 @@ constexpr EnumerationInfo kEmpty = {2, "Empty", kEmptyTable, 0};
 constexpr Enumerator kSmallTable[] = {{1, "ONE"}, {0xFE, "BIG"}, {0, nullptr}};
 constexpr EnumerationInfo kSmall = {1, "Small", kSmallTable, 2};
 
-struct EnumCase {
-    ValuePrinter printer;
-    Bytes data;
-    PrintOptions options;
-    const char *expected[4];  // text, XML, long JSON, JSON
-};
-
-const EnumCase kEnumCases[] = {
+const PrinterCase kEnumCases[] = {
     {&printEnumeration<enum_CkiAlarmLevel>, word(2), PrintOptions(E_TYPE),
      {"CKI_ALARM_ERROR", "CKI_ALARM_ERROR 0x00000002",
       R"({"typename":"CkiAlarmLevel","value":{"text":"CKI_ALARM_ERROR","number":2}})", R"("CKI_ALARM_ERROR")"}},
@@ -82,14 +75,7 @@ const EnumCase kEnumCases[] = {
       R"([4294967294,"CKI_RETURN_TIMEOUT"],[4294967295,"CKI_RETURN_ERROR"]]})"}},
 };
 
-TEST(EnumerationPrinter, RowsInEveryFormat) {
-    for (const EnumCase &c : kEnumCases) {
-        for (OutputFormat format : kFormats) {
-            EXPECT_EQ(render(c.printer, c.data, format, c.options), c.expected[format])
-                << kFormatNames[format] << ", mode " << c.options.mode << ", first expected " << c.expected[0];
-        }
-    }
-}
+TEST(EnumerationPrinter, RowsInEveryFormat) { expectRows(kEnumCases); }
 
 // The alias index counts from the first name of a value's run; one that
 // leaves the run, or reaches the table's terminator {0, null}, keeps the

@@ -135,4 +135,22 @@ inline std::string render(ValuePrinter printer, const Bytes &data, OutputFormat 
     });
 }
 
+// A value printer's row: what it writes of the data in each format.
+struct PrinterCase {
+    ValuePrinter printer;
+    Bytes data;
+    PrintOptions options;
+    const char *expected[4];  // text, XML, long JSON, JSON
+};
+
+template <size_t N>
+void expectRows(const PrinterCase (&cases)[N]) {
+    for (const PrinterCase &c : cases) {
+        for (OutputFormat format : kFormats) {
+            EXPECT_EQ(render(c.printer, c.data, format, c.options), c.expected[format])
+                << kFormatNames[format] << ", mode " << c.options.mode << ", first expected " << c.expected[0];
+        }
+    }
+}
+
 }  // namespace tkdec::test
