@@ -41,11 +41,11 @@ public:
     // waiting one finish and its turn comes.
     bool hand(size_t job, OutputPiece piece) {
         std::unique_lock lock(mutex_);
-        Job &waiting = jobs_[job];
-        turn_.wait(lock, [&] { return stopped_ || job == head_ || waiting.bytes < waitingLimit_; });
+        Job &handing = jobs_[job];
+        turn_.wait(lock, [&] { return stopped_ || job == head_ || handing.bytes < waitingLimit_; });
         if (stopped_) return false;
-        waiting.bytes += piece.text.size();
-        waiting.pieces.push_back(std::move(piece));
+        handing.bytes += piece.text.size();
+        handing.pieces.push_back(std::move(piece));
         if (job == head_) written_.notify_one();
         return true;
     }

@@ -662,7 +662,7 @@ TOOL = rows(
      "64-byte step of the printable test blind to its last 16 bytes"),
 ) + rows(
     "cli/commands/ordered_workers.cpp",
-    ("job == head_ || waiting.bytes < waitingLimit_;", "job == head_ || true;",
+    ("job == head_ || handing.bytes < waitingLimit_;", "job == head_ || true;",
      "a job ahead of the one being written holds any amount of output"),
 ) + rows(
     "cli/base/time_text.cpp",
